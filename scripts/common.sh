@@ -1,0 +1,24 @@
+# Shared by the set-up scripts: install what is missing, then configure and build.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libhunspell-dev
+          hunspell-en-gb libbenchmark-dev xvfb xauth poppler-utils clang fonts-dejavu-core)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  local dir="$1"; shift
+  cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}

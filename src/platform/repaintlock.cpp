@@ -1,0 +1,5 @@
+#include "platform/repaintlock.h"
+
+#include <QCoreApplication>
+
+void pumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

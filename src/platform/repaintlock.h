@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+// Holds a window's repainting off for a long operation and lets it repaint when the
+// guard ends, whatever path leaves the scope.
+class RepaintLock {
+public:
+    explicit RepaintLock(QWidget* w) : m_widget(w), m_wasEnabled(w && w->updatesEnabled()) {
+        if (m_widget)
+            m_widget->setUpdatesEnabled(false);
+    }
+    ~RepaintLock() { release(); }
+    void release() {
+        if (m_widget && m_wasEnabled) {
+            m_widget->setUpdatesEnabled(true);
+            m_widget->update();
+        }
+        m_widget = nullptr;
+    }
+    RepaintLock(const RepaintLock&) = delete;
+    RepaintLock& operator=(const RepaintLock&) = delete;
+
+private:
+    QPointer<QWidget> m_widget;
+    bool m_wasEnabled;
+};
+
+// Lets pending window messages run, so progress windows repaint during long work.
+void pumpMessages();

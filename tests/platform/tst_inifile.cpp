@@ -1,0 +1,143 @@
+#include "platform/inifile.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
+
+private slots:
+    void readsWithProfileSemantics() {
+        const QString p = path("sem.ini");
+        writeFileBytes(p, "  [Plans]  \n"
+                          "Alpha = 1 \r\n"
+                          "ALPHA=2\n"
+                          "; a comment=ignored\n"
+                          "beta=  two words  \n"
+                          "[plans]\n"
+                          "gamma=3\n"
+                          "[Other]\n"
+                          "hex=0x1F\n"
+                          "neg=-12\n"
+                          "bad=12abc\n");
+        IniFile ini(p);
+        QCOMPARE(ini.readString("PLANS", "alpha"), QString("1")); // first of duplicates wins
+        QCOMPARE(ini.readString("plans", "Beta"), QString("two words"));
+        QCOMPARE(ini.readString("plans", "gamma", "none"), QString("none")); // first section wins
+        QCOMPARE(ini.keys("Plans"), QStringList({"Alpha", "beta"}));
+        QCOMPARE(ini.readInteger("other", "hex", 0), 31);
+        QCOMPARE(ini.readInteger("other", "neg", 0), -12);
+        QCOMPARE(ini.readInteger("other", "bad", 7), 7);
+        QCOMPARE(ini.readInteger("other", "missing", 5), 5);
+        QCOMPARE(ini.readString("none", "x", "d"), QString("d"));
+    }
+
+    void writesKeepOrderAndUseCrlf() {
+        const QString p = path("order.ini");
+        writeFileBytes(p, "[a]\nz=1\ny=2\n\n[b]\nk=v\n");
+        {
+            IniFile ini(p);
+            ini.writeString("A", "Y", "two");   // existing key, other case: updated in place
+            ini.writeString("a", "x", "3");     // new key: end of its section
+            ini.writeInteger("c", "n", 42);     // new section: end of file
+        }
+        const QByteArray bytes = readFileBytes(p);
+        // The key keeps the spelling it was first written with.
+        QCOMPARE(bytes, QByteArray("[a]\r\nz=1\r\ny=two\r\nx=3\r\n\r\n[b]\r\nk=v\r\n\r\n[c]\r\nn=42\r\n"));
+        IniFile again(p);
+        QCOMPARE(again.keys("a"), QStringList({"z", "y", "x"}));
+        QCOMPARE(again.readInteger("C", "N", 0), 42);
+    }
+
+    void eraseSectionAndDeleteKey() {
+        const QString p = path("erase.ini");
+        writeFileBytes(p, "[keep]\na=1\n[Gone]\nb=2\n[gone]\nc=3\n[tail]\nd=4\n");
+        IniFile ini(p);
+        ini.eraseSection("GONE");
+        ini.deleteKey("keep", "A");
+        IniFile again(p);
+        QCOMPARE(again.sections(), QStringList({"keep", "tail"}));
+        QVERIFY(!again.hasKey("keep", "a"));
+        QCOMPARE(again.readString("tail", "d"), QString("4"));
+    }
+
+    void missingEmptyAndBinaryFilesReadAsFarAsPossible() {
+        IniFile missing(path("nothere.ini"));
+        QCOMPARE(missing.sections(), QStringList());
+        missing.writeString("s", "k", "v"); // the first write creates the file
+        QVERIFY(QFile::exists(path("nothere.ini")));
+
+        const QString bin = path("bin.ini");
+        QByteArray junk("[s]\nk=v\n");
+        junk += QByteArray("\x00\xff\xfe[x\x00=\n\x80\x81", 11);
+        junk += "\nlate=ok\n[half";
+        writeFileBytes(bin, junk);
+        IniFile ini(bin);
+        QCOMPARE(ini.readString("s", "k"), QString("v"));
+        QCOMPARE(ini.readString("s", "late"), QString("ok"));
+        ini.writeString("s", "k", "new");
+        IniFile again(bin);
+        QCOMPARE(again.readString("s", "k"), QString("new"));
+    }
+
+    void valuesCannotBreakTheFile() {
+        const QString p = path("ctl.ini");
+        IniFile ini(p);
+        ini.writeString("s", "k", "line one\nline two\r[evil]");
+        QVERIFY_THROWS_EXCEPTION(IniWriteError, ini.writeString("s", "a=b", "x"));
+        QVERIFY_THROWS_EXCEPTION(IniWriteError, ini.writeString("s", ";c", "x"));
+        IniFile again(p);
+        QCOMPARE(again.sections(), QStringList({"s"}));
+        QCOMPARE(again.readString("s", "k"), QString("line one line two [evil]"));
+    }
+
+    void writeIntoMissingFolderReports() {
+        const QString p = path("no/such/folder/x.ini");
+        IniFile ini(p);
+        try {
+            ini.writeString("s", "k", "v");
+            QFAIL("write into a missing folder succeeded");
+        } catch (const IniWriteError& e) {
+            QCOMPARE(e.message(), QString("Unable to write to %1").arg(p));
+        }
+    }
+
+    void refusedWriteReportsAndKeepsOldFile() {
+        if (geteuid() == 0)
+            QSKIP("root can write into read-only folders");
+        QTemporaryDir ro;
+        const QString p = ro.path() + "/locked.ini";
+        writeFileBytes(p, "[s]\r\nk=old\r\n");
+        QFile::setPermissions(ro.path(), QFile::ReadOwner | QFile::ExeOwner);
+        IniFile ini(p);
+        try {
+            ini.writeString("s", "k", "new");
+            QFAIL("write into a read-only folder succeeded");
+        } catch (const IniWriteError& e) {
+            QCOMPARE(e.message(), QString("Unable to write to %1").arg(p));
+        }
+        QFile::setPermissions(ro.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(readFileBytes(p), QByteArray("[s]\r\nk=old\r\n"));
+    }
+
+    void manyKeysReadInOrder() {
+        const QString p = path("big.ini");
+        QByteArray b("[plans]\n");
+        for (int i = 0; i < 5000; ++i)
+            b += "Plan " + QByteArray::number(i) + "=" + QByteArray::number(i + 2) + "\n";
+        writeFileBytes(p, b);
+        IniFile ini(p);
+        const QStringList k = ini.keys("plans");
+        QCOMPARE(k.size(), 5000);
+        QCOMPARE(k.last(), QString("Plan 4999"));
+        QCOMPARE(ini.readInteger("PLANS", "plan 4321", 0), 4323);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

@@ -1,0 +1,71 @@
+#include "support/modal.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+struct ModalAnswer::State {
+    std::function<void(QWidget*)> action;
+    QTimer timer;
+    QElapsedTimer elapsed;
+    int timeoutMs = 0;
+    bool answered = false;
+    QString failure;
+    QString cls;
+    QString title;
+};
+
+ModalAnswer::ModalAnswer(std::function<void(QWidget*)> action, int timeoutMs) : d(new State) {
+    d->action = std::move(action);
+    d->timeoutMs = timeoutMs;
+    d->elapsed.start();
+    d->timer.setInterval(10);
+    QObject::connect(&d->timer, &QTimer::timeout, [s = d]() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w->isVisible()) {
+            s->timer.stop();
+            s->answered = true;
+            s->cls = QString::fromLatin1(w->metaObject()->className());
+            s->title = w->windowTitle();
+            s->action(w);
+            return;
+        }
+        if (s->elapsed.elapsed() > s->timeoutMs) {
+            s->timer.stop();
+            s->failure = QStringLiteral("no modal window appeared within %1 ms").arg(s->timeoutMs);
+        }
+    });
+    d->timer.start();
+}
+
+ModalAnswer::~ModalAnswer() {
+    d->timer.stop();
+    delete d;
+}
+
+bool ModalAnswer::wasAnswered() const { return d->answered; }
+QString ModalAnswer::failure() const { return d->failure; }
+QString ModalAnswer::windowClass() const { return d->cls; }
+QString ModalAnswer::windowTitle() const { return d->title; }
+
+bool clickButton(QWidget* window, const QString& name) {
+    auto* b = child<QAbstractButton>(window, name);
+    if (!b)
+        return false;
+    b->click();
+    return true;
+}
+
+bool setEditText(QWidget* window, const QString& name, const QString& text) {
+    auto* e = child<QLineEdit>(window, name);
+    if (!e)
+        return false;
+    e->setText(text);
+    return true;
+}
+
+void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods) {
+    QTest::keyClick(w, Qt::Key(key), mods);
+}
