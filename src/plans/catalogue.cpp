@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 const char* const kTitles = "titles";
@@ -73,18 +74,21 @@ QString Catalogue::planTextFile(const QString& name) const {
 int Catalogue::takePlanNumber() {
     IniFile ini(m_fileName);
     int no = ini.readInteger(kCounter, kNo, -1);
-    auto filesExist = [](int n) {
+    QSet<int> listed;
+    int highest = 1;
+    for (const QString& plan : ini.keys(kTitles)) {
+        const QString n = ini.readString(plan, kFileName);
+        if (isPlanNumberText(n)) {
+            listed.insert(n.toInt());
+            highest = std::max(highest, n.toInt());
+        }
+    }
+    auto inUse = [&listed](int n) {
         const QString base = Folders::userDataFolder() + QString::number(n) + ".mp";
-        return QFileInfo::exists(Folders::resolve(base)) ||
+        return listed.contains(n) || QFileInfo::exists(Folders::resolve(base)) ||
                QFileInfo::exists(Folders::resolve(base + "s"));
     };
-    if (no <= 1 || filesExist(no)) {
-        int highest = 1;
-        for (const QString& plan : ini.keys(kTitles)) {
-            const QString n = ini.readString(plan, kFileName);
-            if (isPlanNumberText(n))
-                highest = std::max(highest, n.toInt());
-        }
+    if (no <= 1 || inUse(no)) {
         static const QRegularExpression planFile(QStringLiteral("^([0-9]{1,9})\\.mps?$"),
                                                  QRegularExpression::CaseInsensitiveOption);
         const QStringList entries = QDir(Folders::userDataFolder()).entryList(QDir::Files);
@@ -94,7 +98,7 @@ int Catalogue::takePlanNumber() {
                 highest = std::max(highest, m.captured(1).toInt());
         }
         no = std::max(no, highest + 1);
-        while (filesExist(no))
+        while (inUse(no))
             ++no;
     }
     ini.writeInteger(kCounter, kNo, no + 1);

@@ -27,8 +27,9 @@ public:
     QString fileNumberText(const QString& name) const;
 
     // The number the next new plan takes; the stored counter moves on by one. A counter
-    // that is missing, not above 1, or names a plan whose files exist is mended to one
-    // more than the highest number in use (in the catalogue or in the user-data folder),
+    // that is missing, not above 1, or names a number already in use (by a listed plan or
+    // by files on disk) is mended to one more than the highest number in use (in the
+    // catalogue or in the user-data folder),
     // never less than 2, so a new plan can never overwrite the original plan or another
     // plan's files. Throws IniWriteError when the catalogue cannot be written.
     int takePlanNumber();

@@ -15,6 +15,10 @@ struct ModalAnswer::State {
     QString failure;
     QString cls;
     QString title;
+    // After the answer: the window answered, watched so that an answer that failed to
+    // close it cannot leave the test waiting forever.
+    QPointer<QWidget> answeredWindow;
+    QElapsedTimer sinceAnswer;
 };
 
 ModalAnswer::ModalAnswer(std::function<void(QWidget*)> action, int timeoutMs) : d(new State) {
@@ -23,12 +27,24 @@ ModalAnswer::ModalAnswer(std::function<void(QWidget*)> action, int timeoutMs) : 
     d->elapsed.start();
     d->timer.setInterval(10);
     QObject::connect(&d->timer, &QTimer::timeout, [s = d]() {
+        if (s->answered) {
+            if (!s->answeredWindow || !s->answeredWindow->isVisible()) {
+                s->timer.stop();
+            } else if (s->sinceAnswer.elapsed() > 4 * qint64(s->timeoutMs)) {
+                s->timer.stop();
+                s->failure =
+                    QStringLiteral("the answer left \"%1\" open; it was closed").arg(s->title);
+                s->answeredWindow->close();
+            }
+            return;
+        }
         QWidget* w = QApplication::activeModalWidget();
         if (w && w->isVisible()) {
-            s->timer.stop();
             s->answered = true;
             s->cls = QString::fromLatin1(w->metaObject()->className());
             s->title = w->windowTitle();
+            s->answeredWindow = w;
+            s->sinceAnswer.start();
             s->action(w);
             return;
         }
@@ -45,23 +61,29 @@ ModalAnswer::~ModalAnswer() {
     delete d;
 }
 
-bool ModalAnswer::wasAnswered() const { return d->answered; }
-QString ModalAnswer::failure() const { return d->failure; }
-QString ModalAnswer::windowClass() const { return d->cls; }
-QString ModalAnswer::windowTitle() const { return d->title; }
+bool ModalAnswer::wasAnswered() const {
+    return d->answered && d->failure.isEmpty();
+}
+QString ModalAnswer::failure() const {
+    return d->failure;
+}
+QString ModalAnswer::windowClass() const {
+    return d->cls;
+}
+QString ModalAnswer::windowTitle() const {
+    return d->title;
+}
 
 bool clickButton(QWidget* window, const QString& name) {
     auto* b = child<QAbstractButton>(window, name);
-    if (!b)
-        return false;
+    if (!b) return false;
     b->click();
     return true;
 }
 
 bool setEditText(QWidget* window, const QString& name, const QString& text) {
     auto* e = child<QLineEdit>(window, name);
-    if (!e)
-        return false;
+    if (!e) return false;
     e->setText(text);
     return true;
 }

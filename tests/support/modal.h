@@ -16,7 +16,9 @@
 //
 // The action runs once a modal window is active. When none comes within the timeout the
 // helper records a failure message (failure()), and the test's QVERIFY(wasAnswered())
-// fails instead of the suite hanging.
+// fails instead of the suite hanging. Likewise when the answer leaves the window open (a
+// check inside the action failed before its click): after the timeout the helper closes
+// the window (after four times the timeout), records why, and wasAnswered() is false.
 class ModalAnswer {
 public:
     explicit ModalAnswer(std::function<void(QWidget*)> action, int timeoutMs = 5000);
@@ -34,10 +36,8 @@ private:
 
 // Finds a widget by component name (objectName) inside a window; nullptr when missing.
 template <typename T = QWidget> T* child(QWidget* window, const QString& name) {
-    if (!window)
-        return nullptr;
-    if (window->objectName() == name)
-        return qobject_cast<T*>(window);
+    if (!window) return nullptr;
+    if (window->objectName() == name) return qobject_cast<T*>(window);
     return window->findChild<T*>(name);
 }
 

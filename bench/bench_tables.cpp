@@ -1,0 +1,153 @@
+// Tables: inserting a table of 100 rows by 10 cells through the control's function, against
+// Qt's own QTextCursor::insertTable of the same size measured in the same run ("vs_qt");
+// saving and loading a plan holding 200 such tables (every cell with text), against Qt's
+// HTML export and import of the same document ("vs_html"). Times are the best run.
+
+#include "controls/text/rtfreader.h"
+#include "controls/text/rtfwriter.h"
+#include "controls/text/tablefunctions.h"
+#include "controls/text/textcontrol.h"
+
+#include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 100;
+constexpr int kColumns = 10;
+constexpr int kTables = 200;
+
+double seconds(const std::function<void()>& f)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void BM_InsertTable100x10(benchmark::State& state)
+{
+    double qt = 1e30;
+    for (int i = 0; i < 3; ++i) {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        qt = std::min(qt, seconds([&] { benchmark::DoNotOptimize(c.insertTable(kRows, kColumns)); }));
+    }
+    double best = 1e30;
+    for (auto _ : state) {
+        TextControl atx;
+        atx.setDocWidth(9638);
+        atx.setSelText("Before\nAfter");
+        atx.setCurPar(1);
+        const double t = seconds([&] {
+            if (ATX_INSERTTABLE(&atx, kRows, kColumns) != TableOk)
+                state.SkipWithError("the table was not inserted");
+        });
+        if (ATX_TABLEROWS(&atx) != kRows)
+            state.SkipWithError("the table has the wrong number of rows");
+        best = std::min(best, t);
+        state.SetIterationTime(t);
+    }
+    state.counters["ms"] = best * 1e3;
+    state.counters["qt_ms"] = qt * 1e3;
+    state.counters["vs_qt"] = best / qt;
+}
+BENCHMARK(BM_InsertTable100x10)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A plan of 200 tables of 100 x 10 cells, each table after a heading paragraph, each cell
+// holding a short text, built once.
+QTextDocument& tablePlan()
+{
+    static std::unique_ptr<QTextDocument> doc = [] {
+        TextControl atx;
+        atx.setDocWidth(9638);
+        for (int t = 0; t < kTables; ++t) {
+            atx.setSelStart(atx.TextLength());
+            atx.setSelText(QStringLiteral("Analysis table %1\n").arg(t + 1));
+            ATX_INSERTTABLE(&atx, kRows, kColumns);
+            QTextTable* table = atx.textCursor().currentTable();
+            for (int r = 0; r < kRows; ++r)
+                for (int c = 0; c < kColumns; ++c)
+                    table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("%1.%2").arg(r).arg(c));
+            ATX_TABLEBORDER(&atx, t % 4);
+        }
+        auto copy = std::make_unique<QTextDocument>();
+        copy->setDefaultFont(atx.document()->defaultFont());
+        if (!RtfReader::read(RtfWriter::write(*atx.document()), copy.get()))
+            return std::unique_ptr<QTextDocument>();
+        return copy;
+    }();
+    return *doc;
+}
+
+void BM_SaveTablePlan(benchmark::State& state)
+{
+    const QTextDocument& doc = tablePlan();
+    double html = 1e30;
+    for (int i = 0; i < 2; ++i)
+        html = std::min(html, seconds([&] { benchmark::DoNotOptimize(doc.toHtml()); }));
+    double best = 1e30;
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        const double t = seconds([&] {
+            const QByteArray rtf = RtfWriter::write(doc);
+            bytes = rtf.size();
+            benchmark::DoNotOptimize(rtf.constData());
+        });
+        best = std::min(best, t);
+        state.SetIterationTime(t);
+    }
+    state.counters["rtf_ms"] = best * 1e3;
+    state.counters["html_ms"] = html * 1e3;
+    state.counters["vs_html"] = best / html;
+    state.counters["rtf_MB"] = double(bytes) / 1e6;
+}
+BENCHMARK(BM_SaveTablePlan)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_LoadTablePlan(benchmark::State& state)
+{
+    const QTextDocument& doc = tablePlan();
+    const QString htmlText = doc.toHtml();
+    const QByteArray rtf = RtfWriter::write(doc);
+    double html = 1e30;
+    for (int i = 0; i < 2; ++i) {
+        QTextDocument target;
+        html = std::min(html, seconds([&] { target.setHtml(htmlText); }));
+    }
+    double best = 1e30;
+    for (auto _ : state) {
+        QTextDocument target;
+        const double t = seconds([&] {
+            if (!RtfReader::read(rtf, &target))
+                state.SkipWithError("the plan did not load");
+        });
+        if (target.characterCount() != doc.characterCount())
+            state.SkipWithError("the plan loaded with different text");
+        best = std::min(best, t);
+        state.SetIterationTime(t);
+    }
+    state.counters["rtf_ms"] = best * 1e3;
+    state.counters["html_ms"] = html * 1e3;
+    state.counters["vs_html"] = best / html;
+}
+BENCHMARK(BM_LoadTablePlan)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,371 @@
+#pragma once
+
+#include "app/settings.h"
+#include "plans/plansession.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QMenu;
+class QStatusBar;
+class QToolButton;
+class QTreeView;
+class QVBoxLayout;
+class DividerBar;
+class EditCommands;
+class Navigator;
+class PlanLifecycle;
+class Speller;
+class TextControl;
+class ToolPanel;
+
+// The main window in which a plan is written. It owns the plan text, the guidance pane,
+// the navigator panel, both toolbars, the menus and the open plan's state; each command's
+// work lives with its own subsystem, and this class routes the commands to it.
+class TfrmEdit : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmEdit(QWidget* parent = nullptr);
+    ~TfrmEdit() override;
+
+    static QString ApplicationTitle();
+
+    // --- The open plan's state -------------------------------------------------------
+    // Shared with the plan windows (open, new), which set them.
+    QString& CurrentPlanName = planSession().CurrentPlanName;
+    QString& CurrentPlanFile = planSession().CurrentPlanFile;
+    QString& BasePlanFile = planSession().BasePlanFile;
+    bool& CreatingPlan = planSession().CreatingPlan;
+    bool PlanModified = false;
+    // Run the Open command when start-up ends; set once, never cleared.
+    bool OpenAtStart = false;
+    Settings::Margins PlanMargins;
+    Settings::Margins DefaultMargins;
+    double TextAreaWidth = 0;  // inches
+    double TextAreaHeight = 0; // inches
+    QString WebHomePage;
+    QString WebLauncher;
+    QString ProgramFolder;
+    QString DataFolder;
+    QString UserDataFolder;
+    // Screen pixels per inch / 16: one step of the ruler.
+    double RulerUnit = 6;
+    // Set while the navigator routine runs, so that it does not re-enter itself.
+    bool NavigatorGuard = false;
+
+    // --- Components (objectName = member name) ----------------------------------------
+    ToolPanel* docStandard = nullptr;
+    ToolPanel* docFormatting = nullptr;
+    ToolPanel* docBuilder = nullptr;
+    QWidget* PanelAll = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel3 = nullptr;
+    QTreeView* Outline1 = nullptr;
+    DividerBar* JPSplitter1 = nullptr;
+    QToolButton* btnFirst = nullptr;
+    QToolButton* btnPrior = nullptr;
+    QToolButton* btnNext = nullptr;
+    QToolButton* btnLast = nullptr;
+    QWidget* Panel4 = nullptr;
+    TextControl* ATX322 = nullptr;
+    DividerBar* JPSplitter2 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QWidget* pnlPointer = nullptr;
+    QToolButton* Pointer = nullptr;
+    QWidget* Panel6 = nullptr;
+    QFrame* rulMain = nullptr;
+    TextControl* ATX321 = nullptr;
+    TextControl* atxpagenumber = nullptr;
+    QWidget* pnlSpread = nullptr;
+    QStatusBar* Statusbar1 = nullptr;
+    QCheckBox* chkAuto = nullptr;
+    Speller* Spell = nullptr;
+    QFileDialog* dlgOpen = nullptr;
+    QFileDialog* dlgExport = nullptr;
+    QFileDialog* dlgSavespread = nullptr;
+
+    // Standard toolbar.
+    QToolButton* cmdOpen = nullptr;
+    QToolButton* cmdSave = nullptr;
+    QToolButton* cmdPrintAll = nullptr;
+    QToolButton* cmdPrint = nullptr;
+    QToolButton* cmdPrintSpread = nullptr;
+    QToolButton* cmdCut = nullptr;
+    QToolButton* cmdCopy = nullptr;
+    QToolButton* cmdPaste = nullptr;
+    QToolButton* cmdHideNav = nullptr;
+    QToolButton* cmdFind = nullptr;
+    QToolButton* cmdUndo = nullptr;
+    QToolButton* cmdSpell = nullptr;
+    QToolButton* cmdCal = nullptr;
+    QToolButton* cmdeg = nullptr;
+    QFrame* Bevel3 = nullptr;
+    QFrame* Bevel5 = nullptr;
+    // Formatting toolbar.
+    QComboBox* cmbFont = nullptr;
+    QComboBox* cmbFontSize = nullptr;
+    QToolButton* cmdBold = nullptr;
+    QToolButton* cmdItalic = nullptr;
+    QToolButton* cmdUnder = nullptr;
+    QToolButton* cmdColour = nullptr;
+    QToolButton* cmdLeft = nullptr;
+    QToolButton* cmdCenter = nullptr;
+    QToolButton* cmdRight = nullptr;
+    QToolButton* cmdJustify = nullptr;
+
+    // Menus. A submenu's own item carries the submenu's name.
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuPlan = nullptr;
+    QMenu* Table1 = nullptr;
+    QMenu* mnuCashflow = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QMenu* mnuExport = nullptr;
+    QMenu* mnuPrintPlan = nullptr;
+    QMenu* mnuPrintBudget = nullptr;
+    QMenu* mnuKeytext = nullptr;
+    QMenu* mnuToolbars = nullptr;
+    QMenu* mnupopup = nullptr;
+
+    QAction* mnuNew = nullptr;
+    QAction* Open2 = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* Plan1 = nullptr;
+    QAction* Cashflow1 = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* Preview1 = nullptr;
+    QAction* Print2 = nullptr;
+    QAction* Preview3 = nullptr;
+    QAction* mnuPageSetup = nullptr;
+    QAction* PrinterSetup1 = nullptr;
+    QAction* mnuExit = nullptr;
+
+    QAction* mnuUndo = nullptr;
+    QAction* N3 = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuSelectAll = nullptr;
+    QAction* N4 = nullptr;
+    QAction* mnuFind = nullptr;
+    QAction* mnuReplace = nullptr;
+    QAction* mnuFont = nullptr;
+    QAction* N9 = nullptr;
+    QAction* SpellCheck1 = nullptr;
+    QAction* InsertDate2 = nullptr;
+    QAction* mnuKeytextItems[10] = {}; // mnuKeytext1 ... mnuKeytext9, mnuKeytext0
+    QAction* Bold1 = nullptr;
+    QAction* Underline1 = nullptr;
+    QAction* Italic1 = nullptr;
+    QAction* AlignLeft1 = nullptr;
+    QAction* AlignCenter1 = nullptr;
+    QAction* AlignRight1 = nullptr;
+    QAction* AlignJustify1 = nullptr;
+
+    QAction* mnuStandard = nullptr;
+    QAction* mnuFormatting = nullptr;
+    QAction* mnuBuilder = nullptr;
+    QAction* mnuStatusbar = nullptr;
+    QAction* mnuWordWrap = nullptr;
+    QAction* mnuNavigator = nullptr;
+    QAction* mnuOptions = nullptr;
+
+    QAction* mnuFirst = nullptr;
+    QAction* mnuPrevious = nullptr;
+    QAction* mnuNext = nullptr;
+    QAction* mnuLast = nullptr;
+
+    QAction* InsertTable1 = nullptr;
+    QAction* InsertRow1 = nullptr;
+    QAction* DeleteCells1 = nullptr;
+    QAction* MergeCells1 = nullptr;
+    QAction* SplitCells1 = nullptr;
+    QAction* SelectRow1 = nullptr;
+    QAction* SelectTable1 = nullptr;
+    QAction* CellHeightandWidth1 = nullptr;
+    QAction* ConvertTexttoTable1 = nullptr;
+    QAction* Borders1 = nullptr;
+
+    QAction* Protection1 = nullptr;
+    QAction* LockRowsColumns1 = nullptr;
+    QAction* ModifyCashflowDetails1 = nullptr;
+    QAction* LoadNewTemplate1 = nullptr;
+
+    QAction* HelpTopics2 = nullptr;
+    QAction* TandelonthWeb1 = nullptr;
+    QAction* About1 = nullptr;
+
+    QAction* Undo1 = nullptr;
+    QAction* N6 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* DeleteRow1 = nullptr;
+    QAction* N8 = nullptr;
+    QAction* InsertDate1 = nullptr;
+
+    // --- The frame's own operations ---------------------------------------------------
+    // Switches the commands that need an open plan off or on (the "no plan open" and
+    // "plan open" states); PanelAll itself is shown and hidden by the plan's load and
+    // the Open command.
+    void SetPlanControls(bool on);
+    bool PlanControlsOn() const { return m_planControlsOn; }
+    // Caption: the application title, then " [" plan name "]".
+    void SetPlanCaption(const QString& planName);
+    // Ten keytexts in menu order (keytext1 ... keytext9, keytext0): a text that is not
+    // blank becomes its item's caption and shows the item; a blank one hides it.
+    void SetKeytexts(const QStringList& texts);
+    QString KeytextCaption(int index) const;
+
+    void SetNavigatorShown(bool shown);
+    // Recomputes the guidance pane's page width from its panel.
+    void Panel4Resize();
+
+    // Starts the web launcher with the home page; when it cannot be started the page
+    // opens in the desktop's browser.
+    static void StartWebLauncher(const QString& launcher, const QString& homePage);
+
+    // --- View, help and closing -------------------------------------------------------
+    void mnuStandardClick();
+    void mnuFormattingClick();
+    void mnuBuilderClick();
+    void mnuStatusbarClick();
+    void mnuWordWrapClick();
+    void cmdHideNavClick();
+    void mnuNavigatorClick();
+    void mnuOptionsClick();
+    void HelpTopics2Click();
+    void TandelonthWeb1Click();
+    void About1Click();
+    void mnuExitClick();
+    void Exit1Click() { mnuExitClick(); }
+    // Hidden formatting items: flip the matching button, then run its handler.
+    void Bold1Click();
+    void Underline1Click();
+    void Italic1Click();
+    void AlignLeft1Click();
+    void AlignCenter1Click();
+    void AlignRight1Click();
+    void AlignJustify1Click();
+
+    // --- Commands filled in by their own subsystems -----------------------------------
+    // Each is wired to its menu item, toolbar button or key now; until its subsystem
+    // exists it does nothing, so that no command claims work it has not done.
+    // Plans and navigator.
+    void Open2Click();
+    void mnuNewClick();
+    void mnuSaveClick();
+    void BuildNav();
+    void Outline1Click();
+    void btnFirstClick();
+    void btnPriorClick();
+    void btnNextClick();
+    void btnLastClick();
+    void ExplorerButton7Click();
+    // Printing, page setup and export.
+    void cmdPrintAllClick();
+    void cmdPrintClick();
+    void Preview1Click();
+    void cmdPrintSpreadClick();
+    void Preview3Click();
+    void mnuPageSetupClick();
+    void PrinterSetup1Click();
+    void Plan1Click();
+    void Cashflow1Click();
+    // Editing and formatting.
+    void cmdUndoClick();
+    void cmdCutClick();
+    void cmdCopyClick();
+    void cmdPasteClick();
+    void mnuSelectAllClick();
+    void mnuFindClick();
+    void mnuReplaceClick();
+    void mnuFontClick();
+    void cmdSpellClick();
+    void cmdCalClick();
+    void InsertDate2Click();
+    // Keytext item of the given menu position (0 = mnuKeytext1 ... 9 = mnuKeytext0).
+    void mnuKeytextClick(int index);
+    void cmdBoldClick();
+    void cmdItalicClick();
+    void cmdUnderClick();
+    void cmdLeftClick();
+    void cmdCenterClick();
+    void cmdRightClick();
+    void cmdJustifyClick();
+    void cmdColourClick();
+    void cmbFontClick();
+    void cmbFontSizeClick();
+    // Keys seen by the window before its controls; true consumes the key.
+    bool FormKeyPreview(QKeyEvent* event);
+    // Tables.
+    void InsertTable1Click();
+    void InsertRow1Click();
+    void DeleteCells1Click();
+    void MergeCells1Click();
+    void SplitCells1Click();
+    void SelectRow1Click();
+    void SelectTable1Click();
+    void CellHeightandWidth1Click();
+    void ConvertTexttoTable1Click();
+    void Borders1Click();
+    // Budget.
+    void Protection1Click();
+    void LockRowsColumns1Click();
+    void ModifyCashflowDetails1Click();
+    void LoadNewTemplate1Click();
+    void DeleteRow1Click();
+    // Spelling: hands the spell checker its dictionaries at start-up.
+    void SetSpellDictionaries();
+
+    Navigator* navigator() const { return m_navigator; }
+    PlanLifecycle* lifecycle() const { return m_lifecycle; }
+    EditCommands* editing() const { return m_editing; }
+
+    // --- Start-up and closing ---------------------------------------------------------
+    // The work of the window's first showing (settings, navigator, start-up texts).
+    void FormShow();
+    bool FormShown() const { return m_formShown; }
+    // Asks about unsaved changes; false keeps the window open.
+    bool FormCloseQuery();
+    // Stores the window's geometry and view choices.
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildPanels();
+    void buildToolbars();
+    void buildMenus();
+    void readSettings();
+    void fillFontList();
+    void loadStartupTexts();
+    QToolButton* toolButton(ToolPanel* panel, const QString& name, int glyph, const QString& hint,
+                            bool checkable = false);
+    QAction* menuItem(QMenu* menu, const QString& name, const QString& caption,
+                      const QKeySequence& shortcut = {});
+    QAction* hiddenItem(const QString& name, const QString& caption,
+                        const QKeySequence& shortcut = {});
+    QAction* separator(QMenu* menu, const QString& name);
+    void placeToolbarsInOrder();
+
+    Navigator* m_navigator = nullptr;
+    PlanLifecycle* m_lifecycle = nullptr;
+    EditCommands* m_editing = nullptr;
+    QVBoxLayout* m_toolArea = nullptr;
+    bool m_formShown = false;
+    bool m_planControlsOn = true;
+    bool m_closing = false;
+};
+
+extern TfrmEdit* frmEdit;

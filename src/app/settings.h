@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Names and defaults of the user settings kept in "Tandel.INI".
+namespace Settings {
+
+inline const QString MainSection = QStringLiteral("Zurozurov Irod");
+inline const QString TipsSection = QStringLiteral("bps");
+inline const QString WebSection = QStringLiteral("Web");
+
+// The address "Tandel on the Web" opens when the settings name none.
+inline const QString DefaultHomePage = QStringLiteral("https://www.tandel.example/");
+inline const QString DefaultLauncher = QStringLiteral("ZIVORO.EXE");
+
+constexpr int DefaultDivider1 = 220;
+constexpr int MinimumDivider2 = 110;
+constexpr int DefaultWindowWidth = 630;
+constexpr int DefaultWindowHeight = 470;
+
+// Keytext keys in the order of the menu items: keytext1 ... keytext9, keytext0.
+QString keytextKey(int index); // index 0..9 -> "keytext1" ... "keytext9", "keytext0"
+
+// Margins in inches: left, right, top, bottom.
+struct Margins {
+    double Left = 1;
+    double Right = 1;
+    double Top = 1;
+    double Bottom = 1;
+    bool operator==(const Margins&) const = default;
+};
+
+// A margin as the settings keep it: text read as a real number; text that is not one
+// gives 1, as does a negative value, and anything above 20 gives 20.
+double marginFromText(const QString& text);
+// The margin shown with at most four significant digits ("%.4g").
+QString marginText(double value);
+
+} // namespace Settings

@@ -1,0 +1,172 @@
+#include "app/startup.h"
+
+#include "app/custfrm.h"
+#include "app/editfrm.h"
+#include "app/splasfrm.h"
+#include "app/windowframes.h"
+#include "dialogs/dialogfrm.h"
+#include "editor/cal.h"
+#include "editor/colorfrm.h"
+#include "editor/dicfrm.h"
+#include "editor/dlgbord.h"
+#include "editor/dlgcells.h"
+#include "editor/dlgsplit.h"
+#include "editor/tblfrm.h"
+#include "plans/nagfrm.h"
+#include "plans/newfrm.h"
+#include "plans/openfrm.h"
+#include "platform/helpsystem.h"
+#include "platform/repaintlock.h"
+#include "windows/aboutfrm.h"
+#include "windows/tipsfrm.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+
+TfrmNew* frmNew = nullptr;
+Tfrmopen* frmopen = nullptr;
+Tfrmopennag* frmopennag = nullptr;
+TfrmDic* frmDic = nullptr;
+TfrmCal* frmCal = nullptr;
+Tfrmtextcolour* frmtextcolour = nullptr;
+Tfrminserttbl* frminserttbl = nullptr;
+Tsplitcelllsdlg* splitcelllsdlg = nullptr;
+Tdlgborder* dlgborder = nullptr;
+Tcellsdlg* cellsdlg = nullptr;
+
+namespace Application {
+
+namespace {
+
+QPointer<TfrmSplash> g_splash;
+
+void createFirstWindows() {
+    frmDialog();
+    frmCashdet = new TfrmCashdet(frmEdit);
+    frmNew = new TfrmNew(frmEdit);
+    frmSpreadPrev = new TfrmSpreadPrev(frmEdit);
+    frmpagesetupall = new Tfrmpagesetupall(frmEdit);
+    frmopen = new Tfrmopen(frmEdit);
+    frmca = new Tfrmca(frmEdit);
+    frmip = new Tfrmip(frmEdit);
+    frmsw = new Tfrmsw(frmEdit);
+    frmsummary = new Tfrmsummary(frmEdit);
+    frmkfsname = new Tfrmkfsname(frmEdit);
+    frminserttbl = new Tfrminserttbl(frmEdit);
+    splitcelllsdlg = new Tsplitcelllsdlg(frmEdit);
+    dlgborder = new Tdlgborder(frmEdit);
+    frmopennag = new Tfrmopennag(frmEdit);
+    cellsdlg = new Tcellsdlg(frmEdit);
+}
+
+void createRemainingWindows() {
+    frmDic = new TfrmDic(frmEdit);
+    frmCal = new TfrmCal(frmEdit);
+    frmabout = new Tfrmabout(frmEdit);
+    printdl = new Tprintdl(frmEdit);
+    frmtextcolour = new Tfrmtextcolour(frmEdit);
+    frmCust = new TfrmCust(frmEdit, frmEdit);
+    frmTips = new TfrmTips(frmEdit);
+    frmATXPrev = new TfrmATXPrev(frmEdit);
+
+    // The open-a-plan window opens the new-plan window, the reminder and the calendar.
+    frmopen->setWindows(frmNew, frmopennag);
+    frmopen->openCalendar = [](QLineEdit* edit) {
+        if (frmCal) frmCal->openFor(edit);
+    };
+}
+
+// Keeps the splash up until it has been seen for the time asked, letting the windows
+// behind it paint meanwhile.
+void holdSplash(const QElapsedTimer& shown, int milliseconds) {
+    const qint64 left = milliseconds - shown.elapsed();
+    if (left <= 0) return;
+    QEventLoop wait;
+    QTimer::singleShot(int(left), &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+// The end of start-up, which runs however the steps before it ended.
+void finish(const QElapsedTimer& shown, int milliseconds) {
+    holdSplash(shown, milliseconds);
+    if (g_splash) {
+        g_splash->close();
+        delete g_splash;
+    }
+    if (frmEdit && frmEdit->OpenAtStart) {
+        if (frmTips && TfrmTips::TipsWanted()) frmTips->exec();
+        frmEdit->Open2Click();
+    }
+}
+
+} // namespace
+
+void startUp(const StartUpOptions& options) {
+    QElapsedTimer shown;
+    g_splash = new TfrmSplash;
+    g_splash->show();
+    g_splash->repaint();
+    shown.start();
+    pumpMessages();
+
+    try {
+        QApplication::setApplicationName(TfrmEdit::ApplicationTitle());
+        HelpSystem::instance().setHelpFile(QStringLiteral("qmphelp.hlp"));
+
+        // Created visible: its first showing reads the settings and loads the start-up
+        // texts before any other window exists.
+        frmEdit = new TfrmEdit;
+        frmEdit->show();
+
+        createFirstWindows();
+        if (g_splash) g_splash->repaint();
+        pumpMessages();
+
+        createRemainingWindows();
+        pumpMessages();
+    } catch (...) {
+        finish(shown, options.splashMilliseconds);
+        throw;
+    }
+    finish(shown, options.splashMilliseconds);
+}
+
+void shutDown() {
+    delete g_splash;
+    // The main window owns every other window but the message dialog.
+    delete frmEdit;
+    frmEdit = nullptr;
+    frmCashdet = nullptr;
+    frmNew = nullptr;
+    frmSpreadPrev = nullptr;
+    frmpagesetupall = nullptr;
+    frmopen = nullptr;
+    frmca = nullptr;
+    frmip = nullptr;
+    frmsw = nullptr;
+    frmsummary = nullptr;
+    frmkfsname = nullptr;
+    frminserttbl = nullptr;
+    splitcelllsdlg = nullptr;
+    dlgborder = nullptr;
+    frmopennag = nullptr;
+    cellsdlg = nullptr;
+    frmDic = nullptr;
+    frmCal = nullptr;
+    frmabout = nullptr;
+    printdl = nullptr;
+    frmtextcolour = nullptr;
+    frmCust = nullptr;
+    frmTips = nullptr;
+    frmATXPrev = nullptr;
+}
+
+bool splashShowing() {
+    return !g_splash.isNull();
+}
+
+} // namespace Application

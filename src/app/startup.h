@@ -1,0 +1,46 @@
+#pragma once
+
+class TfrmCal;
+class TfrmDic;
+class TfrmNew;
+class Tfrmopen;
+class Tfrmopennag;
+class Tfrmtextcolour;
+class Tfrminserttbl;
+class Tsplitcelllsdlg;
+class Tdlgborder;
+class Tcellsdlg;
+
+// Windows whose classes live with their subsystems, made once by the start-up.
+extern TfrmNew* frmNew;
+extern Tfrmopen* frmopen;
+extern Tfrmopennag* frmopennag;
+extern TfrmDic* frmDic;
+extern TfrmCal* frmCal;
+extern Tfrmtextcolour* frmtextcolour;
+extern Tfrminserttbl* frminserttbl;
+extern Tsplitcelllsdlg* splitcelllsdlg;
+extern Tdlgborder* dlgborder;
+extern Tcellsdlg* cellsdlg;
+
+// The program's start: the splash, the main window and every other window, the tips and
+// the Open command, in that order.
+namespace Application {
+
+struct StartUpOptions {
+    // How long the splash stays up at the least, in milliseconds; it also stays while
+    // the windows are being made.
+    int splashMilliseconds = 1500;
+};
+
+// Runs the start-up sequence up to the message loop. Returns once the main window is up
+// and the tips window and the Open command (when they run) have finished.
+void startUp(const StartUpOptions& options = {});
+
+// Ends the program's windows, in the reverse order of their making.
+void shutDown();
+
+// Whether the splash window exists (it does only during start-up).
+bool splashShowing();
+
+} // namespace Application

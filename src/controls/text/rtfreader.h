@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QTextCursor;
+class QTextDocument;
+
+// Reads RTF: the control's own files (with the tag words \tzhtagN, \tzntagN, \tzptagN)
+// and RTF written by other programs, whose unknown parts are skipped.
+//
+// Any input is safe: nesting deeper than maxDepth is refused, numbers are clamped, and a
+// truncated or unbalanced file is read as far as it goes. Input that does not begin with
+// "{\rtf" is refused; the caller decides whether to take it as plain text.
+class RtfReader {
+public:
+    static constexpr int maxDepth = 1000;
+
+    // Replaces the contents of `into`. On failure returns false, sets `error` and leaves
+    // `into` untouched.
+    static bool read(const QByteArray& rtf, QTextDocument* into, QString* error = nullptr);
+
+    // Inserts the text at the cursor, replacing its selection (pasting formatted text).
+    // The first paragraph joins the cursor's paragraph. On failure nothing is changed.
+    static bool insert(const QByteArray& rtf, QTextCursor* at, QString* error = nullptr);
+
+    // Whether the data looks like RTF at all (begins with "{\rtf" after white space).
+    static bool isRtf(const QByteArray& data);
+};

@@ -1,0 +1,1229 @@
+#include "controls/text/textcontrol.h"
+
+#include "controls/text/rtfreader.h"
+#include "controls/text/rtfwriter.h"
+#include "controls/text/tagindex.h"
+#include "controls/text/textformat.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+const char* const TextControl::NativeMimeType = "application/x-tandel-rtf";
+
+namespace {
+
+const char* const kRtfMimeTypes[] = {"text/rtf", "application/rtf", "text/richtext"};
+
+int roundToInt(double v) {
+    return int(std::lround(v));
+}
+
+// Lays hidden runs out so that they take no room and draw nothing. It only gives the
+// paragraphs' layouts display formats: the document's own formats, which the files, the
+// clipboard and every attribute read see, stay as they are, and nothing reaches the undo
+// history. (A QSyntaxHighlighter would do the same, but switching it on over a long plan
+// lays the text out again once per paragraph.)
+class HiddenRunPainter {
+public:
+    HiddenRunPainter() {
+        look_.setFontPointSize(0.75);
+        // A tiny font whose glyphs keep a hundredth of their advance (a spacing of 0 would
+        // mean "unchanged").
+        look_.setFontLetterSpacingType(QFont::PercentageSpacing);
+        look_.setFontLetterSpacing(1);
+        look_.setFontUnderline(false);
+        look_.setFontStrikeOut(false);
+        look_.setFontOverline(false);
+        look_.setForeground(Qt::transparent);
+        look_.setBackground(Qt::transparent);
+    }
+
+    // The paragraphs holding positions from..to, from within QTextDocument::contentsChange,
+    // where the layout takes the marked paragraphs in with the change itself.
+    void paintChanged(QTextDocument* doc, int from, int to) const {
+        const int last = doc->characterCount() - 1;
+        for (QTextBlock b = doc->findBlock(std::clamp(from, 0, last));
+             b.isValid() && b.position() <= to; b = b.next()) {
+            if (paintBlock(b)) doc->markContentsDirty(b.position(), b.length());
+        }
+    }
+
+    // Every paragraph, then one layout of the whole text.
+    void paintAll(QTextDocument* doc) const {
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            paintBlock(b);
+        doc->markContentsDirty(0, doc->characterCount());
+    }
+
+    // Takes every display format away and shows every paragraph again.
+    static void clearAll(QTextDocument* doc) {
+        bool changed = false;
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+            QTextLayout* layout = b.layout();
+            if (layout && !layout->formats().isEmpty()) {
+                layout->clearFormats();
+                changed = true;
+            }
+            if (!b.isVisible()) {
+                b.setVisible(true);
+                changed = true;
+            }
+        }
+        if (changed) doc->markContentsDirty(0, doc->characterCount());
+    }
+
+private:
+    // Returns whether anything changed.
+    bool paintBlock(QTextBlock block) const {
+        const int base = block.position();
+        QList<QTextLayout::FormatRange> ranges;
+        bool allHidden = block.length() > 1;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.isValid()) continue;
+            if (f.charFormat().boolProperty(TextFormat::HiddenProperty))
+                ranges.append(QTextLayout::FormatRange{f.position() - base, f.length(), look_});
+            else
+                allHidden = false;
+        }
+        bool changed = false;
+        QTextLayout* layout = block.layout();
+        if (layout && !(ranges.isEmpty() && layout->formats().isEmpty())) {
+            layout->setFormats(ranges);
+            changed = true;
+        }
+        // A paragraph of nothing but hidden text would still take a thin line of its own;
+        // out of sight it takes none.
+        if (block.isVisible() == allHidden) {
+            block.setVisible(!allHidden);
+            changed = true;
+        }
+        return changed;
+    }
+
+    QTextCharFormat look_;
+};
+
+// Line breaks as the program hands them over ("\r\n", "\r" or "\n") become paragraph
+// breaks, one character each.
+QString normalizeBreaks(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// The document's text as the program reads it: a paragraph break is "\n".
+QString readableText(QString text) {
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+bool isHiddenFormat(const QTextCharFormat& f) {
+    return f.boolProperty(TextFormat::HiddenProperty);
+}
+
+// The text of a document without its hidden runs, paragraphs ending in "\n".
+QString visibleText(const QTextDocument& doc) {
+    QString out;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (block != doc.begin()) out += QLatin1Char('\n');
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.isValid() && !isHiddenFormat(f.charFormat())) out += f.text();
+        }
+    }
+    return readableText(out);
+}
+
+// Takes the hidden runs out of a document; a paragraph of nothing but hidden text goes
+// with its paragraph break, so that it leaves no empty line behind.
+void removeHiddenRuns(QTextDocument* doc) {
+    std::vector<std::pair<int, int>> ranges;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        bool allHidden = block.length() > 1;
+        const size_t first = ranges.size();
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.isValid()) continue;
+            if (isHiddenFormat(f.charFormat()))
+                ranges.emplace_back(f.position(), f.position() + f.length());
+            else
+                allHidden = false;
+        }
+        const int breakAt = block.position() + block.length() - 1;
+        const QTextBlock next = block.next();
+        // Only a plain paragraph break goes, never the edge of a table cell.
+        if (allHidden && next.isValid() && next.position() == breakAt + 1 &&
+            doc->characterAt(breakAt) == QChar::ParagraphSeparator &&
+            QTextCursor(block).currentFrame() == QTextCursor(next).currentFrame()) {
+            ranges.resize(first);
+            ranges.emplace_back(block.position(), breakAt + 1);
+        }
+    }
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        c.setPosition(it->first);
+        c.setPosition(it->second, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    c.endEditBlock();
+}
+
+// Plans are written left to right. Saying so spares the layout a scan of every paragraph's
+// text for its direction after each keystroke, which on a long plan costs more than the
+// keystroke itself.
+void useLeftToRight(QTextDocument* doc) {
+    QTextOption option = doc->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    doc->setDefaultTextOption(option);
+}
+
+} // namespace
+
+struct TextControl::Private {
+    TagIndex index;
+    HiddenRunPainter painter; // at work while hidden text is not shown
+    int tagReadSelect = 0;
+    int showHidden = 0;
+    int docWidth = -1; // twips; -1 while the text wraps at the window's width
+    int pageHeight = 15840;
+    int printerDC = 0;
+    int borderStyle = 1;
+    int backColor = 0xffffff;
+    int f2on = 1;
+    int f3on = 1;
+    int dataType = NativeRtf;
+    int writeProtect = 0;
+    QString fileName;
+    bool lastFileOk = true;
+    QString lastFileError;
+    bool undoCleared = true; // UnDoAction reads 0 until the next edit
+    bool afterDoubleClick = false;
+    QString lastPhrase;
+    bool lastPhraseCase = false;
+};
+
+TextControl::TextControl(QWidget* parent) : QTextEdit(parent), d(std::make_unique<Private>()) {
+    setAcceptRichText(true);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setTabChangesFocus(false);
+
+    auto* doc = new QTextDocument(this);
+    doc->setDefaultFont(QFont(QStringLiteral("Arial"), 10));
+    useLeftToRight(doc);
+    setDocument(doc);
+    connectDocument();
+    d->index.setDocument(doc);
+
+    setBorderStyle(1);
+    setBackColor(0xffffff);
+
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { emit OnATXVScrollClick(); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { emit OnATXHScrollClick(); });
+}
+
+TextControl::~TextControl() = default;
+
+void TextControl::connectDocument() {
+    QTextDocument* doc = document();
+    connect(doc, &QTextDocument::contentsChange, this, [this](int pos, int removed, int added) {
+        d->index.contentsChange(pos, removed, added);
+        if (!d->showHidden) d->painter.paintChanged(document(), pos, pos + added);
+    });
+    connect(doc, &QTextDocument::contentsChanged, this, [this] { emit OnATXChange(); });
+    connect(doc, &QTextDocument::undoCommandAdded, this, [this] { d->undoCleared = false; });
+}
+
+QTextDocument* TextControl::newDocument() const {
+    auto* doc = new QTextDocument(const_cast<TextControl*>(this));
+    doc->setDefaultFont(document()->defaultFont());
+    doc->setDocumentMargin(document()->documentMargin());
+    doc->setDefaultTextOption(document()->defaultTextOption());
+    return doc;
+}
+
+void TextControl::adoptDocument(QTextDocument* doc) {
+    QTextDocument* old = document();
+    if (old == doc || !doc) return;
+    if (doc->parent() != this) doc->setParent(this);
+    doc->setUndoRedoEnabled(true);
+    doc->clearUndoRedoStacks();
+    useLeftToRight(doc);
+    disconnect(old, nullptr, this, nullptr);
+    const bool readOnly = isReadOnly();
+    const Qt::TextInteractionFlags flags = textInteractionFlags();
+    setDocument(doc);
+    setReadOnly(readOnly);
+    setTextInteractionFlags(flags);
+    connectDocument();
+    d->index.setDocument(doc);
+    if (d->showHidden)
+        HiddenRunPainter::clearAll(doc);
+    else
+        d->painter.paintAll(doc);
+    d->undoCleared = true;
+    // Later, not now: the caller may be inside one of the old document's own signals.
+    if (old && old->parent() == this) old->deleteLater();
+    moveCursor(QTextCursor::Start);
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Positions and selection
+
+int TextControl::TextLength() const {
+    return document()->characterCount() - 1;
+}
+
+int TextControl::clampPosition(int pos) const {
+    return std::clamp(pos, 0, TextLength());
+}
+
+void TextControl::selectRange(int anchor, int position) {
+    QTextCursor c(document());
+    c.setPosition(clampPosition(anchor));
+    c.setPosition(clampPosition(position), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+int TextControl::SelStart() const {
+    return textCursor().selectionStart();
+}
+
+void TextControl::setSelStart(int pos) {
+    pos = clampPosition(pos);
+    selectRange(pos, pos);
+}
+
+int TextControl::SelLength() const {
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void TextControl::setSelLength(int length) {
+    const int start = SelStart();
+    selectRange(start, start + std::max(0, length));
+}
+
+QString TextControl::SelText() const {
+    return readableText(textCursor().selectedText());
+}
+
+void TextControl::setSelText(const QString& text) {
+    QTextCursor c = textCursor();
+    c.insertText(normalizeBreaks(text));
+    setTextCursor(c);
+}
+
+QString TextControl::SelFText() const {
+    return QString::fromLatin1(RtfWriter::write(textCursor(), RtfWriter::Native));
+}
+
+void TextControl::setSelFText(const QString& text) {
+    QTextCursor c = textCursor();
+    const int start = c.selectionStart();
+    const QByteArray bytes = text.toUtf8();
+    c.beginEditBlock();
+    bool inserted = false;
+    if (RtfReader::isRtf(bytes)) inserted = RtfReader::insert(bytes, &c);
+    if (!inserted) c.insertText(normalizeBreaks(text));
+    c.endEditBlock();
+    // The inserted text stays selected, so that attributes and tags written next apply to it.
+    selectRange(start, c.position());
+}
+
+int TextControl::Select() const {
+    return textCursor().hasSelection() ? -1 : 0;
+}
+
+int TextControl::CurPar() const {
+    return textCursor().blockNumber();
+}
+
+void TextControl::setCurPar(int paragraph) {
+    const QTextBlock block =
+        document()->findBlockByNumber(std::clamp(paragraph, 0, document()->blockCount() - 1));
+    selectRange(block.position(), block.position());
+}
+
+int TextControl::CurChar() const {
+    return textCursor().positionInBlock();
+}
+
+int TextControl::positionInParagraph(const QTextBlock& block, int character) const {
+    return block.position() + std::clamp(character, 0, block.length() - 1);
+}
+
+void TextControl::setCurChar(int character) {
+    const int pos = positionInParagraph(textCursor().block(), character);
+    selectRange(pos, pos);
+}
+
+int TextControl::SelToPar() const {
+    return textCursor().blockNumber();
+}
+
+void TextControl::setSelToPar(int paragraph) {
+    const QTextCursor c = textCursor();
+    const QTextBlock block =
+        document()->findBlockByNumber(std::clamp(paragraph, 0, document()->blockCount() - 1));
+    selectRange(c.anchor(), positionInParagraph(block, c.positionInBlock()));
+}
+
+int TextControl::SelToChar() const {
+    return textCursor().positionInBlock();
+}
+
+void TextControl::setSelToChar(int character) {
+    const QTextCursor c = textCursor();
+    selectRange(c.anchor(), positionInParagraph(c.block(), character));
+}
+
+int TextControl::LineNumber() const {
+    const QTextCursor c = textCursor();
+    const QTextBlock caretBlock = c.block();
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    layout->blockBoundingRect(caretBlock); // lays the text out up to the caret
+    int line = 0;
+    for (QTextBlock b = document()->begin(); b.isValid() && b != caretBlock; b = b.next())
+        line += b.layout() ? b.layout()->lineCount() : 0;
+    if (QTextLayout* l = caretBlock.layout(); l && l->lineCount() > 0)
+        line += std::max(0, l->lineForTextPosition(c.positionInBlock()).lineNumber());
+    return line;
+}
+
+void TextControl::setLineNumber(int line) {
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    int remaining = std::max(0, line);
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        layout->blockBoundingRect(b);
+        const int count = b.layout() ? b.layout()->lineCount() : 0;
+        if (remaining < count) {
+            const int pos = b.position() + b.layout()->lineAt(remaining).textStart();
+            selectRange(pos, pos);
+            return;
+        }
+        remaining -= count;
+    }
+    setSelStart(TextLength());
+}
+
+// ---------------------------------------------------------------------------------------
+// Character attributes
+
+QTextCharFormat TextControl::readFormat() const {
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) return c.charFormat();
+    QTextCursor first(document());
+    first.setPosition(c.selectionStart() + 1);
+    return first.charFormat();
+}
+
+QTextCharFormat TextControl::readTagFormat() const {
+    if (d->tagReadSelect) return readFormat();
+    return textCursor().charFormat();
+}
+
+void TextControl::writeFormat(const QTextCharFormat& f) {
+    mergeCurrentCharFormat(f);
+}
+
+int TextControl::FontBold() const {
+    return readFormat().fontWeight() > QFont::Medium ? -1 : 0;
+}
+
+void TextControl::setFontBold(int value) {
+    QTextCharFormat f;
+    f.setFontWeight(value ? QFont::Bold : QFont::Normal);
+    writeFormat(f);
+}
+
+int TextControl::FontItalic() const {
+    return readFormat().fontItalic() ? -1 : 0;
+}
+
+void TextControl::setFontItalic(int value) {
+    QTextCharFormat f;
+    f.setFontItalic(value != 0);
+    writeFormat(f);
+}
+
+int TextControl::FontStrike() const {
+    return readFormat().fontStrikeOut() ? -1 : 0;
+}
+
+void TextControl::setFontStrike(int value) {
+    QTextCharFormat f;
+    f.setFontStrikeOut(value != 0);
+    writeFormat(f);
+}
+
+int TextControl::FontUnder() const {
+    return readFormat().fontUnderline() ? 1024 : 0;
+}
+
+void TextControl::setFontUnder(int value) {
+    QTextCharFormat f;
+    f.setFontUnderline(value != 0);
+    writeFormat(f);
+}
+
+QString TextControl::FontName() const {
+    const QTextCharFormat f = readFormat();
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty() && !families.first().isEmpty()) return families.first();
+    return document()->defaultFont().family();
+}
+
+void TextControl::setFontName(const QString& name) {
+    if (name.trimmed().isEmpty()) return;
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{name});
+    writeFormat(f);
+}
+
+double TextControl::FontSize() const {
+    const double size = readFormat().fontPointSize();
+    return size > 0 ? size : document()->defaultFont().pointSizeF();
+}
+
+void TextControl::setFontSize(double points) {
+    if (!(points > 0) || points > 1638) return;
+    QTextCharFormat f;
+    f.setFontPointSize(points);
+    writeFormat(f);
+}
+
+int TextControl::FontColor() const {
+    const QTextCharFormat f = readFormat();
+    if (!f.hasProperty(QTextFormat::ForegroundBrush) || f.foreground().style() == Qt::NoBrush)
+        return 0;
+    return TextFormat::toWinColor(f.foreground().color());
+}
+
+void TextControl::setFontColor(int color) {
+    QTextCharFormat f;
+    f.setForeground(TextFormat::fromWinColor(color));
+    writeFormat(f);
+}
+
+int TextControl::FontHidden() const {
+    return isHiddenFormat(readFormat()) ? -1 : 0;
+}
+
+void TextControl::setFontHidden(int value) {
+    QTextCharFormat f;
+    f.setProperty(TextFormat::HiddenProperty, value != 0);
+    writeFormat(f);
+}
+
+// ---------------------------------------------------------------------------------------
+// Paragraph attributes
+
+QTextBlockFormat TextControl::readBlockFormat() const {
+    const QTextCursor c = textCursor();
+    return document()->findBlock(c.selectionStart()).blockFormat();
+}
+
+void TextControl::writeBlockFormat(const QTextBlockFormat& f) {
+    QTextCursor c = textCursor();
+    c.mergeBlockFormat(f);
+}
+
+int TextControl::Alignment() const {
+    switch (readBlockFormat().alignment() & Qt::AlignHorizontal_Mask) {
+    case Qt::AlignRight:
+        return 1;
+    case Qt::AlignHCenter:
+        return 2;
+    case Qt::AlignJustify:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+void TextControl::setAlignment(int alignment) {
+    static const Qt::Alignment kinds[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter,
+                                          Qt::AlignJustify};
+    if (alignment < 0 || alignment > 3) return;
+    QTextBlockFormat f;
+    f.setAlignment(kinds[alignment]);
+    writeBlockFormat(f);
+}
+
+int TextControl::FirstLineIndent() const {
+    return TextFormat::pointsToTwips(readBlockFormat().textIndent());
+}
+
+void TextControl::setFirstLineIndent(int twips) {
+    QTextBlockFormat f;
+    f.setTextIndent(TextFormat::twipsToPoints(twips));
+    writeBlockFormat(f);
+}
+
+int TextControl::LeftIndent() const {
+    return TextFormat::pointsToTwips(readBlockFormat().leftMargin());
+}
+
+void TextControl::setLeftIndent(int twips) {
+    QTextBlockFormat f;
+    f.setLeftMargin(TextFormat::twipsToPoints(twips));
+    writeBlockFormat(f);
+}
+
+int TextControl::RightIndent() const {
+    return TextFormat::pointsToTwips(readBlockFormat().rightMargin());
+}
+
+void TextControl::setRightIndent(int twips) {
+    QTextBlockFormat f;
+    f.setRightMargin(TextFormat::twipsToPoints(twips));
+    writeBlockFormat(f);
+}
+
+// ---------------------------------------------------------------------------------------
+// Tags
+
+int TextControl::HTag() const {
+    return readTagFormat().intProperty(TextFormat::HTagProperty);
+}
+
+void TextControl::setHTag(int tag) {
+    QTextCharFormat f;
+    f.setProperty(TextFormat::HTagProperty, tag);
+    writeFormat(f);
+}
+
+int TextControl::NTag() const {
+    return readTagFormat().intProperty(TextFormat::NTagProperty);
+}
+
+void TextControl::setNTag(int tag) {
+    QTextCharFormat f;
+    f.setProperty(TextFormat::NTagProperty, tag);
+    writeFormat(f);
+}
+
+int TextControl::PTag() const {
+    const QTextCursor c = textCursor();
+    const int pos = d->tagReadSelect ? c.selectionStart() : c.position();
+    return document()->findBlock(pos).blockFormat().intProperty(TextFormat::PTagProperty);
+}
+
+void TextControl::setPTag(int tag) {
+    QTextBlockFormat f;
+    f.setProperty(TextFormat::PTagProperty, tag);
+    writeBlockFormat(f);
+}
+
+int TextControl::TagReadSelect() const {
+    return d->tagReadSelect;
+}
+
+void TextControl::setTagReadSelect(int value) {
+    d->tagReadSelect = value ? 1 : 0;
+}
+
+int TextControl::findTag(int kind, int value, int direction) {
+    const auto k = TagIndex::Kind(kind);
+    const QTextCursor c = textCursor();
+    std::optional<TagIndex::Run> run;
+    if (direction > 0) {
+        // From a selection (a run found before) the search goes past its start; from a
+        // bare caret a run beginning right there counts.
+        run = d->index.findForward(k, value, c.selectionStart(), !c.hasSelection());
+    } else if (direction < 0) {
+        run = d->index.findBackward(k, value, c.selectionStart());
+    } else {
+        const int pos = c.selectionStart();
+        run = d->index.runAt(k, pos);
+        if ((!run || run->value != value) && pos > 0 && k != TagIndex::PTag)
+            run = d->index.runAt(k, pos - 1);
+        if (run && run->value != value) run.reset();
+    }
+    if (!run) return -1;
+    selectRange(run->start, run->end);
+    showPosition(run->start);
+    return run->start;
+}
+
+void TextControl::showPosition(int pos) {
+    QTextCursor at(document());
+    at.setPosition(clampPosition(pos));
+    const QRect r = cursorRect(at);
+    if (r.top() < 0 || r.bottom() > viewport()->height())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + r.top());
+}
+
+int TextControl::FIND_HTAG(int value, int direction) {
+    const int start = findTag(TagIndex::HTag, value, direction);
+    return start < 0 ? 0 : start + 1;
+}
+
+int TextControl::FIND_NTAG(int value, int direction) {
+    const int start = findTag(TagIndex::NTag, value, direction);
+    return start < 0 ? 0 : start + 1;
+}
+
+int TextControl::FIND_PTAG(int value, int direction) {
+    const int start = findTag(TagIndex::PTag, value, direction);
+    return start < 0 ? -1 : document()->findBlock(start).blockNumber();
+}
+
+std::vector<std::array<int, 3>> TextControl::tagRuns(int kind, bool fromIndex) {
+    std::vector<std::array<int, 3>> out;
+    const auto k = TagIndex::Kind(kind);
+    const std::vector<TagIndex::Run> runs =
+        fromIndex ? d->index.runs(k) : TagIndex::scan(*document(), k);
+    out.reserve(runs.size());
+    for (const TagIndex::Run& r : runs)
+        out.push_back({r.start, r.end, r.value});
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Searching and geometry
+
+int TextControl::find_phrase(const QString& text, int direction, int matchCase) {
+    if (text.isEmpty()) return NotFound;
+    d->lastPhrase = text;
+    d->lastPhraseCase = matchCase != 0;
+    QTextDocument::FindFlags flags;
+    if (matchCase) flags |= QTextDocument::FindCaseSensitively;
+    const int from = SelStart();
+    QTextCursor found;
+    if (direction != 0) {
+        found = document()->find(text, from, flags);
+    } else {
+        flags |= QTextDocument::FindBackward;
+        found = document()->find(text, from, flags);
+    }
+    if (found.isNull()) return NotFound;
+    return found.selectionStart();
+}
+
+int TextControl::ATX_CURTOXY(int paragraph, int character, int& x, int& y) {
+    const QTextBlock block = document()->findBlockByNumber(paragraph);
+    if (paragraph < 0 || !block.isValid()) return 1;
+    const int inBlock = std::clamp(character, 0, block.length() - 1);
+    const QRectF rect = document()->documentLayout()->blockBoundingRect(block);
+    double px = rect.x();
+    double py = rect.y();
+    if (QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineForTextPosition(inBlock);
+        if (line.isValid()) {
+            px += line.cursorToX(inBlock);
+            py += line.y();
+        }
+    }
+    x = roundToInt(px * 1440.0 / logicalDpiX());
+    y = roundToInt(py * 1440.0 / logicalDpiY());
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// View
+
+int TextControl::ShowHidden() const {
+    return d->showHidden;
+}
+
+void TextControl::setShowHidden(int value) {
+    const int show = value ? 1 : 0;
+    if (show == d->showHidden) return;
+    d->showHidden = show;
+    if (show)
+        HiddenRunPainter::clearAll(document());
+    else
+        d->painter.paintAll(document());
+    viewport()->update();
+}
+
+int TextControl::pixelsToTwipsY(double px) const {
+    return roundToInt(px * 1440.0 / logicalDpiY());
+}
+
+int TextControl::twipsToPixelsY(int twips) const {
+    return roundToInt(twips * logicalDpiY() / 1440.0);
+}
+
+int TextControl::ScrollVert() const {
+    return pixelsToTwipsY(verticalScrollBar()->value());
+}
+
+void TextControl::setScrollVert(int twips) {
+    const int px = twipsToPixelsY(std::max(0, twips));
+    if (px > verticalScrollBar()->maximum()) finishLayout();
+    verticalScrollBar()->setValue(px);
+}
+
+int TextControl::ScrollHorz() const {
+    return roundToInt(horizontalScrollBar()->value() * 1440.0 / logicalDpiX());
+}
+
+void TextControl::setScrollHorz(int twips) {
+    horizontalScrollBar()->setValue(roundToInt(std::max(0, twips) * logicalDpiX() / 1440.0));
+}
+
+void TextControl::finishLayout() const {
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    layout->blockBoundingRect(document()->lastBlock());
+    layout->documentSize();
+}
+
+int TextControl::EndScrollPos() const {
+    finishLayout();
+    const double docHeight = document()->documentLayout()->documentSize().height();
+    return pixelsToTwipsY(std::max(0.0, docHeight - viewport()->height()));
+}
+
+int TextControl::DocWidth() const {
+    if (d->docWidth >= 0) return d->docWidth;
+    return roundToInt(viewport()->width() * 1440.0 / logicalDpiX());
+}
+
+void TextControl::setDocWidth(int twips) {
+    if (twips <= 0) return;
+    d->docWidth = twips;
+    setLineWrapMode(QTextEdit::FixedPixelWidth);
+    setLineWrapColumnOrWidth(std::max(1, roundToInt(twips * logicalDpiX() / 1440.0)));
+}
+
+int TextControl::PageHeight() const {
+    return d->pageHeight;
+}
+
+void TextControl::setPageHeight(int twips) {
+    if (twips > 0) d->pageHeight = twips;
+}
+
+int TextControl::PrinterDC() const {
+    return d->printerDC;
+}
+
+void TextControl::setPrinterDC(int value) {
+    d->printerDC = value ? 1 : 0;
+}
+
+int TextControl::BorderStyle() const {
+    return d->borderStyle;
+}
+
+void TextControl::setBorderStyle(int style) {
+    d->borderStyle = style ? 1 : 0;
+    setFrameShape(style ? QFrame::StyledPanel : QFrame::NoFrame);
+    setFrameShadow(QFrame::Sunken);
+}
+
+int TextControl::BackColor() const {
+    return d->backColor;
+}
+
+void TextControl::setBackColor(int color) {
+    d->backColor = color & 0xffffff;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, TextFormat::fromWinColor(d->backColor));
+    setPalette(pal);
+}
+
+int TextControl::F2ON() const {
+    return d->f2on;
+}
+
+void TextControl::setF2ON(int value) {
+    d->f2on = value ? 1 : 0;
+}
+
+int TextControl::F3ON() const {
+    return d->f3on;
+}
+
+void TextControl::setF3ON(int value) {
+    d->f3on = value ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+QString TextControl::FileName() const {
+    return d->fileName;
+}
+
+void TextControl::setFileName(const QString& name) {
+    d->fileName = name;
+}
+
+int TextControl::DataType() const {
+    return d->dataType;
+}
+
+void TextControl::setDataType(int type) {
+    d->dataType = type;
+}
+
+int TextControl::FileLoad() const {
+    return 0;
+}
+
+void TextControl::setFileLoad(int value) {
+    if (value == 1) loadFile(d->fileName, d->dataType);
+}
+
+int TextControl::FileSave() const {
+    return 0;
+}
+
+void TextControl::setFileSave(int value) {
+    if (value == 1) saveFile(d->fileName, d->dataType);
+}
+
+bool TextControl::lastFileOk() const {
+    return d->lastFileOk;
+}
+
+QString TextControl::lastFileError() const {
+    return d->lastFileError;
+}
+
+bool TextControl::loadFile(const QString& fileName, int dataType) {
+    const QString shown = QDir::toNativeSeparators(fileName);
+    auto fail = [&](const QString& why) {
+        adoptDocument(newDocument());
+        d->lastFileOk = false;
+        d->lastFileError = why;
+        return false;
+    };
+    if (dataType != PlainText && dataType != NativeRtf && dataType != StandardRtf)
+        return fail(tr("Unable to read %1: unknown file type %2").arg(shown).arg(dataType));
+    QFile file(fileName);
+    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return fail(tr("Unable to read %1").arg(shown));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) return fail(tr("Unable to read %1").arg(shown));
+
+    QTextDocument* doc = newDocument();
+    if (dataType == PlainText) {
+        QTextCursor c(doc);
+        c.insertText(normalizeBreaks(QString::fromUtf8(data)));
+    } else {
+        QString error;
+        if (!RtfReader::isRtf(data)) {
+            delete doc;
+            return fail(tr("%1 is not a rich text file").arg(shown));
+        }
+        if (!RtfReader::read(data, doc, &error)) {
+            delete doc;
+            return fail(tr("Unable to read %1: %2").arg(shown, error));
+        }
+    }
+    doc->clearUndoRedoStacks();
+    doc->setModified(false);
+    adoptDocument(doc);
+    d->lastFileOk = true;
+    d->lastFileError.clear();
+    return true;
+}
+
+bool TextControl::saveFile(const QString& fileName, int dataType) {
+    const QString shown = QDir::toNativeSeparators(fileName);
+    auto fail = [&](const QString& why) {
+        d->lastFileOk = false;
+        d->lastFileError = why;
+        return false;
+    };
+    QByteArray data;
+    switch (dataType) {
+    case PlainText:
+        data = visibleText(*document()).toUtf8();
+        break;
+    case NativeRtf:
+        data = RtfWriter::write(*document(), RtfWriter::Native);
+        break;
+    case StandardRtf:
+        data = RtfWriter::write(*document(), RtfWriter::Standard);
+        break;
+    default:
+        return fail(tr("Unable to write to %1: unknown file type %2").arg(shown).arg(dataType));
+    }
+    QSaveFile file(fileName);
+    if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(data) != data.size() ||
+        !file.commit())
+        return fail(tr("Unable to write to %1").arg(shown));
+    d->undoCleared = true;
+    document()->setModified(false);
+    d->lastFileOk = true;
+    d->lastFileError.clear();
+    return true;
+}
+
+std::unique_ptr<QTextDocument> TextControl::logicalDocument(bool selectionOnly) const {
+    std::unique_ptr<QTextDocument> doc;
+    if (!selectionOnly) {
+        doc.reset(document()->clone());
+    } else {
+        doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(document()->defaultFont());
+        QTextCursor(doc.get()).insertFragment(textCursor().selection());
+    }
+    return doc;
+}
+
+std::unique_ptr<QTextDocument> TextControl::visibleDocument(bool selectionOnly) const {
+    std::unique_ptr<QTextDocument> doc = logicalDocument(selectionOnly);
+    if (!d->showHidden) removeHiddenRuns(doc.get());
+    return doc;
+}
+
+// ---------------------------------------------------------------------------------------
+// Editing
+
+int TextControl::UnDoAction() const {
+    return (!d->undoCleared && document()->isUndoAvailable()) ? 3 : 0;
+}
+
+void TextControl::setUnDoAction(int value) {
+    if (value == 0) {
+        document()->clearUndoRedoStacks(QTextDocument::UndoAndRedoStacks);
+        d->undoCleared = true;
+    } else if (value == 1 && document()->isUndoAvailable()) {
+        document()->undo();
+        setTextCursor(textCursor());
+    }
+}
+
+int TextControl::ClipboardAction() const {
+    return 0;
+}
+
+void TextControl::setClipboardAction(int action) {
+    switch (action) {
+    case 1:
+        if (!d->writeProtect) cut();
+        break;
+    case 2:
+        copy();
+        break;
+    case 3:
+        if (!d->writeProtect) paste();
+        break;
+    default:
+        break;
+    }
+}
+
+int TextControl::WriteProtect() const {
+    return d->writeProtect;
+}
+
+void TextControl::setWriteProtect(int value) {
+    d->writeProtect = std::clamp(value, 0, 2);
+    setReadOnly(d->writeProtect != 0);
+    if (d->writeProtect)
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    else
+        setTextInteractionFlags(Qt::TextEditorInteraction);
+}
+
+int TextControl::PrepareLoad() {
+    adoptDocument(newDocument());
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Clipboard
+
+QMimeData* TextControl::createMimeDataFromSelection() const {
+    auto* mime = new QMimeData;
+    const QTextCursor c = textCursor();
+    if (!c.hasSelection()) return mime;
+    mime->setData(QString::fromLatin1(NativeMimeType), RtfWriter::write(c, RtfWriter::Native));
+    const QByteArray standard = RtfWriter::write(c, RtfWriter::Standard);
+    for (const char* type : kRtfMimeTypes)
+        mime->setData(QString::fromLatin1(type), standard);
+    const std::unique_ptr<QTextDocument> visible = logicalDocument(true);
+    removeHiddenRuns(visible.get());
+    mime->setHtml(visible->toHtml());
+    mime->setText(visibleText(*visible));
+    return mime;
+}
+
+bool TextControl::canInsertFromMimeData(const QMimeData* source) const {
+    if (d->writeProtect) return false;
+    if (source->hasFormat(QString::fromLatin1(NativeMimeType))) return true;
+    for (const char* type : kRtfMimeTypes)
+        if (source->hasFormat(QString::fromLatin1(type))) return true;
+    return source->hasText();
+}
+
+void TextControl::insertFromMimeData(const QMimeData* source) {
+    if (d->writeProtect || !source) return;
+    QTextCursor c = textCursor();
+    QStringList types{QString::fromLatin1(NativeMimeType)};
+    for (const char* type : kRtfMimeTypes)
+        types << QString::fromLatin1(type);
+    for (const QString& type : types) {
+        if (!source->hasFormat(type)) continue;
+        if (RtfReader::insert(source->data(type), &c)) {
+            setTextCursor(c);
+            ensureCursorVisible();
+            return;
+        }
+    }
+    if (source->hasText()) {
+        c.insertText(normalizeBreaks(source->text()));
+        setTextCursor(c);
+        ensureCursorVisible();
+    }
+}
+
+void TextControl::dragEnterEvent(QDragEnterEvent* event) {
+    if (d->writeProtect) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dragEnterEvent(event);
+}
+
+void TextControl::dropEvent(QDropEvent* event) {
+    if (d->writeProtect) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dropEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Keyboard and mouse
+
+void TextControl::keyPressEvent(QKeyEvent* event) {
+    int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    emit OnKeyDown(key, mods);
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    const bool plain = !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
+    if (key == Qt::Key_F2 && d->f2on && plain) {
+        setShowHidden(d->showHidden ? 0 : 1);
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_F3 && d->f3on && plain) {
+        findNextPhrase();
+        event->accept();
+        return;
+    }
+
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        int ch = text.at(0).unicode();
+        emit OnKeyPress(ch);
+        if (ch == 0) {
+            event->accept();
+            return;
+        }
+        const bool printable = QChar(char16_t(ch)).isPrint();
+        if (printable && !d->writeProtect) keepTypingVisible();
+        if (ch != text.at(0).unicode()) {
+            // The handler put another character in place of the typed one.
+            if (!d->writeProtect && printable) {
+                QTextCursor c = textCursor();
+                c.insertText(QString(QChar(char16_t(ch))));
+                setTextCursor(c);
+            }
+            event->accept();
+            return;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void TextControl::keepTypingVisible() {
+    // Text typed while hidden text is not shown would vanish as it is typed.
+    if (!d->showHidden && isHiddenFormat(textCursor().charFormat())) {
+        QTextCharFormat f;
+        f.setProperty(TextFormat::HiddenProperty, false);
+        QTextCursor c = textCursor();
+        if (!c.hasSelection()) {
+            c.mergeCharFormat(f);
+            setTextCursor(c);
+        }
+    }
+}
+
+void TextControl::findNextPhrase() {
+    if (d->lastPhrase.isEmpty()) return;
+    QTextCursor c = textCursor();
+    const int from = c.hasSelection() ? c.selectionStart() + 1 : c.position();
+    QTextDocument::FindFlags flags;
+    if (d->lastPhraseCase) flags |= QTextDocument::FindCaseSensitively;
+    const QTextCursor found = document()->find(d->lastPhrase, from, flags);
+    if (!found.isNull()) selectRange(found.selectionStart(), found.selectionEnd());
+}
+
+void TextControl::keyReleaseEvent(QKeyEvent* event) {
+    QTextEdit::keyReleaseEvent(event);
+    if (!event->isAutoRepeat()) emit OnKeyUp(event->key(), event->modifiers());
+}
+
+void TextControl::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (commit.isEmpty()) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QString kept;
+    for (QChar ch : commit) {
+        int code = ch.unicode();
+        emit OnKeyPress(code);
+        if (code != 0) kept += QChar(char16_t(code));
+    }
+    if (!d->writeProtect) keepTypingVisible();
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QTextEdit::inputMethodEvent(&filtered);
+}
+
+void TextControl::mousePressEvent(QMouseEvent* event) {
+    d->afterDoubleClick = false;
+    const QPoint p = event->position().toPoint();
+    emit OnMouseDown(event->button(), event->modifiers(), p.x(), p.y());
+    QTextEdit::mousePressEvent(event);
+}
+
+void TextControl::mouseReleaseEvent(QMouseEvent* event) {
+    QTextEdit::mouseReleaseEvent(event);
+    const QPoint p = event->position().toPoint();
+    emit OnMouseUp(event->button(), event->modifiers(), p.x(), p.y());
+    if (d->afterDoubleClick)
+        d->afterDoubleClick = false; // the second release of a double-click is no click
+    else if (rect().contains(event->position().toPoint() + viewport()->pos()))
+        emit OnClick();
+}
+
+void TextControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTextEdit::mouseDoubleClickEvent(event);
+    d->afterDoubleClick = true;
+    emit OnDblClick();
+}

@@ -1,0 +1,6 @@
+#include "plans/plansession.h"
+
+PlanSession& planSession() {
+    static PlanSession session;
+    return session;
+}

@@ -1,0 +1,393 @@
+#include "template.h"
+
+#include "controls/text/textformat.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace Datagen {
+
+Issues validateOutline(const QList<OutlineItem>& items, const QString& fileName) {
+    Issues issues;
+    if (items.size() < 30)
+        issues.append({fileName, 0,
+                       QStringLiteral("the outline has %1 items; a complete plan needs at least 30")
+                           .arg(items.size())});
+    struct Analysis {
+        int number;
+        const char* word;
+        const char* window;
+    };
+    const Analysis analyses[] = {{17, "Competitor", "competitor analysis"},
+                                 {19, "Impact", "impact / probability analysis"},
+                                 {21, "Strength", "strength / weakness analysis"},
+                                 {23, "SWOT", "SWOT summary"}};
+    for (const Analysis& a : analyses) {
+        if (a.number > items.size()) {
+            issues.append({fileName, 0,
+                           QStringLiteral("item %1 must be the %2 section, but the outline ends "
+                                          "at item %3")
+                               .arg(a.number)
+                               .arg(QLatin1String(a.window))
+                               .arg(items.size())});
+            continue;
+        }
+        const OutlineItem& item = items.at(a.number - 1);
+        if (!item.title.contains(QLatin1String(a.word)))
+            issues.append({fileName, item.line,
+                           QStringLiteral("item %1 opens the %2, so its title must contain \"%3\" "
+                                          "(it reads \"%4\")")
+                               .arg(a.number)
+                               .arg(QLatin1String(a.window), QLatin1String(a.word), item.title)});
+    }
+    const QString budget = QStringLiteral("Marketing Budget Spreadsheet");
+    QList<int> budgets;
+    for (int i = 0; i < items.size(); ++i)
+        if (items.at(i).title == budget) budgets.append(i);
+    if (budgets.isEmpty())
+        issues.append({fileName, 0,
+                       QStringLiteral("no item is titled exactly \"%1\": the plan would have no "
+                                      "budget section")
+                           .arg(budget)});
+    for (int k = 1; k < budgets.size(); ++k)
+        issues.append({fileName, items.at(budgets.at(k)).line,
+                       QStringLiteral("a second item titled \"%1\"").arg(budget)});
+    for (int b : budgets)
+        for (int n : {17, 19, 21, 23})
+            if (b + 1 == n)
+                issues.append({fileName, items.at(b).line,
+                               QStringLiteral("the budget section cannot be item %1, which opens "
+                                              "an analysis")
+                                   .arg(n)});
+    return issues;
+}
+
+Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem& item,
+                           int sectionNumber, const QString& fileName) {
+    Issues issues;
+    if (paragraphs.isEmpty()) {
+        issues.append({fileName, 0,
+                       QStringLiteral("section %1 \"%2\" has no text, so the plan would carry no "
+                                      "tags for it")
+                           .arg(sectionNumber)
+                           .arg(item.title)});
+        return issues;
+    }
+    const Paragraph& first = paragraphs.first();
+    const bool heading = first.kind == Paragraph::Heading1 || first.kind == Paragraph::Heading2 ||
+                         first.kind == Paragraph::Heading3;
+    if (!heading) {
+        issues.append(
+            {fileName, first.line, QStringLiteral("the section must begin with its heading")});
+    } else if (sectionNumber > 1) {
+        const int level = first.kind - Paragraph::Heading1;
+        if (first.plainText() != item.title)
+            issues.append({fileName, first.line,
+                           QStringLiteral("the heading \"%1\" differs from the navigator item "
+                                          "\"%2\"")
+                               .arg(first.plainText(), item.title)});
+        if (level != qMin(item.depth, 2))
+            issues.append({fileName, first.line,
+                           QStringLiteral("the heading should be level %1 (\"%2\") like its "
+                                          "navigator item")
+                               .arg(qMin(item.depth, 2) + 1)
+                               .arg(QString(qMin(item.depth, 2) + 1, QLatin1Char('#')))});
+    }
+    static const QRegularExpression choice(QStringLiteral("\\[[^\\[\\]]*/[^\\[\\]]*\\]"));
+    bool anyPrompt = false;
+    for (const Paragraph& p : paragraphs) {
+        for (const Span& s : p.spans) {
+            if (s.kind != Span::Prompt) continue;
+            anyPrompt = true;
+            const QString t = s.text.trimmed();
+            // A double-click on an option replaces the whole prompt with that option, so a
+            // list sharing its prompt with other words would take them with it.
+            if (choice.match(t).hasMatch() &&
+                !(t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')) &&
+                  t.count(QLatin1Char('[')) == 1))
+                issues.append({fileName, p.line,
+                               QStringLiteral("the choice list in \"%1\" must be a prompt of its "
+                                              "own, e.g. {{[our/their]}}")
+                                   .arg(t)});
+        }
+    }
+    if (!anyPrompt)
+        issues.append({fileName, 0,
+                       QStringLiteral("section %1 has no blue prompt for the user to replace")
+                           .arg(sectionNumber)});
+    return issues;
+}
+
+DocumentStyle planStyle() {
+    DocumentStyle s;
+    s.family = QStringLiteral("Arial");
+    return s;
+}
+
+DocumentStyle guidanceStyle() {
+    // The guidance pane is narrow (about 220 pixels): smaller type, tighter spacing.
+    DocumentStyle s;
+    s.family = QStringLiteral("Arial");
+    s.body = 9;
+    s.heading1 = 11;
+    s.heading2 = 10;
+    s.heading3 = 9;
+    s.spacer = 5;
+    return s;
+}
+
+static const QString kBullet = QStringLiteral("\u2022 ");
+
+static QTextCharFormat charFormat(const DocumentStyle& style, const Paragraph& p, const Span& s,
+                                  int sectionTag) {
+    QTextCharFormat f;
+    f.setFontFamilies({style.family});
+    qreal size = style.body;
+    bool bold = s.bold;
+    switch (p.kind) {
+    case Paragraph::Heading1:
+        size = style.heading1;
+        bold = true;
+        break;
+    case Paragraph::Heading2:
+        size = style.heading2;
+        bold = true;
+        break;
+    case Paragraph::Heading3:
+        size = style.heading3;
+        bold = true;
+        break;
+    default:
+        break;
+    }
+    f.setFontPointSize(size);
+    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(s.italic);
+    switch (s.kind) {
+    case Span::Plain:
+        f.setForeground(QColor(0, 0, 0));
+        break;
+    case Span::Prompt:
+        f.setForeground(QColor(0, 0, 255));
+        f.setProperty(TextFormat::HTagProperty, 1);
+        break;
+    case Span::Note:
+        f.setForeground(QColor(255, 0, 0));
+        f.setProperty(TextFormat::HTagProperty, 999);
+        f.setProperty(TextFormat::HiddenProperty, true);
+        break;
+    case Span::Placeholder:
+        f.setForeground(QColor(0, 0, 0));
+        f.setProperty(TextFormat::HTagProperty, 300);
+        break;
+    }
+    if (sectionTag > 0) f.setProperty(TextFormat::NTagProperty, sectionTag);
+    return f;
+}
+
+// Width of the bullet and its space, so that a bullet's wrapped lines start under its
+// first word.
+static qreal bulletWidth(const DocumentStyle& style) {
+    QFont font(style.family);
+    font.setPointSizeF(style.body);
+    const QFontMetricsF metrics(font);
+    const qreal dpi = metrics.fontDpi() > 0 ? metrics.fontDpi() : 96.0;
+    return qRound(metrics.horizontalAdvance(kBullet) * 72.0 / dpi * 4.0) / 4.0;
+}
+
+void appendParagraphs(QTextDocument* doc, const QList<Paragraph>& paragraphs,
+                      const DocumentStyle& style, int sectionTag) {
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    bool reuseFirstBlock = doc->isEmpty() && doc->blockCount() == 1;
+    const qreal indent = bulletWidth(style);
+
+    auto newBlock = [&](const QTextBlockFormat& bf, const QTextCharFormat& cf) {
+        if (reuseFirstBlock) {
+            cursor.setBlockFormat(bf);
+            cursor.setBlockCharFormat(cf);
+            reuseFirstBlock = false;
+        } else {
+            cursor.insertBlock(bf, cf);
+        }
+    };
+
+    for (int i = 0; i < paragraphs.size(); ++i) {
+        const Paragraph& p = paragraphs.at(i);
+        QTextBlockFormat bf;
+        bf.setAlignment(p.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+        if (p.kind == Paragraph::Bullet) {
+            bf.setLeftMargin(indent);
+            bf.setTextIndent(-indent);
+        }
+        if (sectionTag > 0 && i == 0) bf.setProperty(TextFormat::PTagProperty, sectionTag);
+        newBlock(bf, charFormat(style, p, p.spans.value(0), sectionTag));
+        if (p.kind == Paragraph::Bullet) {
+            Span bullet;
+            cursor.insertText(kBullet, charFormat(style, p, bullet, sectionTag));
+        }
+        for (const Span& s : p.spans)
+            cursor.insertText(s.text, charFormat(style, p, s, sectionTag));
+
+        // Paragraphs are set apart by an empty one (the way the plan is typed, and what
+        // every word processor keeps); a list stays together. A section ends with one, so
+        // that every section stands apart from the next.
+        const bool last = i + 1 == paragraphs.size();
+        const bool listContinues =
+            !last && p.kind == Paragraph::Bullet && paragraphs.at(i + 1).kind == Paragraph::Bullet;
+        if (listContinues || (last && sectionTag == 0)) continue;
+        Paragraph spacer;
+        QTextCharFormat spacerFormat = charFormat(style, spacer, Span(), sectionTag);
+        spacerFormat.setFontPointSize(style.spacer);
+        newBlock(QTextBlockFormat(), spacerFormat);
+    }
+}
+
+QString defaultPlanHeader() {
+    const QString margin = QStringLiteral("%1").arg(1000, 15, 10, QLatin1Char('0'));
+    return margin + margin + margin + margin + QStringLiteral("0009") + QStringLiteral("0001");
+}
+
+void insertPlanHeader(QTextDocument* doc, const QString& header, const DocumentStyle& style) {
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::Start);
+    QTextCharFormat f;
+    f.setFontFamilies({style.family});
+    f.setFontPointSize(style.body);
+    f.setForeground(QColor(255, 0, 0));
+    f.setProperty(TextFormat::HTagProperty, 1000);
+    cursor.insertText(header, f);
+}
+
+QByteArray navigatorFile(const QList<OutlineItem>& items) {
+    QByteArray out;
+    for (const OutlineItem& item : items)
+        out += QByteArray(item.depth, '\t') + item.title.toUtf8() + "\r\n";
+    return out;
+}
+
+Example parseExample(const QString& text, const QString& fileName, Issues* issues) {
+    Example ex;
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const qsizetype nl = t.indexOf(QLatin1Char('\n'));
+    ex.title = (nl < 0 ? t : t.left(nl)).trimmed();
+    ex.body = nl < 0 ? QString() : t.mid(nl + 1).trimmed();
+    if (ex.title.isEmpty())
+        issues->append({fileName, 1, QStringLiteral("the first line must be the example's title")});
+    if (ex.body.isEmpty()) issues->append({fileName, 2, QStringLiteral("the example has no body")});
+    const QStringList lines = t.split(QLatin1Char('\n'));
+    for (int i = 1; i < lines.size(); ++i)
+        if (lines.at(i).trimmed().startsWith(QLatin1String("@topic")))
+            issues->append(
+                {fileName, i + 1, QStringLiteral("a body line may not begin with \"@topic\"")});
+    return ex;
+}
+
+static QString htmlEscaped(const QString& s) {
+    return s.toHtmlEscaped();
+}
+
+QByteArray exampleHelpFile(const QMap<int, Example>& examples, const QList<OutlineItem>& items) {
+    QString out;
+    out += QStringLiteral("Worked examples of the marketing plan, one topic per section.\n");
+    out += QStringLiteral("@topic 1 Worked Examples\n");
+    out += QStringLiteral("<p>Each section of the marketing plan has a worked example: the plan "
+                          "of one small business, followed from its title page to its "
+                          "appendices. Choose a section.</p>\n");
+    // The contents follow the navigator, sub-sections in a list of their own.
+    int depth = -1;
+    for (auto it = examples.cbegin(); it != examples.cend(); ++it) {
+        const bool known = it.key() - 1 < items.size();
+        const int d = known ? qMin(items.at(it.key() - 1).depth, depth + 1) : 0;
+        while (depth < d) {
+            out += QStringLiteral("<ul>\n");
+            ++depth;
+        }
+        while (depth > d) {
+            out += QStringLiteral("</ul>\n");
+            --depth;
+        }
+        out += QStringLiteral("<li><a href=\"#%1\">%2</a></li>\n")
+                   .arg(exampleContext(it.key()))
+                   .arg(htmlEscaped(known ? items.at(it.key() - 1).title : it.value().title));
+    }
+    for (; depth >= 0; --depth)
+        out += QStringLiteral("</ul>\n");
+    for (auto it = examples.cbegin(); it != examples.cend(); ++it) {
+        out += QStringLiteral("@topic %1 %2\n").arg(exampleContext(it.key())).arg(it.value().title);
+        out += it.value().body + QLatin1Char('\n');
+    }
+    return out.toUtf8();
+}
+
+QByteArray exampleIndexFile(const QMap<int, Example>& examples, int itemCount) {
+    QByteArray out = "[help]\r\n";
+    for (int n = 1; n <= itemCount; ++n)
+        out += QByteArray::number(n) + '=' +
+               QByteArray::number(examples.contains(n) ? exampleContext(n) : 1) + "\r\n";
+    return out;
+}
+
+Issues validateHelpFile(const QString& text, const QString& fileName) {
+    Issues issues;
+    static const QRegularExpression topicLine(QStringLiteral("^@topic\\s+(-?\\d+)\\s*(.*)$"));
+    static const QRegularExpression link(QStringLiteral("href\\s*=\\s*\"#([^\"]*)\""));
+    QSet<int> contexts;
+    QList<QPair<int, QString>> links; // line, target
+    const QStringList lines =
+        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    bool inTopic = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& l = lines.at(i);
+        if (l.startsWith(QLatin1String("@topic"))) {
+            const auto m = topicLine.match(l);
+            if (!m.hasMatch()) {
+                issues.append(
+                    {fileName, i + 1,
+                     QStringLiteral("write a topic line as \"@topic <context> <title>\"")});
+                continue;
+            }
+            const int context = m.captured(1).toInt();
+            if (context <= 0)
+                issues.append(
+                    {fileName, i + 1, QStringLiteral("a context number must be above 0")});
+            if (contexts.contains(context))
+                issues.append(
+                    {fileName, i + 1,
+                     QStringLiteral("context %1 is used by an earlier topic").arg(context)});
+            if (m.captured(2).trimmed().isEmpty())
+                issues.append({fileName, i + 1, QStringLiteral("the topic has no title")});
+            contexts.insert(context);
+            inTopic = true;
+            continue;
+        }
+        if (!inTopic) continue;
+        auto it = link.globalMatch(l);
+        while (it.hasNext())
+            links.append({i + 1, it.next().captured(1)});
+    }
+    if (contexts.isEmpty())
+        issues.append({fileName, 0, QStringLiteral("the help file has no \"@topic\" line")});
+    for (const auto& [line, target] : std::as_const(links)) {
+        bool ok = false;
+        const int context = target.toInt(&ok);
+        if (!ok || !contexts.contains(context))
+            issues.append(
+                {fileName, line,
+                 QStringLiteral("link to \"#%1\", which is no topic of this file").arg(target)});
+    }
+    return issues;
+}
+
+QByteArray seedCatalogue() {
+    return "[titles]\r\n\r\n[counter]\r\nno=2\r\n";
+}
+
+} // namespace Datagen

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "markup.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+class QTextDocument;
+
+// Compiles the template sources (data/template/) into the files the program reads.
+namespace Datagen {
+
+// What the program needs of the navigator: enough sections, the four analyses at the
+// positions the program opens them from, and exactly one budget section.
+Issues validateOutline(const QList<OutlineItem>& items, const QString& fileName);
+
+// Section tag of a navigator item: 99 for the first, else its number - 1.
+constexpr int sectionTag(int sectionNumber) {
+    return sectionNumber == 1 ? 99 : sectionNumber - 1;
+}
+
+// The plan text of one section: it must have text (or the section would have no tags),
+// open with a heading that names the section, and keep choice lists as whole prompts so
+// that a double-click picks one option cleanly.
+Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem& item,
+                           int sectionNumber, const QString& fileName);
+
+// Fonts and sizes of a generated document.
+struct DocumentStyle {
+    QString family;
+    qreal body = 11, heading1 = 16, heading2 = 13, heading3 = 11.5;
+    qreal spacer = 11; // size of the empty paragraph between paragraphs
+};
+DocumentStyle planStyle();
+DocumentStyle guidanceStyle();
+
+// Appends paragraphs to a document. With a section tag above 0 the first paragraph
+// carries it as PTag and every character as NTag.
+void appendParagraphs(QTextDocument* doc, const QList<Paragraph>& paragraphs,
+                      const DocumentStyle& style, int sectionTag = 0);
+
+// The settings header a stored plan begins with: 1-inch margins, A4, portrait.
+QString defaultPlanHeader();
+// Puts the header at the start of the document as the program does when it saves.
+void insertPlanHeader(QTextDocument* doc, const QString& header, const DocumentStyle& style);
+
+// "mp.nav": one tab per level, CRLF.
+QByteArray navigatorFile(const QList<OutlineItem>& items);
+
+// Worked examples: the first line is the topic's title, the rest its HTML body.
+struct Example {
+    QString title;
+    QString body;
+};
+Example parseExample(const QString& text, const QString& fileName, Issues* issues);
+// Context of a section's example topic in "eg.hlp".
+constexpr int exampleContext(int sectionNumber) {
+    return 1000 + sectionNumber;
+}
+// "eg.hlp": a contents topic (context 1) listing every example, then one topic each.
+QByteArray exampleHelpFile(const QMap<int, Example>& examples, const QList<OutlineItem>& items);
+// "egini.ini": section help, one key per navigator item; an item without an example of
+// its own points at the examples' contents.
+QByteArray exampleIndexFile(const QMap<int, Example>& examples, int itemCount);
+
+// A help file in the program's format: "@topic <context> <title>" lines, each followed
+// by its HTML body. Topics need a title and a context of their own, and every link
+// "#<context>" must lead to a topic of the same file.
+Issues validateHelpFile(const QString& text, const QString& fileName);
+
+// The catalogue shipped with the program: no plans, the next plan number 2 (1 is the
+// original plan).
+QByteArray seedCatalogue();
+
+} // namespace Datagen
