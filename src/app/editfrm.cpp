@@ -1,10 +1,12 @@
 #include "app/editfrm.h"
 
 #include "app/custfrm.h"
+#include "app/startup.h"
 #include "controls/speller/speller.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/editcommands.h"
+#include "editor/tablecommands.h"
 #include "platform/folders.h"
 #include "platform/helpsystem.h"
 #include "platform/inifile.h"
@@ -14,6 +16,7 @@
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
 #include "widgets/dividerbar.h"
+#include "widgets/ruler.h"
 #include "widgets/toolglyphs.h"
 #include "widgets/toolpanel.h"
 #include "windows/aboutfrm.h"
@@ -342,15 +345,7 @@ void TfrmEdit::buildPanels() {
 
     Panel6 = panel(QStringLiteral("Panel6"), Panel2);
     auto* textColumn = bareLayout<QVBoxLayout>(Panel6);
-    rulMain = new QFrame(Panel6);
-    rulMain->setObjectName(QStringLiteral("rulMain"));
-    rulMain->setFixedHeight(17);
-    rulMain->setFrameShape(QFrame::Panel);
-    rulMain->setFrameShadow(QFrame::Raised);
-    rulMain->setAutoFillBackground(true);
-    QPalette rulerPalette = rulMain->palette();
-    rulerPalette.setColor(QPalette::Window, Qt::white);
-    rulMain->setPalette(rulerPalette);
+    rulMain = new Ruler(Panel6);
     textColumn->addWidget(rulMain);
     ATX321 = new TextControl(Panel6);
     ATX321->setObjectName(QStringLiteral("ATX321"));
@@ -783,8 +778,9 @@ void TfrmEdit::mnuStatusbarClick() {
 }
 
 void TfrmEdit::mnuWordWrapClick() {
-    // Only the mark changes here; the ruler's page-width steps follow it.
+    // Only the mark changes here; the page width is laid out again as it was.
     mnuWordWrap->setChecked(!mnuWordWrap->isChecked());
+    m_editing->PageWidth();
 }
 
 void TfrmEdit::cmdHideNavClick() {
@@ -969,16 +965,44 @@ void TfrmEdit::cmbFontSizeClick() {
 bool TfrmEdit::FormKeyPreview(QKeyEvent* event) {
     return m_editing->FormKeyPreview(event);
 }
-void TfrmEdit::InsertTable1Click() {}
-void TfrmEdit::InsertRow1Click() {}
-void TfrmEdit::DeleteCells1Click() {}
-void TfrmEdit::MergeCells1Click() {}
-void TfrmEdit::SplitCells1Click() {}
-void TfrmEdit::SelectRow1Click() {}
-void TfrmEdit::SelectTable1Click() {}
-void TfrmEdit::CellHeightandWidth1Click() {}
-void TfrmEdit::ConvertTexttoTable1Click() {}
-void TfrmEdit::Borders1Click() {}
+void TfrmEdit::InsertTable1Click() {
+    if (TableCommands::insertTable(ATX321, frminserttbl))
+        PlanModified = true;
+}
+void TfrmEdit::InsertRow1Click() {
+    if (TableCommands::insertRow(ATX321))
+        PlanModified = true;
+}
+void TfrmEdit::DeleteCells1Click() {
+    if (TableCommands::deleteCells(ATX321))
+        PlanModified = true;
+}
+void TfrmEdit::MergeCells1Click() {
+    if (TableCommands::mergeCells(ATX321))
+        PlanModified = true;
+}
+void TfrmEdit::SplitCells1Click() {
+    if (TableCommands::splitCells(ATX321, splitcelllsdlg))
+        PlanModified = true;
+}
+void TfrmEdit::SelectRow1Click() {
+    TableCommands::selectRow(ATX321);
+}
+void TfrmEdit::SelectTable1Click() {
+    TableCommands::selectTable(ATX321);
+}
+void TfrmEdit::CellHeightandWidth1Click() {
+    if (TableCommands::cellHeightAndWidth(ATX321, cellsdlg))
+        PlanModified = true;
+}
+void TfrmEdit::ConvertTexttoTable1Click() {
+    if (TableCommands::convertTextToTable(ATX321))
+        PlanModified = true;
+}
+void TfrmEdit::Borders1Click() {
+    if (TableCommands::borders(ATX321, dlgborder))
+        PlanModified = true;
+}
 void TfrmEdit::Protection1Click() {}
 void TfrmEdit::LockRowsColumns1Click() {}
 void TfrmEdit::ModifyCashflowDetails1Click() {}

@@ -17,6 +17,7 @@ class QToolButton;
 class QTreeView;
 class QVBoxLayout;
 class DividerBar;
+class Ruler;
 class EditCommands;
 class Navigator;
 class PlanLifecycle;
@@ -78,7 +79,7 @@ public:
     QWidget* pnlPointer = nullptr;
     QToolButton* Pointer = nullptr;
     QWidget* Panel6 = nullptr;
-    QFrame* rulMain = nullptr;
+    Ruler* rulMain = nullptr;
     TextControl* ATX321 = nullptr;
     TextControl* atxpagenumber = nullptr;
     QWidget* pnlSpread = nullptr;

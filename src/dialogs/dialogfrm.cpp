@@ -209,9 +209,9 @@ int TfrmDialog::execute() {
     if (active) screen = active->screen();
     // The window belongs to nobody (it outlives every other), but it stays above the
     // window that asked.
-    // winId();
-    // if (QWindow* handle = windowHandle())
-    //    handle->setTransientParent(active ? active->windowHandle() : nullptr);
+    winId();
+    if (QWindow* handle = windowHandle())
+        handle->setTransientParent(active ? active->windowHandle() : nullptr);
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen) {
         // move() places the frame; its size is known once the window has been shown.

@@ -5,8 +5,8 @@
 
 #include <QEvent>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,8 +20,7 @@ constexpr int kPictureHeight = 44;
 
 // A small three by three table drawn in the given border style; the lines a style leaves
 // out are shown as faint dots, the way a word processor shows gridlines.
-QPixmap borderPicture(int border)
-{
+QPixmap borderPicture(int border) {
     QPixmap pm(kPictureWidth, kPictureHeight);
     pm.fill(Qt::white);
     QPainter p(&pm);
@@ -45,8 +44,7 @@ QPixmap borderPicture(int border)
 
 } // namespace
 
-Tdlgborder::Tdlgborder(QWidget* parent) : QDialog(parent)
-{
+Tdlgborder::Tdlgborder(QWidget* parent) : QDialog(parent) {
     setObjectName("dlgborder");
     setWindowTitle("Table border");
     setModal(true);
@@ -103,19 +101,21 @@ Tdlgborder::Tdlgborder(QWidget* parent) : QDialog(parent)
     setBevel(-1);
 }
 
-QFrame* Tdlgborder::frameFor(int border) const
-{
+QFrame* Tdlgborder::frameFor(int border) const {
     switch (border) {
-    case TableFormat::NoBorder: return pnlNone;
-    case TableFormat::AllBorders: return pnlAll;
-    case TableFormat::Outline: return pnlOutline;
-    case TableFormat::ThickOutline: return pnlThick;
+    case TableFormat::NoBorder:
+        return pnlNone;
+    case TableFormat::AllBorders:
+        return pnlAll;
+    case TableFormat::Outline:
+        return pnlOutline;
+    case TableFormat::ThickOutline:
+        return pnlThick;
     }
     return nullptr;
 }
 
-void Tdlgborder::setBevel(int border)
-{
+void Tdlgborder::setBevel(int border) {
     for (QFrame* f : {pnlNone, pnlAll, pnlOutline, pnlThick}) {
         const bool lowered = f == frameFor(border);
         f->setFrameStyle(lowered ? (QFrame::Panel | QFrame::Sunken) : QFrame::NoFrame);
@@ -124,35 +124,32 @@ void Tdlgborder::setBevel(int border)
     }
 }
 
-int Tdlgborder::bevelled() const
-{
+int Tdlgborder::bevelled() const {
     for (int b = 0; b <= 3; ++b)
-        if (frameFor(b)->property("lowered").toBool())
-            return b;
+        if (frameFor(b)->property("lowered").toBool()) return b;
     return -1;
 }
 
-void Tdlgborder::pictureClick(int border)
-{
+void Tdlgborder::pictureClick(int border) {
     setBevel(border);
     Tag = border;
 }
 
-bool Tdlgborder::eventFilter(QObject* watched, QEvent* event)
-{
+bool Tdlgborder::eventFilter(QObject* watched, QEvent* event) {
     const QVariant border = watched->property("border");
     if (border.isValid()) {
-        if (event->type() == QEvent::MouseButtonPress
-            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             pictureClick(border.toInt());
             return true;
         }
         // The label's mnemonic (Alt+N...) reaches the frame: choosing it by keyboard.
-        if (event->type() == QEvent::FocusIn
-            && static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason)
+        if (event->type() == QEvent::FocusIn &&
+            static_cast<QFocusEvent*>(event)->reason() == Qt::ShortcutFocusReason)
             pictureClick(border.toInt());
         // Space on a frame reached with Tab chooses it too.
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
             pictureClick(border.toInt());
             return true;
         }
@@ -160,4 +157,6 @@ bool Tdlgborder::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-int Tdlgborder::execute() { return executeCentred(this); }
+int Tdlgborder::execute() {
+    return executeCentred(this);
+}

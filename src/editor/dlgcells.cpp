@@ -12,8 +12,7 @@
 
 #include <cmath>
 
-Tcellsdlg::Tcellsdlg(QWidget* parent) : QDialog(parent)
-{
+Tcellsdlg::Tcellsdlg(QWidget* parent) : QDialog(parent) {
     setObjectName("cellsdlg");
     setWindowTitle("Cell Height and Width");
     setModal(true);
@@ -76,29 +75,32 @@ Tcellsdlg::Tcellsdlg(QWidget* parent) : QDialog(parent)
     connect(udWidth, &UpDown::Click, this, [this] { udWidthClick(); });
 }
 
-int Tcellsdlg::widthMillimetres(int twips) { return int(std::lround(twips / 1440.0 * 25.4)); }
+int Tcellsdlg::widthMillimetres(int twips) {
+    return int(std::lround(twips / 1440.0 * 25.4));
+}
 
-int Tcellsdlg::shownMillimetres(int m)
-{
+int Tcellsdlg::shownMillimetres(int m) {
     switch (m % 10) {
     case 1:
     case 3:
     case 5:
-    case 7: return m + 1;
-    case 9: return m - 1;
+    case 7:
+        return m + 1;
+    case 9:
+        return m - 1;
     }
     return m;
 }
 
-int Tcellsdlg::centimetresToTwips(double cm)
-{
+int Tcellsdlg::centimetresToTwips(double cm) {
     return int(std::lround(cm * 0.39370078740157480316 * 1440.0));
 }
 
-QString Tcellsdlg::centimetreText(int millimetres) { return QString::number(millimetres * 0.1); }
+QString Tcellsdlg::centimetreText(int millimetres) {
+    return QString::number(millimetres * 0.1);
+}
 
-void Tcellsdlg::prepare(int row, int widthTwips, int heightTwips)
-{
+void Tcellsdlg::prepare(int row, int widthTwips, int heightTwips) {
     grpRow->setTitle(QString("Height of row %1:").arg(row + 1));
     const int m = widthMillimetres(widthTwips);
     const int shown = shownMillimetres(m);
@@ -116,20 +118,21 @@ void Tcellsdlg::prepare(int row, int widthTwips, int heightTwips)
     chkAllRows->setChecked(false);
 }
 
-void Tcellsdlg::ComboBox1Change() { txtHeight->setEnabled(ComboBox1->currentIndex() != 0); }
+void Tcellsdlg::ComboBox1Change() {
+    txtHeight->setEnabled(ComboBox1->currentIndex() != 0);
+}
 
-void Tcellsdlg::udHeightClick()
-{
-    if (ComboBox1->currentText() != "Exactly")
-        ComboBox1->setCurrentIndex(1);
+void Tcellsdlg::udHeightClick() {
+    if (ComboBox1->currentText() != "Exactly") ComboBox1->setCurrentIndex(1);
     txtHeight->setText(QString::number(udHeight->Position()) + " pt");
     txtHeight->setEnabled(true);
 }
 
-void Tcellsdlg::udWidthClick()
-{
+void Tcellsdlg::udWidthClick() {
     txtWidth->setText(centimetreText(udWidth->Position()) + " cm");
     txtWidthCm->setText(centimetreText(udWidth->Position()));
 }
 
-int Tcellsdlg::execute() { return executeCentred(this); }
+int Tcellsdlg::execute() {
+    return executeCentred(this);
+}

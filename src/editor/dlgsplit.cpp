@@ -7,8 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-Tsplitcelllsdlg::Tsplitcelllsdlg(QWidget* parent) : QDialog(parent)
-{
+Tsplitcelllsdlg::Tsplitcelllsdlg(QWidget* parent) : QDialog(parent) {
     setObjectName("splitcelllsdlg");
     setWindowTitle("Split Cells");
     setModal(true);
@@ -39,18 +38,18 @@ Tsplitcelllsdlg::Tsplitcelllsdlg(QWidget* parent) : QDialog(parent)
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void Tsplitcelllsdlg::showEvent(QShowEvent* event)
-{
+void Tsplitcelllsdlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();
 }
 
-void Tsplitcelllsdlg::FormShow()
-{
+void Tsplitcelllsdlg::FormShow() {
     txtColumns->setText("2");
     udColumns->setPosition(2);
     txtColumns->setFocus();
     txtColumns->selectAll();
 }
 
-int Tsplitcelllsdlg::execute() { return executeCentred(this); }
+int Tsplitcelllsdlg::execute() {
+    return executeCentred(this);
+}

@@ -22,34 +22,42 @@ namespace {
 constexpr int kMinCount = 1;
 constexpr int kMaxCount = 100;
 
-void repaint(TextControl* atx) { atx->viewport()->update(); }
+void repaint(TextControl* atx) {
+    atx->viewport()->update();
+}
 
 // Reports a failing code of the control and says whether the call went through.
-bool done(int code)
-{
-    if (code == TableOk)
-        return true;
+bool done(int code) {
+    if (code == TableOk) return true;
     ShowMessageDialog(errorText(code), mtError, mbOK, mbOK, 0);
     return false;
 }
 
 } // namespace
 
-QString errorText(int code)
-{
+QString errorText(int code) {
     QString reason;
     switch (code) {
-    case TableNotInTable: reason = QStringLiteral("The caret is not in a table."); break;
-    case TableBadArgument: reason = QStringLiteral("The table cannot take that number of rows or cells."); break;
-    case TableNothingToDo: reason = QStringLiteral("Select two or more cells to merge."); break;
-    case TableInTable: reason = QStringLiteral("A table cannot be made inside a table."); break;
-    default: reason = QStringLiteral("The table command could not be carried out."); break;
+    case TableNotInTable:
+        reason = QStringLiteral("The caret is not in a table.");
+        break;
+    case TableBadArgument:
+        reason = QStringLiteral("The table cannot take that number of rows or cells.");
+        break;
+    case TableNothingToDo:
+        reason = QStringLiteral("Select two or more cells to merge.");
+        break;
+    case TableInTable:
+        reason = QStringLiteral("A table cannot be made inside a table.");
+        break;
+    default:
+        reason = QStringLiteral("The table command could not be carried out.");
+        break;
     }
     return QStringLiteral("%1 (Table error %2)").arg(reason).arg(code);
 }
 
-std::optional<int> readCount(const QString& text, QWidget* parent)
-{
+std::optional<int> readCount(const QString& text, QWidget* parent) {
     bool ok = false;
     const long long value = text.trimmed().toLongLong(&ok);
     if (!ok) {
@@ -58,66 +66,56 @@ std::optional<int> readCount(const QString& text, QWidget* parent)
         return std::nullopt;
     }
     if (value < kMinCount || value > kMaxCount) {
-        ShowMessageDialog(QStringLiteral("'%1' is out of range: please enter a whole number from %2 to %3.")
-                              .arg(text.trimmed())
-                              .arg(kMinCount)
-                              .arg(kMaxCount),
-                          mtWarning, mbOK, mbOK, 0);
+        ShowMessageDialog(
+            QStringLiteral("'%1' is out of range: please enter a whole number from %2 to %3.")
+                .arg(text.trimmed())
+                .arg(kMinCount)
+                .arg(kMaxCount),
+            mtWarning, mbOK, mbOK, 0);
         return std::nullopt;
     }
     return int(value);
 }
 
-bool insertTable(TextControl* atx, Tfrminserttbl* dialog)
-{
-    if (dialog->execute() != 1)
-        return false;
+bool insertTable(TextControl* atx, Tfrminserttbl* dialog) {
+    if (dialog->execute() != 1) return false;
     const std::optional<int> rows = readCount(dialog->txtRows->text(), atx);
-    if (!rows)
-        return false;
+    if (!rows) return false;
     const std::optional<int> columns = readCount(dialog->txtColumns->text(), atx);
-    if (!columns)
-        return false;
+    if (!columns) return false;
     const bool ok = done(ATX_INSERTTABLE(atx, *rows, *columns));
     repaint(atx);
     return ok;
 }
 
-bool insertRow(TextControl* atx)
-{
+bool insertRow(TextControl* atx) {
     const bool ok = done(ATX_INSERTTABLEROW(atx));
     repaint(atx);
     return ok;
 }
 
-bool deleteCells(TextControl* atx)
-{
+bool deleteCells(TextControl* atx) {
     const bool ok = done(ATX_DELETETABLECELL(atx));
     repaint(atx);
     return ok;
 }
 
-bool mergeCells(TextControl* atx)
-{
+bool mergeCells(TextControl* atx) {
     const bool ok = done(ATX_MERGETABLECELL(atx, 1));
     repaint(atx);
     return ok;
 }
 
-bool splitCells(TextControl* atx, Tsplitcelllsdlg* dialog)
-{
-    if (dialog->execute() != 1)
-        return false;
+bool splitCells(TextControl* atx, Tsplitcelllsdlg* dialog) {
+    if (dialog->execute() != 1) return false;
     const std::optional<int> columns = readCount(dialog->txtColumns->text(), atx);
-    if (!columns)
-        return false;
+    if (!columns) return false;
     const bool ok = done(ATX_SPLITTABLECELL(atx, *columns));
     repaint(atx);
     return ok;
 }
 
-bool selectRow(TextControl* atx)
-{
+bool selectRow(TextControl* atx) {
     bool ok = done(ATX_SETCURTABLEROWCELL(atx, 0, 0, 0));
     if (ok) {
         int row = 0, cells = 0, left = 0, right = 0;
@@ -128,43 +126,36 @@ bool selectRow(TextControl* atx)
     return ok;
 }
 
-bool selectTable(TextControl* atx)
-{
+bool selectTable(TextControl* atx) {
     bool ok = done(ATX_SETCURTABLEROW(atx, 0, 0, 0));
     if (ok)
-        ok = done(ATX_SETCURTABLEROWCELL(atx, 0, 0, 0))
-             && done(ATX_SETCURTABLEROW(atx, ATX_TABLEROWS(atx) - 1, -1, -1));
+        ok = done(ATX_SETCURTABLEROWCELL(atx, 0, 0, 0)) &&
+             done(ATX_SETCURTABLEROW(atx, ATX_TABLEROWS(atx) - 1, -1, -1));
     repaint(atx);
     return ok;
 }
 
-bool convertTextToTable(TextControl* atx)
-{
+bool convertTextToTable(TextControl* atx) {
     const bool ok = done(ATX_CONVERTTOTABLE(atx));
     repaint(atx);
     return ok;
 }
 
-bool borders(TextControl* atx, Tdlgborder* dialog)
-{
-    if (ATX_TABLEROWS(atx) == 0)
-        return false;
+bool borders(TextControl* atx, Tdlgborder* dialog) {
+    if (ATX_TABLEROWS(atx) == 0) return false;
     const int current = ATX_TABLEBORDER(atx, -1);
     dialog->setBevel(current);
     // OK without a click keeps the border the dialog shows.
     dialog->Tag = current;
-    if (dialog->execute() != 1)
-        return false;
+    if (dialog->execute() != 1) return false;
     const bool ok = done(ATX_TABLEBORDER(atx, dialog->Tag));
     repaint(atx);
     return ok;
 }
 
-bool cellHeightAndWidth(TextControl* atx, Tcellsdlg* dialog)
-{
+bool cellHeightAndWidth(TextControl* atx, Tcellsdlg* dialog) {
     int firstBound = 0, lastBound = 0, left = 0, right = 0;
-    if (!done(ATX_GETSELCELLSBOUNDS(atx, firstBound, lastBound, left, right)))
-        return false;
+    if (!done(ATX_GETSELCELLSBOUNDS(atx, firstBound, lastBound, left, right))) return false;
     int row = 0, cells = 0, rowLeft = 0, rowRight = 0;
     ATX_GETCURROWINFO(atx, row, cells, rowLeft, rowRight);
     int cellRow = 0, cell = 0, cellLeft = 0, cellRight = 0, width = 0;
@@ -172,8 +163,7 @@ bool cellHeightAndWidth(TextControl* atx, Tcellsdlg* dialog)
     int height = 0;
     ATX_GETCURROWH(atx, height);
     dialog->prepare(row, width, height);
-    if (dialog->execute() != 1)
-        return false;
+    if (dialog->execute() != 1) return false;
 
     RepaintLock lock(atx);
     const int wanted = Tcellsdlg::centimetresToTwips(dialog->txtWidthCm->text().toDouble());

@@ -9,13 +9,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-int executeCentred(QDialog* dialog)
-{
+int executeCentred(QDialog* dialog) {
     QScreen* screen = nullptr;
-    if (QWidget* active = QApplication::activeWindow())
-        screen = active->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    if (QWidget* active = QApplication::activeWindow()) screen = active->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen) {
         const QRect area = screen->availableGeometry();
         dialog->move(area.x() + (area.width() - dialog->width()) / 2,
@@ -24,8 +21,7 @@ int executeCentred(QDialog* dialog)
     return dialog->exec() == QDialog::Accepted ? 1 : 2;
 }
 
-Tfrminserttbl::Tfrminserttbl(QWidget* parent) : QDialog(parent)
-{
+Tfrminserttbl::Tfrminserttbl(QWidget* parent) : QDialog(parent) {
     setObjectName("frminserttbl");
     setWindowTitle("Insert Table");
     setModal(true);
@@ -72,14 +68,12 @@ Tfrminserttbl::Tfrminserttbl(QWidget* parent) : QDialog(parent)
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void Tfrminserttbl::showEvent(QShowEvent* event)
-{
+void Tfrminserttbl::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();
 }
 
-void Tfrminserttbl::FormShow()
-{
+void Tfrminserttbl::FormShow() {
     txtRows->setText("2");
     txtColumns->setText("2");
     udRows->setPosition(2);
@@ -88,4 +82,6 @@ void Tfrminserttbl::FormShow()
     txtRows->selectAll();
 }
 
-int Tfrminserttbl::execute() { return executeCentred(this); }
+int Tfrminserttbl::execute() {
+    return executeCentred(this);
+}

@@ -1,9 +1,324 @@
 #include "plans/lifecycle.h"
 
 #include "app/editfrm.h"
+#include "app/startup.h"
+#include "controls/text/textcontrol.h"
+#include "dialogs/dialogfrm.h"
+#include "plans/catalogue.h"
+#include "plans/navigator.h"
+#include "plans/openfrm.h"
+#include "platform/repaintlock.h"
+#include "widgets/ruler.h"
+
+#include <QApplication>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kHeaderColour = 255; // red
+constexpr int kPlaceholderTag = 300;
+
+// The hourglass for the length of a scope.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { restore(); }
+    void restore() {
+        if (m_on) QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+
+} // namespace
 
 PlanLifecycle::PlanLifecycle(TfrmEdit* window) : QObject(window), w(window) {}
 
-void PlanLifecycle::Open2Click() {}
-void PlanLifecycle::mnuNewClick() {}
-bool PlanLifecycle::mnuSaveClick() { return false; }
+// --- Open and New -----------------------------------------------------------------------
+
+PlanLifecycle::Answer PlanLifecycle::askToSave() {
+    const int answer = ShowMessageDialog(
+        QStringLiteral("You already have a plan open.\n\nDo you want to save changes before "
+                       "continuing?"),
+        mtConfirmation, mbYes | mbNo | mbCancel, mbYes, 0);
+    if (answer == mrYes) {
+        // A plan that could not be written stays open with its changes.
+        return mnuSaveClick() ? Answer::Go : Answer::Stop;
+    }
+    return answer == mrNo ? Answer::Go : Answer::Stop;
+}
+
+void PlanLifecycle::Open2Click() {
+    TextControl* text = w->ATX321;
+    if (w->PanelAll->isHidden()) {
+        LoadPlan();
+        text->setShowHidden(1);
+        return;
+    }
+    if (askToSave() == Answer::Go) {
+        w->PanelAll->hide();
+        w->SetPlanControls(false);
+        LoadPlan();
+        text->setUnDoAction(0);
+    }
+    text->setShowHidden(1);
+    w->setUpdatesEnabled(true);
+}
+
+void PlanLifecycle::mnuNewClick() {
+    if (!w->PanelAll->isHidden() && askToSave() == Answer::Stop) return;
+    w->PanelAll->hide();
+    w->SetPlanControls(false);
+    m_pressNew = true;
+    LoadPlan();
+    m_pressNew = false;
+    w->ATX321->setUnDoAction(0);
+    w->ATX321->setShowHidden(1);
+}
+
+// --- Loading ----------------------------------------------------------------------------
+
+bool PlanLifecycle::LoadPlan() {
+    TextControl* text = w->ATX321;
+    pumpMessages();
+    w->SetPlanCaption(QString());
+
+    if (!frmopen) return false;
+    if (m_pressNew) {
+        // The window is shown first (which empties it), then its "&New" is pressed.
+        QTimer::singleShot(0, frmopen, [] {
+            if (frmopen && frmopen->isVisible()) frmopen->NewbtnClick();
+        });
+    }
+    if (frmopen->exec() != QDialog::Accepted) return false;
+    return LoadChosenPlan(frmopen->companyName(), frmopen->sbuName());
+}
+
+bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sbuName) {
+    TextControl* text = w->ATX321;
+    PlanSession& session = planSession();
+    w->SetPlanCaption(session.CurrentPlanName);
+    BusyCursor busy;
+    pumpMessages();
+
+    try {
+        text->setSelStart(0);
+        text->setSelLength(text->TextLength());
+        w->Outline1->collapseAll();
+        text->setWriteProtect(0);
+        text->PrepareLoad();
+
+        const QString source =
+            session.CreatingPlan ? session.BasePlanFile : session.CurrentPlanFile;
+        text->setFileName(source);
+        LoadBudget(Catalogue::budgetFileOf(source));
+        text->setDataType(TextControl::NativeRtf);
+        text->setFileLoad(1);
+        if (!text->lastFileOk()) {
+            // Nothing of the plan is shown and nothing is written: saving what the control
+            // holds now would replace the plan's own file with an empty text.
+            busy.restore();
+            w->SetPlanCaption(QString());
+            ShowNotice(QStringLiteral("An error occurred while trying to load the plan."));
+            return false;
+        }
+
+        text->setFileName(session.CurrentPlanFile);
+        text->setDataType(TextControl::NativeRtf);
+        m_planLoaded = true;
+        pumpMessages();
+        text->setSelStart(0);
+        text->setSelLength(0);
+        pumpMessages();
+        text->setShowHidden(1);
+
+        TakeHeader();
+        ReplacePlaceholders(companyName, sbuName);
+
+        text->setSelStart(0);
+        text->setSelLength(0);
+        text->setScrollVert(0);
+        w->SetPlanControls(true);
+        text->setUnDoAction(0);
+        w->PanelAll->show();
+        pumpMessages();
+        busy.restore();
+        text->setSelStart(0);
+        text->setSelLength(0);
+        text->setFocus();
+
+        layOutPage();
+        mnuSaveClick();
+        w->navigator()->btnFirstClick();
+
+        text->viewport()->update();
+        SelectBudgetStartCell();
+    } catch (...) {
+        busy.restore();
+        w->PanelAll->show();
+        ShowNotice(QStringLiteral("An error occurred while trying to load the plan."));
+    }
+    return true;
+}
+
+bool PlanLifecycle::TakeHeader() {
+    TextControl* text = w->ATX321;
+    QString header;
+    text->setTagReadSelect(1);
+    text->setSelStart(0);
+    text->setSelLength(0);
+    if (text->FIND_HTAG(PlanHeader::HeaderTag, 1) > 0) {
+        header = text->SelText();
+        text->setSelText(QString());
+    }
+    text->setTagReadSelect(0);
+
+    const PlanHeader::Parsed parsed = PlanHeader::parse(header);
+    if (parsed.marginsOk) {
+        w->PlanMargins.Left = parsed.settings.left;
+        w->PlanMargins.Right = parsed.settings.right;
+        w->PlanMargins.Top = parsed.settings.top;
+        w->PlanMargins.Bottom = parsed.settings.bottom;
+    } else {
+        w->PlanMargins = w->DefaultMargins;
+    }
+    if (parsed.pageOk) setPageCodes(parsed.settings.paperSize, parsed.settings.orientation);
+    return !header.isEmpty();
+}
+
+int PlanLifecycle::ReplacePlaceholders(const QString& companyName, const QString& sbuName) {
+    TextControl* text = w->ATX321;
+    text->setSelStart(0);
+    text->setSelLength(0);
+    int handled = 0;
+    int last = 0;
+    while (true) {
+        const int found = text->FIND_HTAG(kPlaceholderTag, 1);
+        // A run that keeps its tag would be found again; never go round in a circle.
+        if (found <= 0 || found == last) break;
+        last = found;
+        QString s = text->SelText();
+        // A placeholder ends with its paragraph, though the tag may run on over the
+        // paragraph break: one paragraph's piece at a time.
+        const qsizetype cut = s.indexOf(QRegularExpression(QStringLiteral("[\\x{2029}\\n]")));
+        if (cut >= 0) {
+            const int start = text->SelStart();
+            text->setSelStart(start);
+            text->setSelLength(cut == 0 ? 1 : int(cut));
+            s = text->SelText();
+        }
+        if (s == QLatin1String("[SBUName]"))
+            text->setSelFText(QStringLiteral("The ") + sbuName + QStringLiteral(" unit "));
+        else if (s == QLatin1String("[BusinessName]"))
+            text->setSelFText(companyName);
+        text->setHTag(0);
+        text->setFontColor(0);
+        text->setFontHidden(0);
+        ++handled;
+    }
+    return handled;
+}
+
+void PlanLifecycle::layOutPage() {
+    const auto& m = w->PlanMargins;
+    const Ruler::TextArea area = Ruler::textArea(m.Left, m.Right, m.Top, m.Bottom);
+    w->TextAreaWidth = area.width;
+    w->TextAreaHeight = area.height;
+    if (auto* ruler = qobject_cast<Ruler*>(w->rulMain)) {
+        ruler->applyTextArea(area, w->ATX322);
+    } else {
+        w->ATX321->setDocWidth(int(std::lround(area.width * 1440)));
+        w->ATX321->setPageHeight(int(std::lround(area.height * 1440)));
+    }
+}
+
+// --- Saving -----------------------------------------------------------------------------
+
+bool PlanLifecycle::mnuSaveClick() {
+    TextControl* text = w->ATX321;
+    if (!m_planLoaded) {
+        // No plan was ever loaded: the control holds the start-up text, which is the
+        // program's own file and no plan of the user's. Nothing to write, nothing lost.
+        w->PlanModified = false;
+        return true;
+    }
+    RepaintLock lockWindow(w);
+    const int selStart = text->SelStart();
+    const int selLength = text->SelLength();
+    const int scroll = text->ScrollVert();
+    const bool panelShown = !w->PanelAll->isHidden();
+    w->PanelAll->hide();
+    const int oldProtect = text->WriteProtect();
+    text->setWriteProtect(0);
+    text->setShowHidden(1);
+    text->setSelStart(0);
+    text->setSelLength(0);
+
+    PlanPageSettings page;
+    page.left = w->PlanMargins.Left;
+    page.right = w->PlanMargins.Right;
+    page.top = w->PlanMargins.Top;
+    page.bottom = w->PlanMargins.Bottom;
+    page.paperSize = m_paperSize;
+    page.orientation = m_orientation;
+    text->setSelFText(PlanHeader::make(page));
+    text->setHTag(PlanHeader::HeaderTag);
+    text->setFontColor(kHeaderColour);
+    text->setFontHidden(0);
+    const int n = text->SelLength();
+
+    text->setSelStart(0);
+    text->setSelLength(text->TextLength());
+    pumpMessages();
+    text->setDataType(TextControl::NativeRtf);
+    text->setFileSave(1);
+    const bool textSaved = text->lastFileOk();
+
+    // The header is taken out whatever happened to the file.
+    text->setSelStart(0);
+    text->setSelLength(n);
+    text->setSelText(QString());
+    text->setUnDoAction(0);
+    text->setShowHidden(0);
+    pumpMessages();
+
+    const bool budgetSaved = textSaved && SaveBudget(Catalogue::budgetFileOf(text->FileName()));
+
+    pumpMessages();
+    w->PanelAll->setVisible(panelShown);
+    text->setSelStart(selStart);
+    text->setSelLength(selLength);
+    text->setScrollVert(scroll);
+    text->setWriteProtect(oldProtect);
+    const bool saved = textSaved && budgetSaved;
+    if (saved) w->PlanModified = false;
+    pumpMessages();
+    text->setShowHidden(1);
+    lockWindow.release();
+
+    if (!saved) ShowError(QStringLiteral("An error occurred when saving this plan."));
+    return saved;
+}
+
+// --- The budget's places ----------------------------------------------------------------
+
+bool PlanLifecycle::LoadBudget(const QString&) {
+    // The budget sheet reads the plan's budget file here.
+    return true;
+}
+
+bool PlanLifecycle::SaveBudget(const QString&) {
+    // The budget sheet writes the plan's budget file here.
+    return true;
+}
+
+void PlanLifecycle::SelectBudgetStartCell() {
+    // The budget sheet selects its cell B6 here.
+}

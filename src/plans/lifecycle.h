@@ -1,6 +1,9 @@
 #pragma once
 
+#include "plans/planheader.h"
+
 #include <QObject>
+#include <QString>
 
 class TfrmEdit;
 
@@ -11,10 +14,53 @@ public:
     explicit PlanLifecycle(TfrmEdit* window);
 
     void Open2Click();
+    // Asks the Open command's question, then opens the open window at its "&New".
     void mnuNewClick();
-    // Returns false when the plan could not be written (PlanModified stays set).
+    // Returns false when the plan could not be written (PlanModified stays set). Before
+    // any plan was loaded there is nothing to write.
     bool mnuSaveClick();
 
+    // The open window, then the chosen or new plan into the main window. Returns whether
+    // a plan was loaded.
+    bool LoadPlan();
+    // The load after the open window closed with OK: the session's plan (or the base of
+    // a plan being created) into the controls, its placeholders filled from the names.
+    bool LoadChosenPlan(const QString& companyName, const QString& sbuName);
+
+    // Paper size and orientation codes the open plan carries; the page setup takes them
+    // over when it exists. Margins live in the main window's PlanMargins.
+    int PaperSize() const { return m_paperSize; }
+    int Orientation() const { return m_orientation; }
+    void setPageCodes(int paperSize, int orientation) {
+        m_paperSize = paperSize;
+        m_orientation = orientation;
+    }
+
+    // For callers that put a plan's text into the control themselves (the load does this).
+    void setPlanLoaded(bool loaded) { m_planLoaded = loaded; }
+
+    // Takes the settings header out of the plan text (after a load) and applies it.
+    // Returns whether a header was found.
+    bool TakeHeader();
+    // Replaces "[BusinessName]" and "[SBUName]" in the plan text; other placeholder runs
+    // become ordinary user text. Returns how many runs were handled.
+    int ReplacePlaceholders(const QString& companyName, const QString& sbuName);
+
+    // Where the budget joins the plan's files.
+    bool LoadBudget(const QString& fileName);
+    bool SaveBudget(const QString& fileName);
+    void SelectBudgetStartCell();
+
 private:
+    enum class Answer { Go, Stop };
+    // The save question asked before another plan replaces the open one.
+    Answer askToSave();
+    void layOutPage();
+
     TfrmEdit* w;
+    int m_paperSize = 9;
+    int m_orientation = 1;
+    bool m_pressNew = false;
+    // A plan's text has been loaded; saving writes to its file from then on.
+    bool m_planLoaded = false;
 };

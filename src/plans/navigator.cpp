@@ -1,14 +1,529 @@
 #include "plans/navigator.h"
 
 #include "app/editfrm.h"
+#include "controls/text/textcontrol.h"
+#include "dialogs/dialogfrm.h"
+#include "editor/bluetext.h"
+#include "plans/navstructure.h"
+#include "platform/folders.h"
+#include "platform/helpsystem.h"
+#include "platform/inifile.h"
+#include "platform/repaintlock.h"
+#include "widgets/ruler.h"
 
-Navigator::Navigator(TfrmEdit* window) : QObject(window), w(window) {}
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QToolButton>
+#include <QTreeView>
 
-void Navigator::BuildNav() {}
-void Navigator::SectionSync(QObject*, Kind, int) {}
-void Navigator::Outline1Click() {}
-void Navigator::btnFirstClick() {}
-void Navigator::btnPriorClick() {}
-void Navigator::btnNextClick() {}
-void Navigator::btnLastClick() {}
-void Navigator::ExplorerButton7Click() {}
+#include <cmath>
+
+namespace {
+
+constexpr int kRowHeight = 19;
+constexpr int kTwipsPerInch = 1440;
+// The guidance pane keeps this many pixels free beside its text.
+constexpr int kGuidanceAllowance = 20;
+
+// A step of the routine that cannot be done (no item before the first, none after the
+// last, a tag naming no section). It ends the routine's work quietly.
+struct SyncStop {};
+
+enum class Picture { OpenHeading, ClosedHeading, Leaf };
+
+QIcon outlinePicture(Picture kind) {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(2, 2);
+    const QColor ink(60, 60, 60);
+    if (kind == Picture::Leaf) {
+        // A page with a folded corner and a few lines of writing.
+        QPainterPath page;
+        page.moveTo(3.5, 1.5);
+        page.lineTo(10.5, 1.5);
+        page.lineTo(13.5, 4.5);
+        page.lineTo(13.5, 14.5);
+        page.lineTo(3.5, 14.5);
+        page.closeSubpath();
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawPath(page);
+        p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 4.5));
+        p.drawLine(QPointF(10.5, 4.5), QPointF(13.5, 4.5));
+        p.setPen(QPen(QColor(70, 110, 190), 1));
+        for (double y : {6.5, 8.5, 10.5, 12.5})
+            p.drawLine(QPointF(5.5, y), QPointF(11.5, y));
+        return QIcon(pm);
+    }
+    // A folder: closed, or open with its front flap tilted.
+    const QColor back(214, 170, 60);
+    const QColor front(246, 210, 100);
+    p.setPen(QPen(QColor(150, 110, 30), 1));
+    p.setBrush(back);
+    QPainterPath body;
+    body.moveTo(1.5, 3.5);
+    body.lineTo(6, 3.5);
+    body.lineTo(7.5, 5);
+    body.lineTo(14.5, 5);
+    body.lineTo(14.5, 13.5);
+    body.lineTo(1.5, 13.5);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setBrush(front);
+    if (kind == Picture::ClosedHeading) {
+        p.drawRect(QRectF(1.5, 6.5, 13, 7));
+    } else {
+        QPolygonF flap;
+        flap << QPointF(3.5, 7.5) << QPointF(15.5, 7.5) << QPointF(13.5, 13.5)
+             << QPointF(1.5, 13.5);
+        p.drawPolygon(flap);
+    }
+    return QIcon(pm);
+}
+
+const QIcon& picture(Picture kind) {
+    static const QIcon open = outlinePicture(Picture::OpenHeading);
+    static const QIcon closed = outlinePicture(Picture::ClosedHeading);
+    static const QIcon leaf = outlinePicture(Picture::Leaf);
+    switch (kind) {
+    case Picture::OpenHeading:
+        return open;
+    case Picture::ClosedHeading:
+        return closed;
+    case Picture::Leaf:
+        break;
+    }
+    return leaf;
+}
+
+int roundToInt(double v) {
+    return int(std::lround(v));
+}
+
+} // namespace
+
+Navigator::Navigator(TfrmEdit* window)
+    : QObject(window), w(window), m_model(new QStandardItemModel(this)) {
+    QTreeView* outline = w->Outline1;
+    outline->setModel(m_model);
+    outline->setUniformRowHeights(true);
+    outline->setIconSize(QSize(16, 16));
+    outline->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(outline, &QTreeView::expanded, this, [this] { updatePictures(); });
+    connect(outline, &QTreeView::collapsed, this, [this] { updatePictures(); });
+}
+
+// --- The outline ------------------------------------------------------------------------
+
+void Navigator::BuildNav() {
+    BuildNavFrom(Folders::resolve(Folders::dataFolder() + QStringLiteral("mp.nav")));
+    pumpMessages();
+    // The outline fills its panel; the panel's layout sizes it.
+    if (w->Panel3 && w->Panel3->layout()) w->Panel3->layout()->activate();
+}
+
+bool Navigator::BuildNavFrom(const QString& fileName) {
+    m_model->clear();
+    m_items.clear();
+    m_shownSectionNode = 0;
+
+    QFile file(fileName);
+    NavStructure nav;
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (opened) nav = parseNavStructure(file.readAll());
+
+    // Each item's parent is the last item one level up.
+    QList<QStandardItem*> parents;
+    for (const NavItem& item : nav.items) {
+        auto* node = new QStandardItem(item.text);
+        node->setEditable(false);
+        node->setSizeHint(QSize(-1, kRowHeight));
+        while (parents.size() > item.depth)
+            parents.removeLast();
+        if (parents.isEmpty())
+            m_model->appendRow(node);
+        else
+            parents.last()->appendRow(node);
+        parents.append(node);
+        m_items.append(node);
+    }
+    updatePictures();
+
+    if (!opened || !nav.ok) {
+        ShowError(QStringLiteral("An error occurred while reading the navigator structure"));
+        return false;
+    }
+    return true;
+}
+
+bool Navigator::WriteNav(const QString& fileName) const {
+    QList<NavItem> items;
+    for (QStandardItem* node : m_items) {
+        int depth = 0;
+        for (QStandardItem* p = node->parent(); p; p = p->parent())
+            ++depth;
+        items.append({depth, node->text()});
+    }
+    QSaveFile file(fileName);
+    const QByteArray data = writeNavStructure(items);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        ShowError(QStringLiteral("An error occurred while writing the navigator structure"));
+        return false;
+    }
+    return true;
+}
+
+QString Navigator::itemText(int number) const {
+    if (number < 1 || number > m_items.size()) return {};
+    return m_items[number - 1]->text();
+}
+
+int Navigator::selectedItem() const {
+    const QModelIndex current = w->Outline1->currentIndex();
+    if (!current.isValid()) return 0;
+    QStandardItem* node = m_model->itemFromIndex(current);
+    return int(m_items.indexOf(node)) + 1;
+}
+
+bool Navigator::isHeading(int number) const {
+    return number >= 1 && number <= m_items.size() && m_items[number - 1]->hasChildren();
+}
+
+QModelIndex Navigator::indexOf(int number) const {
+    if (number < 1 || number > m_items.size()) return {};
+    return m_items[number - 1]->index();
+}
+
+QString Navigator::guidanceFile(int number) {
+    return Folders::resolve(Folders::dataFolder() + QString::number(number) +
+                            QStringLiteral(".pla"));
+}
+
+void Navigator::updatePictures() {
+    for (QStandardItem* node : m_items) {
+        Picture kind = Picture::Leaf;
+        if (node->hasChildren())
+            kind = w->Outline1->isExpanded(node->index()) ? Picture::OpenHeading
+                                                          : Picture::ClosedHeading;
+        node->setIcon(picture(kind));
+    }
+}
+
+// Selecting an item makes it visible: the headings above it open.
+void Navigator::selectItem(int number) {
+    if (number < 1 || number > m_items.size()) throw SyncStop{};
+    QStandardItem* node = m_items[number - 1];
+    for (QStandardItem* p = node->parent(); p; p = p->parent())
+        w->Outline1->expand(p->index());
+    w->Outline1->setCurrentIndex(node->index());
+    w->Outline1->scrollTo(node->index());
+}
+
+void Navigator::expandFully(int number) {
+    if (number < 1 || number > m_items.size()) return;
+    QStandardItem* node = m_items[number - 1];
+    if (node->hasChildren()) w->Outline1->expandRecursively(node->index());
+}
+
+void Navigator::selectByTag(int tag) {
+    const int number = itemOfTag(tag);
+    selectItem(number);
+    if (isHeading(number)) {
+        expandFully(number);
+        selectItem(number);
+    }
+    m_currentSectionTag = tag;
+    placePointer();
+}
+
+// --- The section pointer ----------------------------------------------------------------
+
+void Navigator::placePointer() {
+    TextControl* text = w->ATX321;
+    const int oldProtect = text->WriteProtect();
+    text->setWriteProtect(2);
+    const int selStart = text->SelStart();
+    const int selLength = text->SelLength();
+    const int scroll = text->ScrollVert();
+
+    const int tag = text->NTag();
+    w->Pointer->setVisible(tag != 0);
+
+    text->setSelLength(0);
+    text->setSelStart(0);
+    text->setSelStart(text->TextLength());
+    text->setTagReadSelect(0);
+    text->FIND_PTAG(tag, -1);
+    text->setTagReadSelect(0);
+    m_sectionStartParagraph = text->CurPar();
+
+    // Back to where the caret was, the view as it was.
+    text->setSelStart(0);
+    text->setSelLength(0);
+    text->setSelStart(selStart);
+    text->setSelLength(selLength);
+    text->setScrollVert(scroll);
+
+    PlacePointerShort();
+    text->setWriteProtect(oldProtect == 2 ? 0 : oldProtect);
+}
+
+void Navigator::PlacePointerShort() {
+    TextControl* text = w->ATX321;
+    const double ppi = w->logicalDpiY() > 0 ? w->logicalDpiY() : 96;
+    const int textTop =
+        text->viewport()->mapTo(w, QPoint(0, 0)).y() - w->pnlPointer->mapTo(w, QPoint(0, 0)).y();
+    const int top = SectionPointerTop(text, m_sectionStartParagraph, ppi, textTop);
+    w->Pointer->move(w->Pointer->x(), top);
+}
+
+void Navigator::atx321ATXVScrollClick() {
+    PlacePointerShort();
+}
+
+// --- The routine ------------------------------------------------------------------------
+
+void Navigator::loadGuidance(int number) {
+    TextControl* pane = w->ATX322;
+    pane->setWriteProtect(2);
+    pane->setFileName(guidanceFile(number));
+    pane->setDataType(TextControl::NativeRtf);
+    pane->PrepareLoad();
+    pane->setFileLoad(1);
+    pane->setPrinterDC(0);
+    const double ppi = w->logicalDpiX() > 0 ? w->logicalDpiX() : 96;
+    pane->setDocWidth(roundToInt(double(pane->width() - kGuidanceAllowance) / ppi * kTwipsPerInch));
+    pane->setWriteProtect(1);
+}
+
+void Navigator::scrollToSection(int number) {
+    TextControl* text = w->ATX321;
+    text->setTagReadSelect(0);
+    text->setScrollVert(text->EndScrollPos());
+    text->setSelLength(0);
+    text->setSelStart(0);
+    text->setSelStart(text->TextLength());
+    // Searching back from the end leaves the section's first paragraph at the top.
+    text->FIND_PTAG(sectionTagOf(number), -1);
+    text->setSelLength(0);
+    m_sectionStartParagraph = text->CurPar();
+    placePointer();
+}
+
+void Navigator::followToolbar() {
+    TextControl* text = w->ATX321;
+    w->cmdBold->setChecked(text->FontBold() == -1);
+    w->cmdItalic->setChecked(text->FontItalic() == -1);
+    w->cmdUnder->setChecked(text->FontUnder() == 1024);
+    {
+        const QSignalBlocker block(w->cmbFont);
+        // A font the system lacks shows as the family drawn in its place.
+        const QString name = text->FontName();
+        int i = w->cmbFont->findText(name, Qt::MatchFixedString);
+        if (i < 0 && !name.isEmpty()) {
+            // The list names families without their foundry.
+            QString drawn = QFontInfo(QFont(name)).family();
+            const qsizetype foundry = drawn.indexOf(QStringLiteral(" ["));
+            if (foundry > 0) drawn.truncate(foundry);
+            i = w->cmbFont->findText(drawn, Qt::MatchFixedString);
+        }
+        if (i >= 0)
+            w->cmbFont->setCurrentIndex(i);
+        else if (w->cmbFont->isEditable())
+            w->cmbFont->setEditText(name);
+    }
+    const double size = text->FontSize();
+    if (size > 0) {
+        const QSignalBlocker block(w->cmbFontSize);
+        const QString shown = QString::number(size, 'g', 4);
+        const int i = w->cmbFontSize->findText(shown);
+        if (i >= 0) w->cmbFontSize->setCurrentIndex(i);
+        if (w->cmbFontSize->isEditable()) w->cmbFontSize->setEditText(shown);
+    }
+    const int alignment = text->Alignment();
+    w->cmdLeft->setChecked(alignment == 0);
+    w->cmdRight->setChecked(alignment == 1);
+    w->cmdCenter->setChecked(alignment == 2);
+    w->cmdJustify->setChecked(alignment == 3);
+    if (auto* ruler = qobject_cast<Ruler*>(w->rulMain)) ruler->followCaret();
+}
+
+void Navigator::enableMoves(int number) {
+    const bool notLast = number != itemCount();
+    const bool notFirst = number != 1;
+    // The first-item rule comes last, so a one-item outline can still move forward.
+    for (QToolButton* b : {w->btnNext, w->btnLast})
+        b->setEnabled(notLast || !notFirst);
+    for (QAction* a : {w->mnuNext, w->mnuLast})
+        a->setEnabled(notLast || !notFirst);
+    for (QToolButton* b : {w->btnFirst, w->btnPrior})
+        b->setEnabled(notFirst);
+    for (QAction* a : {w->mnuFirst, w->mnuPrevious})
+        a->setEnabled(notFirst);
+}
+
+void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
+    if (m_guard) return;
+    m_guard = true;
+    w->NavigatorGuard = true;
+    TextControl* text = w->ATX321;
+    RepaintLock lockText(text);
+    RepaintLock lockWindow(w);
+
+    try {
+        enum Call { First, Previous, Next, Last, OutlineClick, Caret, TagJump } call;
+        if (kind == Jump)
+            call = TagJump;
+        else if (kind == CaretMoved)
+            call = Caret;
+        else if (sender == w->btnFirst)
+            call = First;
+        else if (sender == w->btnPrior)
+            call = Previous;
+        else if (sender == w->btnNext)
+            call = Next;
+        else if (sender == w->btnLast)
+            call = Last;
+        else
+            call = OutlineClick;
+
+        const int a = selectedItem();
+        switch (call) {
+        case First:
+            selectItem(1);
+            break;
+        case Previous:
+            selectItem(a - 1);
+            expandFully(a - 1);
+            selectItem(a - 1);
+            // Going back from a heading's first child skips the heading, unless nothing
+            // comes before it.
+            if (isHeading(a - 1) && a - 2 >= 1) {
+                selectItem(a - 2);
+                expandFully(a - 2);
+                selectItem(a - 2);
+            }
+            break;
+        case Next:
+            selectItem(a + 1);
+            expandFully(a + 1);
+            if (isHeading(a + 1)) selectItem(a + 2);
+            break;
+        case Last:
+            selectItem(itemCount());
+            expandFully(itemCount());
+            selectItem(itemCount());
+            break;
+        case OutlineClick:
+            break;
+        case Caret: {
+            const int tag = text->NTag();
+            if (tag != 0 && tag != m_currentSectionTag) {
+                try {
+                    selectByTag(tag);
+                } catch (const SyncStop&) {
+                }
+            }
+            break;
+        }
+        case TagJump: {
+            text->setTagReadSelect(0);
+            FindBlueRun(text, key == Qt::Key_F11 ? -1 : 1);
+            const int tag = text->NTag();
+            if (tag != 0 && tag != m_currentSectionTag) selectByTag(tag);
+            break;
+        }
+        }
+        const bool navigatorMove = call != Caret && call != TagJump;
+
+        m_lastCaretPos = text->SelStart();
+
+        const int number = selectedItem();
+        if (number < 1) throw SyncStop{};
+        if (number != m_shownSectionNode) loadGuidance(number);
+
+        const bool budget = itemText(number) == budgetItemText();
+        if (!budget) {
+            if (navigatorMove) scrollToSection(number);
+            text->setFocus();
+            text->setTagReadSelect(0);
+            EnterBlueText(text, call != TagJump);
+        }
+        followToolbar();
+        ShowBudgetView(budget);
+        enableMoves(number);
+        if (sender == w->Outline1 && call == OutlineClick && isAnalysisSection(number))
+            RunAnalysis(number);
+    } catch (...) {
+        // A move that has nowhere to go, or any other failure, changes nothing more.
+        pumpMessages();
+    }
+
+    m_guard = false;
+    w->NavigatorGuard = false;
+    const int number = selectedItem();
+    if (number > 0) m_shownSectionNode = number;
+}
+
+// --- Places for the budget view and the analyses -----------------------------------------
+
+void Navigator::ShowBudgetView(bool budget) {
+    m_budgetShown = budget;
+    // The budget sheet takes the place of the plan text and the section pointer; the
+    // sheet's own commands are switched by the budget view.
+    w->pnlSpread->setVisible(budget);
+    w->pnlPointer->setVisible(!budget);
+    w->Panel6->setVisible(!budget);
+}
+
+void Navigator::RunAnalysis(int) {
+    // The analysis windows (competitor, impact / probability, strength / weakness, SWOT
+    // summary) are opened from here for sections 17, 19, 21 and 23.
+}
+
+// --- Commands ---------------------------------------------------------------------------
+
+void Navigator::Outline1Click() {
+    try {
+        SectionSync(w->Outline1, Move);
+    } catch (...) {
+    }
+}
+
+void Navigator::btnFirstClick() {
+    SectionSync(w->btnFirst, Move);
+}
+void Navigator::btnPriorClick() {
+    SectionSync(w->btnPrior, Move);
+}
+void Navigator::btnNextClick() {
+    SectionSync(w->btnNext, Move);
+}
+void Navigator::btnLastClick() {
+    SectionSync(w->btnLast, Move);
+}
+
+void Navigator::ExplorerButton7Click() {
+    const QString examples = Folders::resolve(Folders::dataFolder() + QStringLiteral("eg.hlp"));
+    if (QFile::exists(examples)) {
+        const IniFile ini(Folders::resolve(Folders::dataFolder() + QStringLiteral("egini.ini")));
+        const int context =
+            ini.readInteger(QStringLiteral("help"), QString::number(selectedItem()), 0);
+        HelpSystem::instance().setHelpFile(examples);
+        HelpSystem::instance().showContext(context);
+    } else {
+        ShowNotice(QStringLiteral(
+            "Please install the example help disk included with Tandel Zurozurov Irod."));
+    }
+    HelpSystem::instance().setHelpFile(QStringLiteral("qmphelp.hlp"));
+}

@@ -28,17 +28,14 @@
 
 namespace {
 
-QList<QTextTable*> tablesOf(const QTextDocument* doc)
-{
+QList<QTextTable*> tablesOf(const QTextDocument* doc) {
     QList<QTextTable*> out;
     for (QTextFrame* f : doc->rootFrame()->childFrames())
-        if (auto* table = qobject_cast<QTextTable*>(f))
-            out.append(table);
+        if (auto* table = qobject_cast<QTextTable*>(f)) out.append(table);
     return out;
 }
 
-QList<int> widths(const QTextTable* table, int row)
-{
+QList<int> widths(const QTextTable* table, int row) {
     const QList<int> b = rowBounds(table, row);
     QList<int> w;
     for (int i = 1; i < b.size(); ++i)
@@ -48,13 +45,11 @@ QList<int> widths(const QTextTable* table, int row)
 
 // A control with a paragraph of text and, when asked, a table of rows x columns after it,
 // the caret in the table's first cell.
-void prepare(TextControl& t, int rows = 0, int columns = 0)
-{
+void prepare(TextControl& t, int rows = 0, int columns = 0) {
     t.setDocWidth(9000);
     t.setSelText("Intro\nAfter");
     t.setCurPar(1);
-    if (rows)
-        ATX_INSERTTABLE(&t, rows, columns);
+    if (rows) ATX_INSERTTABLE(&t, rows, columns);
 }
 
 // Answers the program's message window, keeping what it said.
@@ -63,8 +58,7 @@ struct MessageSeen {
     QString text;
 };
 
-std::function<void(QWidget*)> answerMessage(MessageSeen* seen)
-{
+std::function<void(QWidget*)> answerMessage(MessageSeen* seen) {
     return [seen](QWidget* w) {
         seen->cls = QString::fromLatin1(w->metaObject()->className());
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
@@ -104,8 +98,7 @@ private:
     TestEnv m_env;
 };
 
-void TestTableDialogs::insertDialogOpensWithTwoAndSpinsWithinLimits()
-{
+void TestTableDialogs::insertDialogOpensWithTwoAndSpinsWithinLimits() {
     Tfrminserttbl dlg;
     ModalAnswer answer([](QWidget* w) {
         auto* d = qobject_cast<Tfrminserttbl*>(w);
@@ -141,8 +134,7 @@ void TestTableDialogs::insertDialogOpensWithTwoAndSpinsWithinLimits()
     QVERIFY(again.wasAnswered());
 }
 
-void TestTableDialogs::splitDialogSpinsWithinLimits()
-{
+void TestTableDialogs::splitDialogSpinsWithinLimits() {
     Tsplitcelllsdlg dlg;
     ModalAnswer answer([](QWidget* w) {
         auto* d = qobject_cast<Tsplitcelllsdlg*>(w);
@@ -158,8 +150,7 @@ void TestTableDialogs::splitDialogSpinsWithinLimits()
     QCOMPARE(dlg.txtColumns->text(), QString("1"));
 }
 
-void TestTableDialogs::countsOutsideOneToHundredAreRefused_data()
-{
+void TestTableDialogs::countsOutsideOneToHundredAreRefused_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("expected"); // 0: refused
     QTest::addColumn<QString>("message");
@@ -175,27 +166,25 @@ void TestTableDialogs::countsOutsideOneToHundredAreRefused_data()
     QTest::newRow("decimal") << "2.5" << 0 << "'2.5' is not a valid integer value";
 }
 
-void TestTableDialogs::countsOutsideOneToHundredAreRefused()
-{
+void TestTableDialogs::countsOutsideOneToHundredAreRefused() {
     QFETCH(QString, typed);
     QFETCH(int, expected);
     QFETCH(QString, message);
     MessageSeen seen;
     std::unique_ptr<ModalAnswer> answer;
-    if (!message.isEmpty())
-        answer = std::make_unique<ModalAnswer>(answerMessage(&seen));
+    if (!message.isEmpty()) answer = std::make_unique<ModalAnswer>(answerMessage(&seen));
     const std::optional<int> count = TableCommands::readCount(typed);
     QCOMPARE(count.value_or(0), expected);
     if (answer) {
         QVERIFY(answer->wasAnswered());
         QVERIFY2(seen.text.contains(message), qPrintable(seen.text));
         // Out of range: the program's warning; not a number: the standard error box.
-        QCOMPARE(seen.cls, QString(message.contains("valid integer") ? "QMessageBox" : "TfrmDialog"));
+        QCOMPARE(seen.cls,
+                 QString(message.contains("valid integer") ? "QMessageBox" : "TfrmDialog"));
     }
 }
 
-void TestTableDialogs::insertCommandBuildsTheTable()
-{
+void TestTableDialogs::insertCommandBuildsTheTable() {
     TextControl t;
     prepare(t);
     Tfrminserttbl dlg;
@@ -215,8 +204,7 @@ void TestTableDialogs::insertCommandBuildsTheTable()
     QCOMPARE(tablesOf(t.document()).size(), 1);
 }
 
-void TestTableDialogs::insertCommandRefusesAHugeCount()
-{
+void TestTableDialogs::insertCommandRefusesAHugeCount() {
     TextControl t;
     prepare(t);
     Tfrminserttbl dlg;
@@ -235,8 +223,7 @@ void TestTableDialogs::insertCommandRefusesAHugeCount()
     QCOMPARE(t.document()->toPlainText(), QString("Intro\nAfter"));
 }
 
-void TestTableDialogs::splitCommandRefusesTextThatIsNoNumber()
-{
+void TestTableDialogs::splitCommandRefusesTextThatIsNoNumber() {
     TextControl t;
     prepare(t, 2, 2);
     Tsplitcelllsdlg dlg;
@@ -260,8 +247,7 @@ void TestTableDialogs::splitCommandRefusesTextThatIsNoNumber()
     QCOMPARE(rowCells(t.textCursor().currentTable(), 0).size(), 4);
 }
 
-void TestTableDialogs::bordersOutsideATableDoNothing()
-{
+void TestTableDialogs::bordersOutsideATableDoNothing() {
     TextControl t;
     prepare(t, 2, 2);
     t.setCurPar(0);
@@ -272,8 +258,7 @@ void TestTableDialogs::bordersOutsideATableDoNothing()
     QCOMPARE(tableBorder(tablesOf(t.document()).first()), 2);
 }
 
-void TestTableDialogs::bordersDialogShowsAndAppliesTheChoice()
-{
+void TestTableDialogs::bordersDialogShowsAndAppliesTheChoice() {
     TextControl t;
     prepare(t, 2, 2);
     Tdlgborder dlg;
@@ -318,8 +303,7 @@ void TestTableDialogs::bordersDialogShowsAndAppliesTheChoice()
     QCOMPARE(ATX_TABLEBORDER(&t, -1), 1);
 }
 
-void TestTableDialogs::cellsDialogShowsMillimetresRounded()
-{
+void TestTableDialogs::cellsDialogShowsMillimetresRounded() {
     Tcellsdlg dlg;
     const auto twipsOf = [](double mm) { return int(mm / 25.4 * 1440.0 + 0.5); };
     dlg.prepare(0, twipsOf(23), 240);
@@ -331,7 +315,8 @@ void TestTableDialogs::cellsDialogShowsMillimetresRounded()
     QCOMPARE(dlg.txtWidth->text(), QString("2.8 cm"));
     QCOMPARE(dlg.udWidth->Position(), 29);
     QCOMPARE(dlg.grpRow->title(), QString("Height of row 5:"));
-    for (const auto& [mm, shown] : {std::pair{20, "2"}, {21, "2.2"}, {25, "2.6"}, {27, "2.8"}, {30, "3"}, {19, "1.8"}}) {
+    for (const auto& [mm, shown] :
+         {std::pair{20, "2"}, {21, "2.2"}, {25, "2.6"}, {27, "2.8"}, {30, "3"}, {19, "1.8"}}) {
         dlg.prepare(0, twipsOf(mm), 240);
         QCOMPARE(dlg.txtWidth->text(), QString(shown) + " cm");
     }
@@ -346,8 +331,7 @@ void TestTableDialogs::cellsDialogShowsMillimetresRounded()
     QCOMPARE(Tcellsdlg::centimetresToTwips(2.4), 1361);
 }
 
-void TestTableDialogs::cellsDialogHeightRules()
-{
+void TestTableDialogs::cellsDialogHeightRules() {
     Tcellsdlg dlg;
     dlg.prepare(0, 1440, 290); // 14.5 pt
     QCOMPARE(dlg.ComboBox1->currentText(), QString("Auto"));
@@ -379,8 +363,7 @@ void TestTableDialogs::cellsDialogHeightRules()
     QVERIFY(!dlg.chkAllRows->isChecked());
 }
 
-void TestTableDialogs::cellsCommandSetsWidthAndHeight()
-{
+void TestTableDialogs::cellsCommandSetsWidthAndHeight() {
     TextControl t;
     prepare(t, 3, 3); // cells of 3000 twips (52.9 mm)
     ATX_SETCURTABLEROW(&t, 1, 0, 0);
@@ -431,8 +414,7 @@ void TestTableDialogs::cellsCommandSetsWidthAndHeight()
     }
 }
 
-void TestTableDialogs::exactlyAndAtLeastAlike()
-{
+void TestTableDialogs::exactlyAndAtLeastAlike() {
     QList<int> heights[2];
     QList<int> rowWidths[2];
     const QStringList rules{"Exactly", "At Least"};
@@ -462,8 +444,7 @@ void TestTableDialogs::exactlyAndAtLeastAlike()
     QCOMPARE(rowWidths[0], rowWidths[1]);
 }
 
-void TestTableDialogs::selectRowAndTable()
-{
+void TestTableDialogs::selectRowAndTable() {
     TextControl t;
     prepare(t, 3, 4);
     ATX_SETCURTABLEROW(&t, 1, 0, 0);
@@ -490,8 +471,7 @@ void TestTableDialogs::selectRowAndTable()
     QVERIFY2(seen.text.contains("not in a table"), qPrintable(seen.text));
 }
 
-void TestTableDialogs::convertCommand()
-{
+void TestTableDialogs::convertCommand() {
     TextControl t;
     t.setSelText("a\tb\nc\td");
     t.setSelStart(0);
@@ -502,19 +482,19 @@ void TestTableDialogs::convertCommand()
 }
 
 // Pictures of the four windows for a person to look at.
-void TestTableDialogs::screenshots()
-{
+void TestTableDialogs::screenshots() {
     const QString folder = qEnvironmentVariable("TANDEL_SHOTS");
-    if (folder.isEmpty())
-        QSKIP("set TANDEL_SHOTS to a folder to save pictures of the windows");
+    if (folder.isEmpty()) QSKIP("set TANDEL_SHOTS to a folder to save pictures of the windows");
     Tfrminserttbl insert;
     Tsplitcelllsdlg split;
     Tdlgborder border;
     Tcellsdlg cells;
     cells.prepare(1, 1304, 300);
     border.setBevel(2);
-    const QList<std::pair<QDialog*, QString>> windows{
-        {&insert, "table-insert.png"}, {&split, "table-split.png"}, {&border, "table-border.png"}, {&cells, "table-cells.png"}};
+    const QList<std::pair<QDialog*, QString>> windows{{&insert, "table-insert.png"},
+                                                      {&split, "table-split.png"},
+                                                      {&border, "table-border.png"},
+                                                      {&cells, "table-cells.png"}};
     for (const auto& [w, name] : windows) {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));

@@ -66,9 +66,9 @@ inline QString dump(const QTextDocument& doc, bool tags = true) {
         const QTextBlockFormat bf = b.blockFormat();
         out += QStringLiteral("P %1 fi=%2 li=%3 ri=%4")
                    .arg(alignmentName(bf.alignment()))
-                   .arg(TextFormat::pointsToTwips(bf.textIndent()))
-                   .arg(TextFormat::pointsToTwips(bf.leftMargin()))
-                   .arg(TextFormat::pointsToTwips(bf.rightMargin()));
+                   .arg(TextFormat::indentToTwips(bf.textIndent()))
+                   .arg(TextFormat::indentToTwips(bf.leftMargin()))
+                   .arg(TextFormat::indentToTwips(bf.rightMargin()));
         if (tags) out += QStringLiteral(" ptag=%1").arg(bf.intProperty(TextFormat::PTagProperty));
         out += QLatin1Char('\n');
         QList<QPair<QString, QString>> runs;

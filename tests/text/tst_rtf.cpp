@@ -85,9 +85,9 @@ QTextBlockFormat randomBlockFormat(QRandomGenerator& rng) {
                                            Qt::AlignJustify};
     f.setAlignment(aligns[rng.bounded(4)]);
     // Indents are whole twips in the control.
-    if (rng.bounded(2)) f.setTextIndent(TextFormat::twipsToPoints(rng.bounded(-720, 1441)));
-    if (rng.bounded(2)) f.setLeftMargin(TextFormat::twipsToPoints(rng.bounded(0, 7201)));
-    if (rng.bounded(2)) f.setRightMargin(TextFormat::twipsToPoints(rng.bounded(0, 2881)));
+    if (rng.bounded(2)) f.setTextIndent(TextFormat::twipsToIndent(rng.bounded(-720, 1441)));
+    if (rng.bounded(2)) f.setLeftMargin(TextFormat::twipsToIndent(rng.bounded(0, 7201)));
+    if (rng.bounded(2)) f.setRightMargin(TextFormat::twipsToIndent(rng.bounded(0, 2881)));
     if (const int p = pick(rng, kTags)) f.setProperty(PTagProperty, p);
     return f;
 }
@@ -237,9 +237,9 @@ void TestRtf::controlWordsAndEscapes() {
     QTextCursor cur(&doc);
     QTextBlockFormat bf;
     bf.setAlignment(Qt::AlignHCenter);
-    bf.setTextIndent(TextFormat::twipsToPoints(-360));
-    bf.setLeftMargin(TextFormat::twipsToPoints(720));
-    bf.setRightMargin(TextFormat::twipsToPoints(144));
+    bf.setTextIndent(TextFormat::twipsToIndent(-360));
+    bf.setLeftMargin(TextFormat::twipsToIndent(720));
+    bf.setRightMargin(TextFormat::twipsToIndent(144));
     bf.setProperty(PTagProperty, 7);
     cur.setBlockFormat(bf);
     QTextCharFormat f;

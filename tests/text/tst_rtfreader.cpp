@@ -107,9 +107,9 @@ void TestRtfReader::wordProcessorDocument() {
 
     const QTextBlock body = heading.next();
     QCOMPARE(body.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
-    QCOMPARE(TextFormat::pointsToTwips(body.blockFormat().textIndent()), -360);
-    QCOMPARE(TextFormat::pointsToTwips(body.blockFormat().leftMargin()), 720);
-    QCOMPARE(TextFormat::pointsToTwips(body.blockFormat().rightMargin()), 360);
+    QCOMPARE(TextFormat::indentToTwips(body.blockFormat().textIndent()), -360);
+    QCOMPARE(TextFormat::indentToTwips(body.blockFormat().leftMargin()), 720);
+    QCOMPARE(TextFormat::indentToTwips(body.blockFormat().rightMargin()), 360);
     f = formatAt(doc, find(doc, QStringLiteral("The caf")));
     QCOMPARE(family(f), QStringLiteral("Times New Roman"));
     QCOMPARE(f.fontPointSize(), 12.0);
@@ -324,9 +324,9 @@ void TestRtfReader::hugeNumbersAreClamped() {
                             "\\fs99999999999999 big\\tzhtag99999999999\\tzntag-99999999999 t}",
                             &doc));
     const QTextBlockFormat bf = doc.begin().blockFormat();
-    QCOMPARE(TextFormat::pointsToTwips(bf.leftMargin()), -31680);
-    QCOMPARE(TextFormat::pointsToTwips(bf.rightMargin()), 31680);
-    QCOMPARE(TextFormat::pointsToTwips(bf.textIndent()), 31680);
+    QCOMPARE(TextFormat::indentToTwips(bf.leftMargin()), -31680);
+    QCOMPARE(TextFormat::indentToTwips(bf.rightMargin()), 31680);
+    QCOMPARE(TextFormat::indentToTwips(bf.textIndent()), 31680);
     QCOMPARE(formatAt(doc, 0).fontPointSize(), 1638.0);
     QCOMPARE(formatAt(doc, 3).intProperty(HTagProperty), INT_MAX);
     QCOMPARE(formatAt(doc, 3).intProperty(NTagProperty), INT_MIN);

@@ -266,8 +266,8 @@ void TestTextControl::paragraphAttributes() {
     QCOMPARE(t.LeftIndent(), 1440);
     QCOMPARE(t.FirstLineIndent(), -360);
     QCOMPARE(t.RightIndent(), 725);
-    // One inch is 72 points in the document.
-    QCOMPARE(t.document()->findBlockByNumber(1).blockFormat().leftMargin(), 72.0);
+    // An inch of indent is drawn as an inch on a 96-dpi screen.
+    QCOMPARE(t.document()->findBlockByNumber(1).blockFormat().leftMargin(), 96.0);
     // Twips that fall between points are rounded, not truncated.
     t.setLeftIndent(1441);
     QCOMPARE(t.LeftIndent(), 1441);

@@ -111,7 +111,7 @@ struct Content {
     QList<CharProps> chars;
     QList<ParaProps> paras;
     QHash<int, FontEntry> fonts;
-    QList<QColor> colors; // invalid = automatic
+    QList<QColor> colors;           // invalid = automatic
     QList<RtfTables::Table> tables; // in paragraph order
 };
 
@@ -841,7 +841,7 @@ private:
             m_tables.clbrdr(RtfTables::Left);
             return;
         case kwOtherBorder:
-            m_tables.clbrdr(RtfTables::Side(-1));
+            m_tables.clbrdr(RtfTables::NoSide);
             return;
         case kwBrdrLine:
             m_tables.brdrLine();
@@ -1097,8 +1097,8 @@ public:
             // the cells' paragraphs go in as they are: tables are not nested.
             while (nextTable < m_c.tables.size() && m_c.tables[nextTable].lastParagraph < index)
                 ++nextTable;
-            if (nextTable < m_c.tables.size() && m_c.tables[nextTable].firstParagraph == index
-                && !cur.currentTable()) {
+            if (nextTable < m_c.tables.size() && m_c.tables[nextTable].firstParagraph == index &&
+                !cur.currentTable()) {
                 const RtfTables::Table& t = m_c.tables[nextTable];
                 const TableModel model =
                     RtfTables::toModel(t, [this](int p) { return cellParagraph(p); });
@@ -1162,9 +1162,9 @@ private:
         static const Qt::Alignment aligns[4] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter,
                                                 Qt::AlignJustify};
         if (p.align) f.setAlignment(aligns[p.align & 3]);
-        if (p.fi) f.setTextIndent(TextFormat::twipsToPoints(p.fi));
-        if (p.li) f.setLeftMargin(TextFormat::twipsToPoints(p.li));
-        if (p.ri) f.setRightMargin(TextFormat::twipsToPoints(p.ri));
+        if (p.fi) f.setTextIndent(TextFormat::twipsToIndent(p.fi));
+        if (p.li) f.setLeftMargin(TextFormat::twipsToIndent(p.li));
+        if (p.ri) f.setRightMargin(TextFormat::twipsToIndent(p.ri));
         if (p.ptag) f.setProperty(TextFormat::PTagProperty, p.ptag);
         return f;
     }

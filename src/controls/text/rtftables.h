@@ -24,12 +24,12 @@ void write(const QTextTable* table, QByteArray& out, bool native,
 // The definition of one row, "\trowd...\cellxN".
 QByteArray rowDefinition(const QTextTable* table, int row, bool native);
 
-enum Side { Top = 0, Right = 1, Bottom = 2, Left = 3 };
+enum Side { NoSide = -1, Top = 0, Right = 1, Bottom = 2, Left = 3 };
 
 struct CellDef {
-    int right = 0;   // \cellx, twips from the page's left margin
-    int vmerge = 0;  // 1 \clvmgf, 2 \clvmrg
-    int hmerge = 0;  // 1 \clmgf, 2 \clmrg
+    int right = 0;                 // \cellx, twips from the page's left margin
+    int vmerge = 0;                // 1 \clvmgf, 2 \clvmrg
+    int hmerge = 0;                // 1 \clmgf, 2 \clmrg
     int borders[4] = {0, 0, 0, 0}; // twips per Side, 0 none
 };
 
@@ -65,7 +65,8 @@ public:
     void clvmrg() { m_cell.vmerge = 2; }
     void clmgf() { m_cell.hmerge = 1; }
     void clmrg() { m_cell.hmerge = 2; }
-    // \clbrdrt / \clbrdrr / \clbrdrb / \clbrdrl: the border words that follow are for that side.
+    // \clbrdrt / \clbrdrr / \clbrdrb / \clbrdrl: the border words that follow are for that
+    // side; NoSide for borders that are not a cell's (rows, paragraphs).
     void clbrdr(Side side);
     // \brdrs and the other line styles: the side has a line (of a thin width unless \brdrw says).
     void brdrLine();
@@ -86,13 +87,13 @@ public:
 private:
     void closeTable();
 
-    RowDef m_def;            // the row definition in force
-    CellDef m_cell;          // the cell definition being read
-    int m_side = -1;         // the side border words apply to, -1 none (row borders)
+    RowDef m_def;    // the row definition in force
+    CellDef m_cell;  // the cell definition being read
+    int m_side = -1; // the side border words apply to, -1 none (row borders)
     bool m_defStarted = false;
-    Row m_row;               // the row whose text is being read
-    int m_cellStart = -1;    // first paragraph of the cell being read
-    Table m_table;           // the table being read
+    Row m_row;            // the row whose text is being read
+    int m_cellStart = -1; // first paragraph of the cell being read
+    Table m_table;        // the table being read
     bool m_inTable = false;
     QList<Table> m_tables;
 };

@@ -199,9 +199,9 @@ private:
             m_body += "\\qc";
         else if (a & Qt::AlignRight)
             m_body += "\\qr";
-        const int fi = TextFormat::pointsToTwips(bf.textIndent());
-        const int li = TextFormat::pointsToTwips(bf.leftMargin());
-        const int ri = TextFormat::pointsToTwips(bf.rightMargin());
+        const int fi = TextFormat::indentToTwips(bf.textIndent());
+        const int li = TextFormat::indentToTwips(bf.leftMargin());
+        const int ri = TextFormat::indentToTwips(bf.rightMargin());
         if (fi) {
             m_body += "\\fi";
             appendInt(m_body, fi);

@@ -15,25 +15,29 @@ enum Property {
     GridBoundsProperty = TextFormat::FirstPrivateProperty + 52,  // QList<int>: right edge of
                                                                  // each grid column, twips
     // QTextTableCellFormat, on every cell that starts in the row.
-    RowHeightProperty = TextFormat::FirstPrivateProperty + 53, // int twips: 0 automatic,
-                                                               // > 0 at least, < 0 exactly
+    RowHeightProperty = TextFormat::FirstPrivateProperty + 53,  // int twips: 0 automatic,
+                                                                // > 0 at least, < 0 exactly
     FillerCellProperty = TextFormat::FirstPrivateProperty + 54, // bool
 };
 
 // The table's border styles.
 enum Border { NoBorder = 0, Outline = 1, AllBorders = 2, ThickOutline = 3 };
 
-constexpr int DefaultTableWidth = 9360; // twips: 6.5 inches, when the control has no width
-constexpr int CellGap = 108;            // twips between a cell's edge and its text
+constexpr int DefaultTableWidth = 9360;        // twips: 6.5 inches, when the control has no width
+constexpr int CellGap = 108;                   // twips between a cell's edge and its text
 constexpr int MinCellWidth = 2 * CellGap + 20; // the narrowest a cell may become
-constexpr int ThinBorderWidth = 10;     // twips (half a point)
-constexpr int ThickBorderWidth = 30;    // twips (a point and a half)
-constexpr int MaxColumns = 63;          // cells in a row, as other word processors allow
+constexpr int ThinBorderWidth = 10;            // twips (half a point)
+constexpr int ThickBorderWidth = 30;           // twips (a point and a half)
+constexpr int MaxColumns = 63;                 // cells in a row, as other word processors allow
 constexpr int MaxRows = 32767;
 
 // Table lengths on screen are in the layout's pixels at 96 per inch, the unit in which the
 // control sets its text width, so that a table across the page width fills the page.
-inline double twipsToUnits(int twips) { return twips / 15.0; }
-inline int unitsToTwips(double units) { return int(units * 15.0 + (units >= 0 ? 0.5 : -0.5)); }
+inline double twipsToUnits(int twips) {
+    return twips / 15.0;
+}
+inline int unitsToTwips(double units) {
+    return int(units * 15.0 + (units >= 0 ? 0.5 : -0.5));
+}
 
 } // namespace TableFormat

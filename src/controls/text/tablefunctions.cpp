@@ -17,31 +17,27 @@ using namespace TableFormat;
 
 namespace {
 
-constexpr int kMaxBound = 31680;  // twips: 22 inches, the widest row we make
+constexpr int kMaxBound = 31680;   // twips: 22 inches, the widest row we make
 constexpr int kMinSplitWidth = 20; // twips: a split never makes cells narrower than a point
 
-QTextTable* caretTable(const QTextEdit* atx) { return atx ? atx->textCursor().currentTable() : nullptr; }
+QTextTable* caretTable(const QTextEdit* atx) {
+    return atx ? atx->textCursor().currentTable() : nullptr;
+}
 
 // The table at the caret, or the one just above it when the caret stands in the paragraph
 // that follows a table (where deleting a table's last row leaves it).
-QTextTable* tableNearCaret(const QTextEdit* atx)
-{
-    if (!atx)
-        return nullptr;
+QTextTable* tableNearCaret(const QTextEdit* atx) {
+    if (!atx) return nullptr;
     const QTextCursor c = atx->textCursor();
-    if (QTextTable* t = c.currentTable())
-        return t;
+    if (QTextTable* t = c.currentTable()) return t;
     const QTextBlock previous = c.block().previous();
-    if (!previous.isValid())
-        return nullptr;
+    if (!previous.isValid()) return nullptr;
     QTextTable* t = QTextCursor(previous).currentTable();
-    if (t && t->lastPosition() + 1 == c.block().position())
-        return t;
+    if (t && t->lastPosition() + 1 == c.block().position()) return t;
     return nullptr;
 }
 
-void moveToCell(QTextEdit* atx, const QTextTableCell& cell, bool extend)
-{
+void moveToCell(QTextEdit* atx, const QTextTableCell& cell, bool extend) {
     QTextCursor c = atx->textCursor();
     if (extend)
         c.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
@@ -50,19 +46,15 @@ void moveToCell(QTextEdit* atx, const QTextTableCell& cell, bool extend)
     atx->setTextCursor(c);
 }
 
-void caretToCell(QTextEdit* atx, QTextTable* table, int row, int cell)
-{
-    if (!table)
-        return;
+void caretToCell(QTextEdit* atx, QTextTable* table, int row, int cell) {
+    if (!table) return;
     row = std::clamp(row, 0, table->rows() - 1);
     const QList<QTextTableCell> cells = rowCells(table, row);
-    if (cells.isEmpty())
-        return;
+    if (cells.isEmpty()) return;
     moveToCell(atx, cells.at(std::clamp(cell, 0, int(cells.size()) - 1)), false);
 }
 
-void caretAfterTable(QTextEdit* atx, int position)
-{
+void caretAfterTable(QTextEdit* atx, int position) {
     QTextCursor c(atx->document());
     c.setPosition(std::clamp(position, 0, atx->document()->characterCount() - 1));
     atx->setTextCursor(c);
@@ -75,14 +67,12 @@ struct Selection {
     CellPlace current;       // the caret's cell
 };
 
-Selection selectionOf(const QTextEdit* atx, const QTextTable* table)
-{
+Selection selectionOf(const QTextEdit* atx, const QTextTable* table) {
     const QTextCursor c = atx->textCursor();
     Selection s;
     s.current = cellPlace(table, c.position());
     CellPlace anchor = cellPlace(table, c.anchor());
-    if (!anchor.isValid())
-        anchor = s.current;
+    if (!anchor.isValid()) anchor = s.current;
     const QList<int> a = rowBounds(table, anchor.row);
     const QList<int> p = rowBounds(table, s.current.row);
     s.firstRow = std::min(anchor.row, s.current.row);
@@ -93,21 +83,18 @@ Selection selectionOf(const QTextEdit* atx, const QTextTable* table)
 }
 
 // Cells of a model row lying in [left, right): the first and last index, or -1.
-std::pair<int, int> cellsWithin(const TableRow& row, int left, int right)
-{
+std::pair<int, int> cellsWithin(const TableRow& row, int left, int right) {
     int first = -1, last = -1;
     for (int i = 0; i < row.cells.size(); ++i) {
         if (row.bound(i) < right && row.cells[i].right > left) {
-            if (first < 0)
-                first = i;
+            if (first < 0) first = i;
             last = i;
         }
     }
     return {first, last};
 }
 
-CellContent oneParagraphLike(const CellContent& content)
-{
+CellContent oneParagraphLike(const CellContent& content) {
     CellParagraph p;
     if (!content.isEmpty()) {
         p.block = content.first().block;
@@ -128,21 +115,20 @@ private:
 // Inserts a table at the cursor so that it stands between paragraphs the way a reader
 // expects: at the start of a paragraph the table goes before it, leaving no empty paragraph
 // of its own, and the paragraph after the table keeps its format (and tags).
-QTextTable* insertAtCursor(QTextCursor c, const TableModel& model)
-{
+QTextTable* insertAtCursor(QTextCursor c, const TableModel& model) {
     QTextDocument* doc = c.document();
     const QTextBlockFormat blockFormat = c.blockFormat();
     const QTextCharFormat markFormat = c.blockCharFormat();
     const bool atStart = c.positionInBlock() == 0;
     QTextTable* table = model.insert(c);
-    if (!table)
-        return nullptr;
+    if (!table) return nullptr;
     QTextCursor after(doc->findBlock(table->lastPosition() + 1));
     after.setBlockFormat(blockFormat);
     after.setBlockCharFormat(markFormat);
     const QTextBlock before = doc->findBlock(table->firstPosition() - 1);
     const QTextBlock previous = before.previous();
-    if (atStart && before.length() == 1 && previous.isValid() && QTextCursor(previous).currentFrame() == doc->rootFrame()) {
+    if (atStart && before.length() == 1 && previous.isValid() &&
+        QTextCursor(previous).currentFrame() == doc->rootFrame()) {
         QTextCursor join(doc);
         join.setPosition(before.position() - 1);
         join.setPosition(before.position(), QTextCursor::KeepAnchor);
@@ -151,8 +137,7 @@ QTextTable* insertAtCursor(QTextCursor c, const TableModel& model)
     return table;
 }
 
-int pageWidth(const QTextEdit* atx)
-{
+int pageWidth(const QTextEdit* atx) {
     bool ok = false;
     const int w = atx->property("DocWidth").toInt(&ok);
     return ok && w > 0 ? std::min(w, kMaxBound) : DefaultTableWidth;
@@ -160,8 +145,7 @@ int pageWidth(const QTextEdit* atx)
 
 } // namespace
 
-int ATX_INSERTTABLE(QTextEdit* atx, int rows, int columns)
-{
+int ATX_INSERTTABLE(QTextEdit* atx, int rows, int columns) {
     if (!atx || rows < 1 || rows > MaxRows || columns < 1 || columns > MaxColumns)
         return TableBadArgument;
     QTextCursor c = atx->textCursor();
@@ -179,14 +163,11 @@ int ATX_INSERTTABLE(QTextEdit* atx, int rows, int columns)
     return TableOk;
 }
 
-int ATX_INSERTTABLEROW(QTextEdit* atx)
-{
+int ATX_INSERTTABLEROW(QTextEdit* atx) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const CellPlace place = cellPlace(table, atx->textCursor().position());
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     TableModel m = TableModel::read(table);
     TableRow row = m.rows.at(place.row);
     for (TableCell& cell : row.cells) {
@@ -200,25 +181,21 @@ int ATX_INSERTTABLEROW(QTextEdit* atx)
     return TableOk;
 }
 
-int ATX_DELETETABLEROW(QTextEdit* atx)
-{
+int ATX_DELETETABLEROW(QTextEdit* atx) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const CellPlace place = cellPlace(table, atx->textCursor().position());
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     TableModel m = TableModel::read(table);
     // A cell merged downwards from this row hands its place to the cell below it.
     if (place.row + 1 < m.rows.size()) {
         const TableRow& gone = m.rows.at(place.row);
         TableRow& next = m.rows[place.row + 1];
         for (int i = 0; i < gone.cells.size(); ++i) {
-            if (gone.cells[i].vmerge != 1)
-                continue;
+            if (gone.cells[i].vmerge != 1) continue;
             for (int j = 0; j < next.cells.size(); ++j)
-                if (next.cells[j].vmerge == 2 && next.bound(j) == gone.bound(i)
-                    && next.cells[j].right == gone.cells[i].right) {
+                if (next.cells[j].vmerge == 2 && next.bound(j) == gone.bound(i) &&
+                    next.cells[j].right == gone.cells[i].right) {
                     next.cells[j].vmerge = 1;
                     next.cells[j].content = gone.cells[i].content;
                 }
@@ -241,21 +218,17 @@ int ATX_DELETETABLEROW(QTextEdit* atx)
     return TableOk;
 }
 
-int ATX_DELETETABLECELL(QTextEdit* atx)
-{
+int ATX_DELETETABLECELL(QTextEdit* atx) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const Selection s = selectionOf(atx, table);
-    if (!s.current.isValid())
-        return TableNotInTable;
+    if (!s.current.isValid()) return TableNotInTable;
     TableModel m = TableModel::read(table);
     int caretCell = 0;
     for (int r = s.lastRow; r >= s.firstRow; --r) {
         TableRow& row = m.rows[r];
         const auto [first, last] = cellsWithin(row, s.left, s.right);
-        if (first < 0)
-            continue;
+        if (first < 0) continue;
         if (first == 0 && last == row.cells.size() - 1) {
             m.rows.removeAt(r);
             continue;
@@ -279,14 +252,11 @@ int ATX_DELETETABLECELL(QTextEdit* atx)
     return TableOk;
 }
 
-int ATX_MERGETABLECELL(QTextEdit* atx, int mode)
-{
+int ATX_MERGETABLECELL(QTextEdit* atx, int mode) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const Selection s = selectionOf(atx, table);
-    if (!s.current.isValid())
-        return TableNotInTable;
+    if (!s.current.isValid()) return TableNotInTable;
     TableModel m = TableModel::read(table);
     const bool everyRow = mode < 0;
     const int firstRow = everyRow ? 0 : s.firstRow;
@@ -296,11 +266,9 @@ int ATX_MERGETABLECELL(QTextEdit* atx, int mode)
     for (int r = firstRow; r <= lastRow; ++r) {
         TableRow& row = m.rows[r];
         const auto [first, last] = cellsWithin(row, s.left, s.right);
-        if (first < 0)
-            continue;
+        if (first < 0) continue;
         mergedIndex[r] = first;
-        if (last == first)
-            continue;
+        if (last == first) continue;
         CellContent joined;
         for (int i = first; i <= last; ++i) {
             const CellContent& part = row.cells[i].content;
@@ -309,8 +277,7 @@ int ATX_MERGETABLECELL(QTextEdit* atx, int mode)
             else if (!contentIsEmpty(part))
                 joined += part;
         }
-        if (joined.isEmpty())
-            joined = row.cells[first].content;
+        if (joined.isEmpty()) joined = row.cells[first].content;
         row.cells[first].right = row.cells[last].right;
         row.cells[first].content = joined;
         row.cells[first].vmerge = 0;
@@ -332,16 +299,14 @@ int ATX_MERGETABLECELL(QTextEdit* atx, int mode)
             head.vmerge = 1;
             for (int r = firstRow + 1; r <= lastRow; ++r) {
                 TableCell& cell = m.rows[r].cells[mergedIndex[r]];
-                if (!contentIsEmpty(cell.content))
-                    head.content += cell.content;
+                if (!contentIsEmpty(cell.content)) head.content += cell.content;
                 cell.content = oneParagraphLike(cell.content);
                 cell.vmerge = 2;
             }
             changed = true;
         }
     }
-    if (!changed)
-        return TableNothingToDo;
+    if (!changed) return TableNothingToDo;
     normalizeMerges(m);
     EditBlock edit(atx);
     QTextTable* fresh = m.replace(table);
@@ -349,26 +314,19 @@ int ATX_MERGETABLECELL(QTextEdit* atx, int mode)
     return TableOk;
 }
 
-int ATX_SPLITTABLECELL(QTextEdit* atx, int columns)
-{
+int ATX_SPLITTABLECELL(QTextEdit* atx, int columns) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
-    if (columns < 1 || columns > MaxColumns)
-        return TableBadArgument;
+    if (!table) return TableNotInTable;
+    if (columns < 1 || columns > MaxColumns) return TableBadArgument;
     const CellPlace place = cellPlace(table, atx->textCursor().position());
-    if (!place.isValid())
-        return TableNotInTable;
-    if (columns == 1)
-        return TableOk;
+    if (!place.isValid()) return TableNotInTable;
+    if (columns == 1) return TableOk;
     TableModel m = TableModel::read(table);
     TableRow& row = m.rows[place.row];
-    if (row.cells.size() + columns - 1 > MaxColumns)
-        return TableBadArgument;
+    if (row.cells.size() + columns - 1 > MaxColumns) return TableBadArgument;
     const int left = row.bound(place.cell);
     const int width = row.width(place.cell);
-    if (width / columns < kMinSplitWidth)
-        return TableBadArgument;
+    if (width / columns < kMinSplitWidth) return TableBadArgument;
     TableCell original = row.cells[place.cell];
     QList<TableCell> parts;
     for (int j = 0; j < columns; ++j) {
@@ -386,13 +344,10 @@ int ATX_SPLITTABLECELL(QTextEdit* atx, int columns)
     return TableOk;
 }
 
-int ATX_CONVERTTOTABLE(QTextEdit* atx)
-{
-    if (!atx)
-        return TableBadArgument;
+int ATX_CONVERTTOTABLE(QTextEdit* atx) {
+    if (!atx) return TableBadArgument;
     QTextCursor c = atx->textCursor();
-    if (c.currentTable())
-        return TableInTable;
+    if (c.currentTable()) return TableInTable;
     QTextDocument* doc = atx->document();
     const QTextBlock first = doc->findBlock(c.selectionStart());
     QTextBlock last = doc->findBlock(c.selectionEnd());
@@ -411,12 +366,10 @@ int ATX_CONVERTTOTABLE(QTextEdit* atx)
         cells.append({para});
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
-            if (!frag.isValid())
-                continue;
+            if (!frag.isValid()) continue;
             const QStringList pieces = frag.text().split(QLatin1Char('\t'));
             for (int i = 0; i < pieces.size(); ++i) {
-                if (i > 0)
-                    cells.append({para});
+                if (i > 0) cells.append({para});
                 if (!pieces[i].isEmpty())
                     cells.last().last().runs.append({pieces[i], frag.charFormat()});
             }
@@ -426,11 +379,9 @@ int ATX_CONVERTTOTABLE(QTextEdit* atx)
         for (const CellContent& content : std::as_const(cells))
             row.cells.append(TableCell{0, 0, content});
         m.rows.append(row);
-        if (b == last || m.rows.size() >= MaxRows)
-            break;
+        if (b == last || m.rows.size() >= MaxRows) break;
     }
-    if (columns > MaxColumns)
-        return TableBadArgument;
+    if (columns > MaxColumns) return TableBadArgument;
     const TableModel shape = TableModel::empty(int(m.rows.size()), columns, pageWidth(atx));
     for (int r = 0; r < m.rows.size(); ++r) {
         TableRow& row = m.rows[r];
@@ -455,46 +406,38 @@ int ATX_CONVERTTOTABLE(QTextEdit* atx)
     return TableOk;
 }
 
-int ATX_TABLEROWS(QTextEdit* atx)
-{
+int ATX_TABLEROWS(QTextEdit* atx) {
     const QTextTable* table = caretTable(atx);
     return table ? table->rows() : 0;
 }
 
-int ATX_SETCURTABLEROW(QTextEdit* atx, int row, int extend, int extend2)
-{
+int ATX_SETCURTABLEROW(QTextEdit* atx, int row, int extend, int extend2) {
     QTextTable* table = tableNearCaret(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     row = std::clamp(row, 0, table->rows() - 1);
     const QList<QTextTableCell> cells = rowCells(table, row);
-    if (cells.isEmpty())
-        return TableNotInTable;
+    if (cells.isEmpty()) return TableNotInTable;
     const bool extending = extend != 0 || extend2 != 0;
     moveToCell(atx, extending ? cells.last() : cells.first(), extending);
     return TableOk;
 }
 
-int ATX_SETCURTABLEROWCELL(QTextEdit* atx, int cell, int extend, int extend2)
-{
+int ATX_SETCURTABLEROWCELL(QTextEdit* atx, int cell, int extend, int extend2) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const CellPlace place = cellPlace(table, atx->textCursor().position());
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     const QList<QTextTableCell> cells = rowCells(table, place.row);
-    moveToCell(atx, cells.at(std::clamp(cell, 0, int(cells.size()) - 1)), extend != 0 || extend2 != 0);
+    moveToCell(atx, cells.at(std::clamp(cell, 0, int(cells.size()) - 1)),
+               extend != 0 || extend2 != 0);
     return TableOk;
 }
 
-int ATX_GETCURROWINFO(QTextEdit* atx, int& row, int& cells, int& left, int& right)
-{
+int ATX_GETCURROWINFO(QTextEdit* atx, int& row, int& cells, int& left, int& right) {
     row = cells = left = right = 0;
     const QTextTable* table = caretTable(atx);
     const CellPlace place = cellPlace(table, atx ? atx->textCursor().position() : -1);
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     const QList<int> bounds = rowBounds(table, place.row);
     row = place.row;
     cells = int(bounds.size()) - 1;
@@ -503,13 +446,11 @@ int ATX_GETCURROWINFO(QTextEdit* atx, int& row, int& cells, int& left, int& righ
     return TableOk;
 }
 
-int ATX_GETCURCELLINFO(QTextEdit* atx, int& row, int& cell, int& left, int& right, int& width)
-{
+int ATX_GETCURCELLINFO(QTextEdit* atx, int& row, int& cell, int& left, int& right, int& width) {
     row = cell = left = right = width = 0;
     const QTextTable* table = caretTable(atx);
     const CellPlace place = cellPlace(table, atx ? atx->textCursor().position() : -1);
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     const QList<int> bounds = rowBounds(table, place.row);
     row = place.row;
     cell = place.cell;
@@ -519,26 +460,21 @@ int ATX_GETCURCELLINFO(QTextEdit* atx, int& row, int& cell, int& left, int& righ
     return TableOk;
 }
 
-int ATX_GETSELCELLSBOUNDS(QTextEdit* atx, int& firstBound, int& lastBound, int& left, int& right)
-{
+int ATX_GETSELCELLSBOUNDS(QTextEdit* atx, int& firstBound, int& lastBound, int& left, int& right) {
     firstBound = lastBound = left = right = 0;
     const QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const Selection s = selectionOf(atx, table);
-    if (!s.current.isValid())
-        return TableNotInTable;
+    if (!s.current.isValid()) return TableNotInTable;
     const QList<int> bounds = rowBounds(table, s.current.row);
     int first = -1, last = -1;
     for (int i = 0; i + 1 < bounds.size(); ++i) {
         if (bounds[i] < s.right && bounds[i + 1] > s.left) {
-            if (first < 0)
-                first = i;
+            if (first < 0) first = i;
             last = i;
         }
     }
-    if (first < 0)
-        first = last = s.current.cell;
+    if (first < 0) first = last = s.current.cell;
     firstBound = first;
     lastBound = last + 1;
     left = bounds.value(firstBound);
@@ -546,14 +482,11 @@ int ATX_GETSELCELLSBOUNDS(QTextEdit* atx, int& firstBound, int& lastBound, int& 
     return TableOk;
 }
 
-int ATX_CHANGETABLEBOUND(QTextEdit* atx, int bound, int rows, int distance)
-{
+int ATX_CHANGETABLEBOUND(QTextEdit* atx, int bound, int rows, int distance) {
     QTextTable* table = caretTable(atx);
-    if (!table)
-        return TableNotInTable;
+    if (!table) return TableNotInTable;
     const CellPlace place = cellPlace(table, atx->textCursor().position());
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     TableModel m = TableModel::read(table);
     const int from = rows == 1 ? place.row : 0;
     const int to = rows == 1 ? place.row : int(m.rows.size()) - 1;
@@ -561,10 +494,10 @@ int ATX_CHANGETABLEBOUND(QTextEdit* atx, int bound, int rows, int distance)
     for (int r = from; r <= to; ++r) {
         TableRow& row = m.rows[r];
         const int n = int(row.cells.size());
-        if (bound < 1 || bound > n)
-            continue;
+        if (bound < 1 || bound > n) continue;
         const int lower = row.bound(bound - 1) + std::min(MinCellWidth, row.width(bound - 1));
-        const int upper = bound < n ? row.bound(bound + 1) - std::min(MinCellWidth, row.width(bound)) : kMaxBound;
+        const int upper =
+            bound < n ? row.bound(bound + 1) - std::min(MinCellWidth, row.width(bound)) : kMaxBound;
         const qint64 wanted = qint64(row.bound(bound)) + distance;
         const int moved = int(std::clamp<qint64>(wanted, lower, std::max(lower, upper)));
         if (moved != row.cells[bound - 1].right) {
@@ -572,48 +505,43 @@ int ATX_CHANGETABLEBOUND(QTextEdit* atx, int bound, int rows, int distance)
             changed = true;
         }
     }
-    if (!changed)
-        return bound < 1 ? TableBadArgument : TableOk;
+    if (!changed) return bound < 1 ? TableBadArgument : TableOk;
     normalizeMerges(m);
     EditBlock edit(atx);
     caretToCell(atx, m.replace(table), place.row, place.cell);
     return TableOk;
 }
 
-int ATX_GETCURROWH(QTextEdit* atx, int& height)
-{
+int ATX_GETCURROWH(QTextEdit* atx, int& height) {
     height = 0;
     const QTextTable* table = caretTable(atx);
     const CellPlace place = cellPlace(table, atx ? atx->textCursor().position() : -1);
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     double top = 1e12, bottom = -1e12;
     QAbstractTextDocumentLayout* layout = atx->document()->documentLayout();
     for (const QTextTableCell& cell : rowCells(table, place.row)) {
-        if (cell.row() != place.row)
-            continue;
+        if (cell.row() != place.row) continue;
         const int given = cell.format().intProperty(RowHeightProperty);
         if (given) {
             height = std::abs(given);
             return TableOk;
         }
         const QTextTableCellFormat cf = cell.format().toTableCellFormat();
-        const QRectF first = layout->blockBoundingRect(atx->document()->findBlock(cell.firstPosition()));
-        const QRectF last = layout->blockBoundingRect(atx->document()->findBlock(cell.lastPosition()));
+        const QRectF first =
+            layout->blockBoundingRect(atx->document()->findBlock(cell.firstPosition()));
+        const QRectF last =
+            layout->blockBoundingRect(atx->document()->findBlock(cell.lastPosition()));
         top = std::min(top, first.top() - cf.topPadding());
         bottom = std::max(bottom, last.bottom() + cf.bottomPadding());
     }
-    if (bottom > top)
-        height = unitsToTwips(bottom - top);
+    if (bottom > top) height = unitsToTwips(bottom - top);
     return TableOk;
 }
 
-int ATX_SETCURROWH(QTextEdit* atx, int rows, int height)
-{
+int ATX_SETCURROWH(QTextEdit* atx, int rows, int height) {
     QTextTable* table = caretTable(atx);
     const CellPlace place = cellPlace(table, atx ? atx->textCursor().position() : -1);
-    if (!place.isValid())
-        return TableNotInTable;
+    if (!place.isValid()) return TableNotInTable;
     if ((rows != 1 && rows != -2) || height < -kMaxBound || height > kMaxBound)
         return TableBadArgument;
     EditBlock edit(atx);
@@ -621,8 +549,7 @@ int ATX_SETCURROWH(QTextEdit* atx, int rows, int height)
     const int to = rows == 1 ? place.row : table->rows() - 1;
     for (int r = from; r <= to; ++r) {
         for (QTextTableCell cell : rowCells(table, r)) {
-            if (cell.row() != r)
-                continue;
+            if (cell.row() != r) continue;
             QTextTableCellFormat cf = cell.format().toTableCellFormat();
             cf.setProperty(RowHeightProperty, height);
             cell.setFormat(cf);
@@ -632,15 +559,11 @@ int ATX_SETCURROWH(QTextEdit* atx, int rows, int height)
     return TableOk;
 }
 
-int ATX_TABLEBORDER(QTextEdit* atx, int border)
-{
+int ATX_TABLEBORDER(QTextEdit* atx, int border) {
     QTextTable* table = caretTable(atx);
-    if (border == -1)
-        return table ? tableBorder(table) : -1;
-    if (!table)
-        return TableNotInTable;
-    if (border < NoBorder || border > ThickOutline)
-        return TableBadArgument;
+    if (border == -1) return table ? tableBorder(table) : -1;
+    if (!table) return TableNotInTable;
+    if (border < NoBorder || border > ThickOutline) return TableBadArgument;
     EditBlock edit(atx);
     applyTableBorder(table, border);
     return TableOk;

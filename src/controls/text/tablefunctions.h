@@ -14,10 +14,10 @@ class QTextEdit;
 // says it returns a value. A function that fails changes nothing.
 enum TableError {
     TableOk = 0,
-    TableNotInTable = 1,    // the caret is not in a table
-    TableBadArgument = 2,   // a number outside what the function accepts
-    TableNothingToDo = 3,   // e.g. merging a single cell
-    TableInTable = 4,       // a table cannot be made inside a table
+    TableNotInTable = 1,  // the caret is not in a table
+    TableBadArgument = 2, // a number outside what the function accepts
+    TableNothingToDo = 3, // e.g. merging a single cell
+    TableInTable = 4,     // a table cannot be made inside a table
 };
 
 // Inserts a table of `rows` rows and `columns` equal cells across the control's page width

@@ -17,18 +17,17 @@ namespace {
 
 // Text that may not stand inside a run: paragraph and frame separators would break the
 // cell structure when the run is inserted.
-QString cleanRunText(QString text)
-{
+QString cleanRunText(QString text) {
     for (QChar& ch : text) {
         const char16_t u = ch.unicode();
-        if (u == QChar::ParagraphSeparator || u == 0xfdd0 || u == 0xfdd1 || u == u'\n' || u == u'\r')
+        if (u == QChar::ParagraphSeparator || u == 0xfdd0 || u == 0xfdd1 || u == u'\n' ||
+            u == u'\r')
             ch = QChar(u' ');
     }
     return text;
 }
 
-QList<int> gridBoundsOf(const QTextTable* table)
-{
+QList<int> gridBoundsOf(const QTextTable* table) {
     const int columns = table->columns();
     const QTextTableFormat tf = table->format();
     const QList<int> stored = tf.property(GridBoundsProperty).value<QList<int>>();
@@ -36,12 +35,10 @@ QList<int> gridBoundsOf(const QTextTable* table)
         bool increasing = true;
         int previous = 0;
         for (int b : stored) {
-            if (b <= previous)
-                increasing = false;
+            if (b <= previous) increasing = false;
             previous = b;
         }
-        if (increasing)
-            return stored;
+        if (increasing) return stored;
     }
     // A table made elsewhere (pasted HTML, an older document): take Qt's constraints.
     const QList<QTextLength> lengths = tf.columnWidthConstraints();
@@ -64,13 +61,12 @@ QList<int> gridBoundsOf(const QTextTable* table)
 
 // A cell's first paragraph carries the cell's own format as its character format; what
 // belongs to the cell stays with the cell when the text moves.
-QTextCharFormat withoutCellProperties(QTextCharFormat f)
-{
+QTextCharFormat withoutCellProperties(QTextCharFormat f) {
     const QMap<int, QVariant> props = f.properties();
     for (auto it = props.cbegin(); it != props.cend(); ++it) {
         const int id = it.key();
-        if ((id >= QTextFormat::TableCellRowSpan && id < QTextFormat::TableCellRowSpan + 0x20)
-            || id == FillerCellProperty || id == RowHeightProperty)
+        if ((id >= QTextFormat::TableCellRowSpan && id < QTextFormat::TableCellRowSpan + 0x20) ||
+            id == FillerCellProperty || id == RowHeightProperty)
             f.clearProperty(id);
     }
     f.clearProperty(QTextFormat::ObjectIndex);
@@ -78,8 +74,7 @@ QTextCharFormat withoutCellProperties(QTextCharFormat f)
     return f;
 }
 
-CellContent readContent(const QTextDocument* doc, const QTextTableCell& cell)
-{
+CellContent readContent(const QTextDocument* doc, const QTextTableCell& cell) {
     CellContent out;
     const int end = cell.lastPosition();
     for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= end;
@@ -89,20 +84,17 @@ CellContent readContent(const QTextDocument* doc, const QTextTableCell& cell)
         p.mark = withoutCellProperties(b.charFormat());
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
-            if (!frag.isValid())
-                continue;
+            if (!frag.isValid()) continue;
             QString text = frag.text();
             text.remove(QChar(0xfdd0)).remove(QChar(0xfdd1));
-            if (!text.isEmpty())
-                p.runs.append({text, frag.charFormat()});
+            if (!text.isEmpty()) p.runs.append({text, frag.charFormat()});
         }
         out.append(p);
     }
     return out;
 }
 
-void writeContent(QTextCursor c, const CellContent& content)
-{
+void writeContent(QTextCursor c, const CellContent& content) {
     bool first = true;
     for (const CellParagraph& p : content) {
         if (first) {
@@ -123,25 +115,26 @@ void writeContent(QTextCursor c, const CellContent& content)
 }
 
 // The height the cell's text needs, roughly: one line per paragraph in its font.
-double contentHeight(const QTextDocument* doc, const QTextTableCell& cell)
-{
+double contentHeight(const QTextDocument* doc, const QTextTableCell& cell) {
     double h = 0;
     const int end = cell.lastPosition();
     for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= end;
          b = b.next()) {
         QFont font = doc->defaultFont();
-        const QTextCharFormat f = b.begin().atEnd() ? b.charFormat() : b.begin().fragment().charFormat();
+        const QTextCharFormat f =
+            b.begin().atEnd() ? b.charFormat() : b.begin().fragment().charFormat();
         font = f.font();
         h += QFontMetricsF(font).lineSpacing();
     }
     return h;
 }
 
-int rowHeightOf(const QTextTableCell& cell) { return cell.format().intProperty(RowHeightProperty); }
+int rowHeightOf(const QTextTableCell& cell) {
+    return cell.format().intProperty(RowHeightProperty);
+}
 
 // Borders, paddings and row heights of every cell, from the table's border style.
-void styleCells(QTextTable* table)
-{
+void styleCells(QTextTable* table) {
     const int rows = table->rows();
     const int columns = table->columns();
     const int border = tableBorder(table);
@@ -150,16 +143,14 @@ void styleCells(QTextTable* table)
     const double padY = 1.0;
 
     auto fillerOrOutside = [&](int r, int c) {
-        if (r < 0 || c < 0 || r >= rows || c >= columns)
-            return true;
+        if (r < 0 || c < 0 || r >= rows || c >= columns) return true;
         return isFillerCell(table->cellAt(r, c));
     };
 
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             QTextTableCell cell = table->cellAt(r, c);
-            if (!cell.isValid() || cell.row() != r || cell.column() != c)
-                continue;
+            if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
             QTextTableCellFormat cf = cell.format().toTableCellFormat();
             const int rs = cell.rowSpan();
             const int cs = cell.columnSpan();
@@ -188,7 +179,8 @@ void styleCells(QTextTable* table)
                 width[side] = twipsToUnits(tw);
             }
             const auto style = [](double w) {
-                return w > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None;
+                return w > 0 ? QTextFrameFormat::BorderStyle_Solid
+                             : QTextFrameFormat::BorderStyle_None;
             };
             cf.setTopBorder(width[0]);
             cf.setTopBorderStyle(style(width[0]));
@@ -214,55 +206,43 @@ void styleCells(QTextTable* table)
 
 } // namespace
 
-bool CellParagraph::isEmpty() const
-{
+bool CellParagraph::isEmpty() const {
     for (const CellRun& r : runs)
-        if (!r.text.isEmpty())
-            return false;
+        if (!r.text.isEmpty()) return false;
     return true;
 }
 
-bool contentIsEmpty(const CellContent& content)
-{
+bool contentIsEmpty(const CellContent& content) {
     for (const CellParagraph& p : content)
-        if (!p.isEmpty())
-            return false;
+        if (!p.isEmpty()) return false;
     return content.size() <= 1;
 }
 
-bool isFillerCell(const QTextTableCell& cell)
-{
+bool isFillerCell(const QTextTableCell& cell) {
     return cell.isValid() && cell.format().boolProperty(FillerCellProperty);
 }
 
-QList<QTextTableCell> rowCells(const QTextTable* table, int row)
-{
+QList<QTextTableCell> rowCells(const QTextTable* table, int row) {
     QList<QTextTableCell> cells;
-    if (!table || row < 0 || row >= table->rows())
-        return cells;
+    if (!table || row < 0 || row >= table->rows()) return cells;
     const int columns = table->columns();
     for (int c = 0; c < columns;) {
         const QTextTableCell cell = table->cellAt(row, c);
-        if (!cell.isValid())
-            break;
-        if (!isFillerCell(cell))
-            cells.append(cell);
+        if (!cell.isValid()) break;
+        if (!isFillerCell(cell)) cells.append(cell);
         c = std::max(c + 1, cell.column() + std::max(cell.columnSpan(), 1));
     }
     return cells;
 }
 
-CellPlace cellPlace(const QTextTable* table, int position)
-{
+CellPlace cellPlace(const QTextTable* table, int position) {
     CellPlace place;
     if (!table || position < table->firstPosition() || position > table->lastPosition())
         return place;
     const QTextTableCell cell = table->cellAt(position);
-    if (!cell.isValid())
-        return place;
+    if (!cell.isValid()) return place;
     const QList<QTextTableCell> cells = rowCells(table, cell.row());
-    if (cells.isEmpty())
-        return place;
+    if (cells.isEmpty()) return place;
     place.row = cell.row();
     place.cell = int(cells.size()) - 1;
     for (int i = 0; i < cells.size(); ++i) {
@@ -274,13 +254,11 @@ CellPlace cellPlace(const QTextTable* table, int position)
     return place;
 }
 
-QList<int> tableGridBounds(const QTextTable* table)
-{
+QList<int> tableGridBounds(const QTextTable* table) {
     return table ? gridBoundsOf(table) : QList<int>();
 }
 
-QList<int> rowBounds(const QTextTable* table, int row)
-{
+QList<int> rowBounds(const QTextTable* table, int row) {
     QList<int> bounds{0};
     const QList<int> grid = tableGridBounds(table);
     for (const QTextTableCell& cell : rowCells(table, row)) {
@@ -290,57 +268,50 @@ QList<int> rowBounds(const QTextTable* table, int row)
     return bounds;
 }
 
-void normalizeMerges(TableModel& model)
-{
+void normalizeMerges(TableModel& model) {
     const auto findMatch = [&model](int r, int left, int right) -> TableCell* {
-        if (r < 0 || r >= model.rows.size())
-            return nullptr;
+        if (r < 0 || r >= model.rows.size()) return nullptr;
         TableRow& row = model.rows[r];
         for (int j = 0; j < row.cells.size(); ++j)
-            if (row.bound(j) == left && row.cells[j].right == right)
-                return &row.cells[j];
+            if (row.bound(j) == left && row.cells[j].right == right) return &row.cells[j];
         return nullptr;
     };
     for (int r = 0; r < model.rows.size(); ++r) {
         TableRow& row = model.rows[r];
         for (int i = 0; i < row.cells.size(); ++i) {
             TableCell& cell = row.cells[i];
-            if (cell.vmerge == 0)
-                continue;
+            if (cell.vmerge == 0) continue;
             const int left = row.bound(i);
             const TableCell* above = findMatch(r - 1, left, cell.right);
             const TableCell* below = findMatch(r + 1, left, cell.right);
             const bool joinsAbove = cell.vmerge == 2 && above && above->vmerge != 0;
             const bool joinedBelow = below && below->vmerge == 2;
-            if (joinsAbove)
-                continue;
+            if (joinsAbove) continue;
             cell.vmerge = joinedBelow ? 1 : 0;
         }
     }
 }
 
-int tableBorder(const QTextTable* table)
-{
-    if (!table)
-        return NoBorder;
+int tableBorder(const QTextTable* table) {
+    if (!table) return NoBorder;
     const QVariant v = table->format().property(BorderStyleProperty);
-    if (v.isValid())
-        return std::clamp(v.toInt(), int(NoBorder), int(ThickOutline));
+    if (v.isValid()) return std::clamp(v.toInt(), int(NoBorder), int(ThickOutline));
     return table->format().border() > 0 ? AllBorders : NoBorder;
 }
 
-void applyTableBorder(QTextTable* table, int border)
-{
-    if (!table)
-        return;
+void applyTableBorder(QTextTable* table, int border) {
+    if (!table) return;
+    // One edit for the whole restyling: the layout follows once, not after every cell.
+    QTextCursor edit(table->document());
+    edit.beginEditBlock();
     QTextTableFormat tf = table->format();
     tf.setProperty(BorderStyleProperty, std::clamp(border, int(NoBorder), int(ThickOutline)));
     table->setFormat(tf);
     styleCells(table);
+    edit.endEditBlock();
 }
 
-TableModel TableModel::empty(int rows, int columns, int width)
-{
+TableModel TableModel::empty(int rows, int columns, int width) {
     TableModel m;
     rows = std::clamp(rows, 1, MaxRows);
     columns = std::clamp(columns, 1, MaxColumns);
@@ -355,11 +326,9 @@ TableModel TableModel::empty(int rows, int columns, int width)
     return m;
 }
 
-TableModel TableModel::read(const QTextTable* table)
-{
+TableModel TableModel::read(const QTextTable* table) {
     TableModel m;
-    if (!table)
-        return m;
+    if (!table) return m;
     m.border = tableBorder(table);
     const QList<int> bounds = gridBoundsOf(table);
     const QTextDocument* doc = table->document();
@@ -368,8 +337,7 @@ TableModel TableModel::read(const QTextTable* table)
         TableRow row;
         for (int c = 0; c < columns;) {
             const QTextTableCell cell = table->cellAt(r, c);
-            if (!cell.isValid())
-                break;
+            if (!cell.isValid()) break;
             const int cs = std::max(cell.columnSpan(), 1);
             const int last = std::min(cell.column() + cs, columns) - 1;
             c = std::max(c + 1, cell.column() + cs);
@@ -380,12 +348,10 @@ TableModel TableModel::read(const QTextTable* table)
             } else {
                 tc.vmerge = cell.rowSpan() > 1 ? 1 : 0;
                 tc.content = readContent(doc, cell);
-                if (!row.height)
-                    row.height = rowHeightOf(cell);
+                if (!row.height) row.height = rowHeightOf(cell);
             }
             // A filler is no cell, unless someone typed into it: then it becomes one.
-            if (isFillerCell(cell) && (tc.vmerge == 2 || contentIsEmpty(tc.content)))
-                continue;
+            if (isFillerCell(cell) && (tc.vmerge == 2 || contentIsEmpty(tc.content))) continue;
             row.cells.append(tc);
         }
         if (row.cells.isEmpty()) {
@@ -398,16 +364,13 @@ TableModel TableModel::read(const QTextTable* table)
     return m;
 }
 
-QTextTable* TableModel::insert(QTextCursor& at) const
-{
-    if (rows.isEmpty())
-        return nullptr;
+QTextTable* TableModel::insert(QTextCursor& at) const {
+    if (rows.isEmpty()) return nullptr;
 
     // Every row gets at least one cell, and each bound lies right of the one before.
     QList<TableRow> rs = rows;
     for (TableRow& row : rs) {
-        if (row.cells.isEmpty())
-            row.cells.append(TableCell{DefaultTableWidth, 0, {}});
+        if (row.cells.isEmpty()) row.cells.append(TableCell{DefaultTableWidth, 0, {}});
         int previous = 0;
         for (TableCell& cell : row.cells) {
             cell.right = std::max(cell.right, previous + 1);
@@ -458,8 +421,7 @@ QTextTable* TableModel::insert(QTextCursor& at) const
     for (int r = 0; r < nrows; ++r) {
         const TableRow& row = rs[r];
         for (int i = 0; i < row.cells.size(); ++i) {
-            if (consumed[r][i])
-                continue;
+            if (consumed[r][i]) continue;
             const int left = row.bound(i);
             const int right = row.cells[i].right;
             Placed p{left == 0 ? 0 : column(left) + 1, column(right), 1, row.cells[i].content};
@@ -468,14 +430,13 @@ QTextTable* TableModel::insert(QTextCursor& at) const
                     const TableRow& next = rs[below];
                     int found = -1;
                     for (int j = 0; j < next.cells.size(); ++j) {
-                        if (next.cells[j].vmerge == 2 && next.bound(j) == left && next.cells[j].right == right
-                            && !consumed[below][j]) {
+                        if (next.cells[j].vmerge == 2 && next.bound(j) == left &&
+                            next.cells[j].right == right && !consumed[below][j]) {
                             found = j;
                             break;
                         }
                     }
-                    if (found < 0)
-                        break;
+                    if (found < 0) break;
                     consumed[below][found] = true;
                     if (!contentIsEmpty(next.cells[found].content))
                         p.content += next.cells[found].content;
@@ -492,8 +453,7 @@ QTextTable* TableModel::insert(QTextCursor& at) const
         }
         const int end = column(rs[r].cells.last().right) + 1;
         if (end < ncols) {
-            if (ncols - end > 1)
-                table->mergeCells(r, end, 1, ncols - end);
+            if (ncols - end > 1) table->mergeCells(r, end, 1, ncols - end);
             QTextTableCell filler = table->cellAt(r, end);
             QTextTableCellFormat cf = filler.format().toTableCellFormat();
             cf.setProperty(FillerCellProperty, true);
@@ -516,10 +476,8 @@ QTextTable* TableModel::insert(QTextCursor& at) const
     return table;
 }
 
-QTextTable* TableModel::replace(QTextTable* table) const
-{
-    if (!table)
-        return nullptr;
+QTextTable* TableModel::replace(QTextTable* table) const {
+    if (!table) return nullptr;
     QTextDocument* doc = table->document();
     const int at = table->firstPosition() - 1;
     QTextCursor c(doc);
@@ -533,7 +491,22 @@ QTextTable* TableModel::replace(QTextTable* table) const
 
 namespace {
 
-void plainTextOfFrame(const QTextFrame* frame, QStringList& lines)
+using Keep = std::function<bool(const QTextCharFormat&)>;
+
+QString blockText(const QTextBlock& b, const Keep& keep)
+{
+    if (!keep)
+        return b.text();
+    QString out;
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+        const QTextFragment f = it.fragment();
+        if (f.isValid() && keep(f.charFormat()))
+            out += f.text();
+    }
+    return out;
+}
+
+void plainTextOfFrame(const QTextFrame* frame, QStringList& lines, const Keep& keep)
 {
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* child = it.currentFrame()) {
@@ -549,43 +522,43 @@ void plainTextOfFrame(const QTextFrame* frame, QStringList& lines)
                         const int end = cell.lastPosition();
                         for (QTextBlock b = table->document()->findBlock(cell.firstPosition());
                              b.isValid() && b.position() <= end; b = b.next())
-                            paras.append(b.text());
+                            paras.append(blockText(b, keep));
                         cells.append(paras.join(QLatin1Char(' ')));
                     }
                     lines.append(cells.join(QLatin1Char('\t')));
                 }
             } else {
-                plainTextOfFrame(child, lines);
+                plainTextOfFrame(child, lines, keep);
             }
         } else {
-            lines.append(it.currentBlock().text());
+            lines.append(blockText(it.currentBlock(), keep));
         }
     }
 }
 
 } // namespace
 
-QString plainTextWithTables(const QTextDocument& doc)
+QString plainTextWithTables(const QTextDocument& doc, const Keep& keep)
 {
     QStringList lines;
-    plainTextOfFrame(doc.rootFrame(), lines);
+    plainTextOfFrame(doc.rootFrame(), lines, keep);
     return lines.join(QLatin1Char('\n'));
 }
 
-void mergeCharFormatInOrder(const QTextCursor& selection, const QTextCharFormat& format)
-{
-    QTextDocument* doc = selection.document();
-    if (!doc || !selection.hasSelection())
-        return;
-    const int start = selection.selectionStart();
-    const int end = selection.selectionEnd();
+void mergeCharFormatInOrder(const QTextCursor& selection, const QTextCharFormat& format) {
+    if (!selection.document() || !selection.hasSelection()) return;
+    mergeCharFormatInOrder(selection.document(), selection.selectionStart(),
+                           selection.selectionEnd(), format);
+}
+
+void mergeCharFormatInOrder(QTextDocument* doc, int start, int end, const QTextCharFormat& format) {
+    if (!doc || end <= start) return;
     QTextCursor c(doc);
     c.beginEditBlock();
     for (QTextBlock b = doc->findBlock(start); b.isValid() && b.position() < end; b = b.next()) {
         const int from = std::max(start, b.position());
         const int to = std::min(end, b.position() + b.length() - 1);
-        if (to <= from)
-            continue;
+        if (to <= from) continue;
         QTextCursor part(doc);
         part.setPosition(from);
         part.setPosition(to, QTextCursor::KeepAnchor);
@@ -594,19 +567,16 @@ void mergeCharFormatInOrder(const QTextCursor& selection, const QTextCharFormat&
     c.endEditBlock();
 }
 
-void mergeBlockFormatInOrder(const QTextCursor& selection, const QTextBlockFormat& format)
-{
+void mergeBlockFormatInOrder(const QTextCursor& selection, const QTextBlockFormat& format) {
     QTextDocument* doc = selection.document();
-    if (!doc)
-        return;
+    if (!doc) return;
     const int start = selection.selectionStart();
     const int end = selection.selectionEnd();
     QTextCursor c(doc);
     c.beginEditBlock();
     for (QTextBlock b = doc->findBlock(start); b.isValid() && b.position() <= end; b = b.next()) {
         QTextCursor(b).mergeBlockFormat(format);
-        if (b.position() + b.length() > end)
-            break;
+        if (b.position() + b.length() > end) break;
     }
     c.endEditBlock();
 }

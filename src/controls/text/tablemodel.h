@@ -6,6 +6,8 @@
 #include <QTextFormat>
 #include <QTextTableCell>
 
+#include <functional>
+
 class QTextCursor;
 class QTextTable;
 
@@ -93,7 +95,12 @@ void applyTableBorder(QTextTable* table, int border);
 // the two instead: a selection from a row's first cell to the next row's start is that row.
 void mergeCharFormatInOrder(const QTextCursor& selection, const QTextCharFormat& format);
 void mergeBlockFormatInOrder(const QTextCursor& selection, const QTextBlockFormat& format);
+// The same for the characters from `start` to `end` in document order.
+void mergeCharFormatInOrder(QTextDocument* doc, int start, int end, const QTextCharFormat& format);
 
-// Plain text of a document with each table row on one line, its cells separated by tabs.
+// Plain text of a document with each table row on one line, its cells separated by tabs
+// (a cell's paragraphs joined by spaces). `keep`, when given, says which runs count (the
+// control leaves hidden text out).
 class QTextDocument;
-QString plainTextWithTables(const QTextDocument& doc);
+QString plainTextWithTables(const QTextDocument& doc,
+                            const std::function<bool(const QTextCharFormat&)>& keep = {});

@@ -1,5 +1,7 @@
 #include "controls/text/textcontrol.h"
 
+#include "controls/text/tablemodel.h"
+
 #include "controls/text/rtfreader.h"
 #include "controls/text/rtfwriter.h"
 #include "controls/text/tagindex.h"
@@ -444,7 +446,19 @@ QTextCharFormat TextControl::readTagFormat() const {
 }
 
 void TextControl::writeFormat(const QTextCharFormat& f) {
-    mergeCurrentCharFormat(f);
+    // A selection from one table cell into another is a rectangle of cells to Qt; the
+    // program means the text between the two ends, as in any other paragraph.
+    // A selection with an end inside a table is widened by Qt to the whole table when the
+    // other end is outside it; the program means the characters between the two ends.
+    const QTextCursor c = textCursor();
+    const int from = std::min(c.anchor(), c.position());
+    const int to = std::max(c.anchor(), c.position());
+    if (c.hasComplexSelection() || (c.hasSelection() && (c.selectionStart() != from ||
+                                                         c.selectionEnd() != to))) {
+        mergeCharFormatInOrder(document(), from, to, f);
+    } else {
+        mergeCurrentCharFormat(f);
+    }
 }
 
 int TextControl::FontBold() const {
@@ -546,7 +560,10 @@ QTextBlockFormat TextControl::readBlockFormat() const {
 
 void TextControl::writeBlockFormat(const QTextBlockFormat& f) {
     QTextCursor c = textCursor();
-    c.mergeBlockFormat(f);
+    if (c.hasComplexSelection())
+        mergeBlockFormatInOrder(c, f);
+    else
+        c.mergeBlockFormat(f);
 }
 
 int TextControl::Alignment() const {
@@ -572,32 +589,32 @@ void TextControl::setAlignment(int alignment) {
 }
 
 int TextControl::FirstLineIndent() const {
-    return TextFormat::pointsToTwips(readBlockFormat().textIndent());
+    return TextFormat::indentToTwips(readBlockFormat().textIndent());
 }
 
 void TextControl::setFirstLineIndent(int twips) {
     QTextBlockFormat f;
-    f.setTextIndent(TextFormat::twipsToPoints(twips));
+    f.setTextIndent(TextFormat::twipsToIndent(twips));
     writeBlockFormat(f);
 }
 
 int TextControl::LeftIndent() const {
-    return TextFormat::pointsToTwips(readBlockFormat().leftMargin());
+    return TextFormat::indentToTwips(readBlockFormat().leftMargin());
 }
 
 void TextControl::setLeftIndent(int twips) {
     QTextBlockFormat f;
-    f.setLeftMargin(TextFormat::twipsToPoints(twips));
+    f.setLeftMargin(TextFormat::twipsToIndent(twips));
     writeBlockFormat(f);
 }
 
 int TextControl::RightIndent() const {
-    return TextFormat::pointsToTwips(readBlockFormat().rightMargin());
+    return TextFormat::indentToTwips(readBlockFormat().rightMargin());
 }
 
 void TextControl::setRightIndent(int twips) {
     QTextBlockFormat f;
-    f.setRightMargin(TextFormat::twipsToPoints(twips));
+    f.setRightMargin(TextFormat::twipsToIndent(twips));
     writeBlockFormat(f);
 }
 
@@ -954,7 +971,9 @@ bool TextControl::saveFile(const QString& fileName, int dataType) {
     QByteArray data;
     switch (dataType) {
     case PlainText:
-        data = visibleText(*document()).toUtf8();
+        data = readableText(plainTextWithTables(*document(), [](const QTextCharFormat& f) {
+                   return !isHiddenFormat(f);
+               })).toUtf8();
         break;
     case NativeRtf:
         data = RtfWriter::write(*document(), RtfWriter::Native);

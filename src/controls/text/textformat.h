@@ -29,4 +29,11 @@ inline QColor fromWinColor(int v) { return QColor(v & 0xff, (v >> 8) & 0xff, (v 
 inline int pointsToTwips(double pt) { return int(pt * 20.0 + (pt >= 0 ? 0.5 : -0.5)); }
 inline double twipsToPoints(int tw) { return tw / 20.0; }
 
+// Paragraph indents are kept in QTextBlockFormat as lengths the layout draws in pixels of
+// a 96-dpi screen (15 twips each), so that an inch of indent is an inch on screen.
+inline double twipsToIndent(int tw) { return tw / 15.0; }
+inline int indentToTwips(double length) {
+    return int(length * 15.0 + (length >= 0 ? 0.5 : -0.5));
+}
+
 } // namespace TextFormat

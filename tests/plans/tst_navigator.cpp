@@ -1,0 +1,345 @@
+#include "app/editfrm.h"
+#include "controls/text/rtfwriter.h"
+#include "controls/text/textcontrol.h"
+#include "planbuilder.h"
+#include "plans/navigator.h"
+#include "platform/folders.h"
+#include "platform/helpsystem.h"
+#include "platform/printerinfo.h"
+#include "support/modal.h"
+#include "support/testenv.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <memory>
+
+namespace {
+
+// The guidance text written for each section, so that the pane shows which one it has.
+QString guidanceWords(int number) {
+    return QStringLiteral("Guidance for section %1").arg(number);
+}
+
+void writeGuidance(const QString& dataFolder, int sections) {
+    for (int n = 1; n <= sections; ++n) {
+        QTextDocument doc;
+        doc.setPlainText(guidanceWords(n));
+        PlanBuilder::writeText(dataFolder + QString::number(n) + QStringLiteral(".pla"),
+                               RtfWriter::write(doc));
+    }
+}
+
+// The main window with a plan text of `sections` sections and the outline read from
+// `outline`, as a user has it when a plan is open.
+struct PlanWindow {
+    TestEnv env;
+    std::unique_ptr<TfrmEdit> win;
+    Navigator* nav = nullptr;
+    TextControl* text = nullptr;
+
+    PlanWindow(const QByteArray& outline, int sections, QTextDocument* plan = nullptr) {
+        win = std::make_unique<TfrmEdit>();
+        win->resize(1000, 760);
+        win->show();
+        QVERIFY(QTest::qWaitForWindowExposed(win.get()));
+        win->PanelAll->show();
+        win->SetPlanControls(true);
+        nav = win->navigator();
+        text = win->ATX321;
+        writeGuidance(env.dataFolder(), sections);
+        const QString file = env.dataFolder() + QStringLiteral("test.nav");
+        QVERIFY(PlanBuilder::writeText(file, outline));
+        QVERIFY(nav->BuildNavFrom(file));
+        text->adoptDocument(plan ? plan : PlanBuilder::makePlan(sections));
+        text->setWriteProtect(0);
+        QApplication::processEvents();
+    }
+
+    int selected() const { return nav->selectedItem(); }
+    QString guidance() const { return win->ATX322->toPlainText(); }
+    // Picks an item with the mouse, as the outline does before it reports the click.
+    void clickItem(int number) {
+        win->Outline1->setCurrentIndex(nav->indexOf(number));
+        win->Outline1Click();
+    }
+    // Whether the section's first paragraph holds the caret and stands at the view's top.
+    bool showsSection(int number) const {
+        const int paragraph = PlanBuilder::firstParagraphOf(number);
+        if (text->CurPar() != paragraph || nav->SectionStartParagraph() != paragraph) return false;
+        int x = 0;
+        int y = 0;
+        text->ATX_CURTOXY(paragraph, 0, x, y);
+        // The paragraph's top is at the view's top, or the view is scrolled to the end.
+        if (text->ScrollVert() == y) return true;
+        // Near the end the view cannot scroll the paragraph to its top; it must be in view.
+        const int viewTwips = text->viewport()->height() * 1440 / text->logicalDpiY();
+        if (text->ScrollVert() >= text->EndScrollPos() - 100 && y >= text->ScrollVert() &&
+            y < text->ScrollVert() + viewTwips)
+            return true;
+        qWarning("paragraph at %d, view at %d, end at %d", y, text->ScrollVert(),
+                 text->EndScrollPos());
+        return false;
+    }
+};
+
+const QByteArray kFourLines = "A\r\n\tA1\r\n\tA2\r\nB\r\n";
+
+} // namespace
+
+class TestNavigator : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { PrinterInfo::setNoPrinterForTesting(); }
+
+    void movesInAFourLineOutline() {
+        PlanWindow p(kFourLines, 4);
+        QCOMPARE(p.nav->itemCount(), 4);
+
+        p.win->btnFirstClick();
+        QCOMPARE(p.selected(), 1);
+        QVERIFY(p.showsSection(1));
+        QCOMPARE(p.guidance(), guidanceWords(1));
+
+        // From the heading, Next goes to its first child.
+        p.win->btnNextClick();
+        QCOMPARE(p.selected(), 2);
+        QVERIFY(p.showsSection(2));
+        QCOMPARE(p.guidance(), guidanceWords(2));
+        p.win->btnNextClick();
+        QCOMPARE(p.selected(), 3);
+        // From A2 Next leaves the heading's children.
+        p.win->btnNextClick();
+        QCOMPARE(p.selected(), 4);
+        QVERIFY(p.showsSection(4));
+        QCOMPARE(p.guidance(), guidanceWords(4));
+        // From B Previous comes back to A2.
+        p.win->btnPriorClick();
+        QCOMPARE(p.selected(), 3);
+        QVERIFY(p.showsSection(3));
+        p.win->btnPriorClick();
+        QCOMPARE(p.selected(), 2);
+        // From A1 Previous lands on the heading, since nothing precedes it, and the
+        // section is shown in full.
+        p.win->btnPriorClick();
+        QCOMPARE(p.selected(), 1);
+        QVERIFY(p.showsSection(1));
+        QCOMPARE(p.guidance(), guidanceWords(1));
+        QVERIFY(!p.win->btnPrior->isEnabled());
+
+        p.win->btnLastClick();
+        QCOMPARE(p.selected(), 4);
+        QVERIFY(p.showsSection(4));
+
+        // A click in the outline shows the clicked section.
+        p.clickItem(3);
+        QCOMPARE(p.selected(), 3);
+        QVERIFY(p.showsSection(3));
+        QCOMPARE(p.guidance(), guidanceWords(3));
+        QCOMPARE(p.nav->ShownSectionNode(), 3);
+        QVERIFY(!p.nav->Guard());
+    }
+
+    void nextAndPreviousOpenTheHeadings() {
+        PlanWindow p("One\r\nTwo\r\n\tTwo-a\r\n\t\tTwo-a-i\r\nThree\r\n", 5);
+        p.win->Outline1->collapseAll();
+        p.win->btnFirstClick();
+        p.win->btnNextClick();
+        // Onto a heading: its first child, shown with its heading open.
+        QCOMPARE(p.selected(), 3);
+        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(2)));
+        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(3)));
+        p.win->Outline1->collapseAll();
+        p.win->btnLastClick();
+        p.win->btnPriorClick();
+        QCOMPARE(p.selected(), 4);
+        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(3)));
+        // Back from a heading's only child skips the heading.
+        p.win->btnPriorClick();
+        QCOMPARE(p.selected(), 2);
+    }
+
+    void enablingRules() {
+        PlanWindow p(kFourLines, 4);
+        auto enabled = [&p] {
+            return QList<bool>{p.win->btnFirst->isEnabled(), p.win->btnPrior->isEnabled(),
+                               p.win->btnNext->isEnabled(),  p.win->btnLast->isEnabled(),
+                               p.win->mnuFirst->isEnabled(), p.win->mnuPrevious->isEnabled(),
+                               p.win->mnuNext->isEnabled(),  p.win->mnuLast->isEnabled()};
+        };
+        p.win->btnLastClick();
+        QCOMPARE(enabled(), (QList<bool>{true, true, false, false, true, true, false, false}));
+        p.win->btnPriorClick();
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true, true, true, true, true}));
+        p.win->btnFirstClick();
+        QCOMPARE(enabled(), (QList<bool>{false, false, true, true, false, false, true, true}));
+
+        PlanWindow one("Only\r\n", 1);
+        one.win->btnFirstClick();
+        QCOMPARE(one.selected(), 1);
+        QCOMPARE(QList<bool>({one.win->btnFirst->isEnabled(), one.win->btnPrior->isEnabled(),
+                              one.win->btnNext->isEnabled(), one.win->btnLast->isEnabled()}),
+                 (QList<bool>{false, false, true, true}));
+    }
+
+    void readErrorKeepsTheItemsBeforeIt() {
+        PlanWindow p(kFourLines, 4);
+        const QString file = p.env.dataFolder() + QStringLiteral("bad.nav");
+        QVERIFY(PlanBuilder::writeText(file, "First\r\n\t\tToo deep\r\nLater\r\n"));
+        QString message;
+        ModalAnswer answer([&message](QWidget* w) {
+            if (auto* l = child<QLabel>(w, QStringLiteral("dlgLabel"))) message = l->text();
+            clickButton(w, QStringLiteral("cmdOk"));
+        });
+        QVERIFY(!p.nav->BuildNavFrom(file));
+        QVERIFY(answer.wasAnswered());
+        QCOMPARE(message,
+                 QStringLiteral("An error occurred while reading the navigator structure"));
+        QCOMPARE(p.nav->itemCount(), 1);
+        QCOMPARE(p.nav->itemText(1), QStringLiteral("First"));
+
+        ModalAnswer missing([](QWidget* w) { clickButton(w, QStringLiteral("cmdOk")); });
+        QVERIFY(!p.nav->BuildNavFrom(p.env.dataFolder() + QStringLiteral("none.nav")));
+        QVERIFY(missing.wasAnswered());
+        QCOMPARE(p.nav->itemCount(), 0);
+    }
+
+    void writtenStructureReadsBackTheSame() {
+        PlanWindow p("One\r\n\tTwo\r\n\t\tThree\r\nFour\r\n", 4);
+        const QString file = p.env.dataFolder() + QStringLiteral("struct.nav");
+        QVERIFY(p.nav->WriteNav(file));
+        QCOMPARE(readFileBytes(file), QByteArray("One\r\n\tTwo\r\n\t\tThree\r\nFour\r\n"));
+    }
+
+    void nextOnTheLastSectionChangesNothing() {
+        PlanWindow p(kFourLines, 4);
+        p.win->btnLastClick();
+        p.text->setSelStart(p.text->SelStart() + 3);
+        const int caret = p.text->SelStart();
+        const int scroll = p.text->ScrollVert();
+        // F6 in the text runs Next although the button is off.
+        p.win->btnNextClick();
+        QCOMPARE(p.selected(), 4);
+        QCOMPARE(p.text->SelStart(), caret);
+        QCOMPARE(p.text->ScrollVert(), scroll);
+        QVERIFY(!p.nav->Guard());
+        QVERIFY(!p.win->NavigatorGuard);
+        // And the navigator still works afterwards.
+        p.win->btnPriorClick();
+        QCOMPARE(p.selected(), 3);
+    }
+
+    void budgetSectionDoesNotScrollTheText() {
+        PlanWindow p("Intro\r\nMarketing Budget Spreadsheet\r\nEnd\r\n", 3);
+        p.win->btnFirstClick();
+        p.text->setSelStart(p.text->SelStart() + 2);
+        const int caret = p.text->SelStart();
+        const int scroll = p.text->ScrollVert();
+        p.win->btnNextClick();
+        QCOMPARE(p.selected(), 2);
+        QVERIFY(p.nav->BudgetShown());
+        QCOMPARE(p.text->SelStart(), caret);
+        QCOMPARE(p.text->ScrollVert(), scroll);
+        QVERIFY(p.win->pnlSpread->isVisible());
+        QVERIFY(!p.win->Panel6->isVisible());
+        QCOMPARE(p.guidance(), guidanceWords(2));
+
+        p.win->btnNextClick();
+        QCOMPARE(p.selected(), 3);
+        QVERIFY(!p.nav->BudgetShown());
+        QVERIFY(p.win->Panel6->isVisible());
+        QVERIFY(!p.win->pnlSpread->isVisible());
+        QVERIFY(p.showsSection(3));
+    }
+
+    void caretFollowsIntoAnotherSection() {
+        PlanWindow p("One\r\nTwo\r\nThree\r\nFour\r\nFive\r\n\tFive-a\r\nSeven\r\n", 7);
+        p.win->Outline1->collapseAll();
+        p.clickItem(3);
+        QCOMPARE(p.selected(), 3);
+        const int pointerBefore = p.win->Pointer->y();
+
+        // A click in the body of section 5 (NTag 4).
+        QTextCursor c(p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(5) + 3));
+        p.text->setSelStart(c.position() + 5);
+        QCOMPARE(p.text->NTag(), 4);
+        p.nav->SectionSync(p.text, Navigator::CaretMoved);
+        QCOMPARE(p.selected(), 5);
+        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(5)));
+        QCOMPARE(p.nav->CurrentSectionTag(), 4);
+        QCOMPARE(p.nav->SectionStartParagraph(), PlanBuilder::firstParagraphOf(5));
+        QCOMPARE(p.guidance(), guidanceWords(5));
+        // The caret stays where the user put it.
+        QCOMPARE(p.nav->LastCaretPos(), c.position() + 5);
+        QCOMPARE(p.text->SelStart(), c.position() + 5);
+
+        // The pointer marks the top of the section's first paragraph on screen.
+        QVERIFY(p.win->Pointer->isVisibleTo(p.win.get()));
+        QVERIFY(p.win->Pointer->y() != pointerBefore);
+        QTextCursor head(p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(5)));
+        const int paragraphTop =
+            p.text->viewport()->mapTo(p.win.get(), p.text->cursorRect(head).topLeft()).y();
+        const int pointerTop = p.win->Pointer->mapTo(p.win.get(), QPoint(0, 0)).y();
+        QVERIFY2(qAbs(pointerTop - paragraphTop) <= 3,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(pointerTop).arg(paragraphTop)));
+    }
+
+    void textWithoutSectionTagNeverMovesTheNavigator() {
+        QTextDocument* plan = PlanBuilder::makePlan(3);
+        QTextCursor c(plan);
+        c.movePosition(QTextCursor::End);
+        PlanBuilder::addParagraph(c, false, 0, 0, {{QStringLiteral("Loose text of no section")}});
+        PlanWindow p("One\r\nTwo\r\nThree\r\n", 3, plan);
+        p.clickItem(2);
+        const int start = p.nav->SectionStartParagraph();
+        p.text->setSelStart(p.text->TextLength() - 3);
+        QCOMPARE(p.text->NTag(), 0);
+        p.nav->SectionSync(p.text, Navigator::CaretMoved);
+        QCOMPARE(p.selected(), 2);
+        QCOMPARE(p.guidance(), guidanceWords(2));
+        QCOMPARE(p.nav->SectionStartParagraph(), start);
+        QCOMPARE(p.nav->CurrentSectionTag(), 0);
+    }
+
+    void tagJumpsSelectThePromptAndFollowIt() {
+        PlanWindow p("One\r\nTwo\r\nThree\r\n", 3);
+        p.win->btnFirstClick();
+        p.nav->SectionSync(p.text, Navigator::Jump, Qt::Key_F12);
+        QCOMPARE(p.text->SelText(), QStringLiteral("[prompt of section 1]"));
+        QCOMPARE(p.selected(), 1);
+        p.nav->SectionSync(p.text, Navigator::Jump, Qt::Key_F12);
+        QCOMPARE(p.text->SelText(), QStringLiteral("[prompt of section 2]"));
+        QCOMPARE(p.selected(), 2);
+        p.nav->SectionSync(p.text, Navigator::Jump, Qt::Key_F11);
+        QCOMPARE(p.text->SelText(), QStringLiteral("[prompt of section 1]"));
+        QCOMPARE(p.selected(), 1);
+    }
+
+    void exampleButtonWithoutExamples() {
+        PlanWindow p("One\r\n", 1);
+        QFile::remove(Folders::resolve(p.env.dataFolder() + QStringLiteral("eg.hlp")));
+        p.win->btnFirstClick();
+        QString said;
+        ModalAnswer answer([&said](QWidget* w) {
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                said = box->text();
+                box->accept();
+            }
+        });
+        p.win->ExplorerButton7Click();
+        QVERIFY(answer.wasAnswered());
+        QCOMPARE(said,
+                 QStringLiteral(
+                     "Please install the example help disk included with Tandel Zurozurov Irod."));
+        QVERIFY(HelpSystem::instance().helpFile().endsWith(QStringLiteral("qmphelp.hlp"),
+                                                           Qt::CaseInsensitive));
+    }
+};
+
+QTEST_MAIN(TestNavigator)
+#include "tst_navigator.moc"
