@@ -5,6 +5,7 @@
 
 #include "controls/text/rtfreader.h"
 #include "controls/text/rtfwriter.h"
+#include "support/rtfsave.h"
 #include "controls/text/tablefunctions.h"
 #include "controls/text/textcontrol.h"
 
@@ -25,11 +26,6 @@ constexpr int kRows = 100;
 constexpr int kColumns = 10;
 constexpr int kTables = 200;
 
-double seconds(const std::function<void()>& f) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 void BM_InsertTable100x10(benchmark::State& state) {
     // Qt's plain table in the same control, laid out the same way.
@@ -104,24 +100,7 @@ void BM_SaveTablePlan(benchmark::State& state) {
         return;
     }
     const QTextDocument& doc = *tablePlan();
-    double html = 1e30;
-    for (int i = 0; i < 2; ++i)
-        html = std::min(html, seconds([&] { benchmark::DoNotOptimize(doc.toHtml()); }));
-    double best = 1e30;
-    qsizetype bytes = 0;
-    for (auto _ : state) {
-        const double t = seconds([&] {
-            const QByteArray rtf = RtfWriter::write(doc);
-            bytes = rtf.size();
-            benchmark::DoNotOptimize(rtf.constData());
-        });
-        best = std::min(best, t);
-        state.SetIterationTime(t);
-    }
-    state.counters["rtf_ms"] = best * 1e3;
-    state.counters["html_ms"] = html * 1e3;
-    state.counters["vs_html"] = best / html;
-    state.counters["rtf_MB"] = double(bytes) / 1e6;
+    measureRtfSave(state, doc, 2);
 }
 BENCHMARK(BM_SaveTablePlan)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 

@@ -27,15 +27,7 @@ Tsplitcelllsdlg::Tsplitcelllsdlg(QWidget* parent) : QDialog(parent) {
     udColumns->setPosition(2);
     udColumns->setBuddy(txtColumns);
 
-    cmdOK = new QPushButton("&OK", this);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setGeometry(164, 14, 62, 25);
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton("&Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
-    cmdCancel->setGeometry(164, 46, 62, 25);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    addOkCancelButtons(this, &cmdOK, &cmdCancel);
 }
 
 void Tsplitcelllsdlg::showEvent(QShowEvent* event) {

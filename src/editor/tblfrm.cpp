@@ -57,15 +57,19 @@ Tfrminserttbl::Tfrminserttbl(QWidget* parent) : QDialog(parent) {
     lblRows->setBuddy(txtRows);
     lblColumns->setBuddy(txtColumns);
 
-    cmdOK = new QPushButton("&OK", this);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setGeometry(164, 14, 62, 25);
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton("&Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
-    cmdCancel->setGeometry(164, 46, 62, 25);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    addOkCancelButtons(this, &cmdOK, &cmdCancel);
+}
+
+void addOkCancelButtons(QDialog* dialog, QPushButton** ok, QPushButton** cancel) {
+    *ok = new QPushButton("&OK", dialog);
+    (*ok)->setObjectName("cmdOK");
+    (*ok)->setGeometry(164, 14, 62, 25);
+    (*ok)->setDefault(true);
+    *cancel = new QPushButton("&Cancel", dialog);
+    (*cancel)->setObjectName("cmdCancel");
+    (*cancel)->setGeometry(164, 46, 62, 25);
+    QObject::connect(*ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(*cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 }
 
 void Tfrminserttbl::showEvent(QShowEvent* event) {

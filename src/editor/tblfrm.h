@@ -7,6 +7,9 @@ class QLineEdit;
 class QPushButton;
 class UpDown;
 
+// The OK and Cancel buttons of the small table dialogs, in their usual places.
+void addOkCancelButtons(QDialog* dialog, QPushButton** ok, QPushButton** cancel);
+
 // "Insert Table": the numbers of rows and columns of a new table. Both edits show "2"
 // each time the window opens; the caller reads them after OK.
 class Tfrminserttbl : public QDialog {
