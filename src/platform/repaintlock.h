@@ -7,8 +7,10 @@
 // guard ends, whatever path leaves the scope.
 class RepaintLock {
 public:
+    // A widget whose painting is already off (its own or a parent's) is left alone:
+    // switching it off explicitly would keep it off after the parent comes back.
     explicit RepaintLock(QWidget* w) : m_widget(w), m_wasEnabled(w && w->updatesEnabled()) {
-        if (m_widget)
+        if (m_widget && m_wasEnabled)
             m_widget->setUpdatesEnabled(false);
     }
     ~RepaintLock() { release(); }
