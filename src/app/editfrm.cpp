@@ -123,6 +123,10 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
 
 TfrmEdit::~TfrmEdit() {
     if (frmEdit == this) frmEdit = nullptr;
+    // The commands filter the plan text's events; they go before the widgets do, since
+    // the widgets still send events while they are destroyed.
+    delete m_editing;
+    m_editing = nullptr;
 }
 
 // --- Building the window ----------------------------------------------------------------

@@ -174,7 +174,11 @@ EditCommands::EditCommands(TfrmEdit* window) : QObject(window), w(window) {
     w->Panel6->installEventFilter(this);
 }
 
-EditCommands::~EditCommands() = default;
+EditCommands::~EditCommands() {
+    // The guidance helper watches the plan text; it goes with the commands, so that no
+    // event of a text being torn down reaches it.
+    delete m_guidance;
+}
 
 QString EditCommands::UndoErrorMessage() {
     return QStringLiteral("An error occurred when undoing the last action");
