@@ -21,7 +21,7 @@ private slots:
         QCOMPARE(ExampleIndex::businessOf(egini, 1002), QString("help"));
         QCOMPARE(ExampleIndex::businessOf(egini, 2002), QString("help2"));
         QCOMPARE(ExampleIndex::businessOf(egini, 3003), QString("HELP3")); // not "helpers"
-        QCOMPARE(ExampleIndex::businessOf(egini, 1), QString()); // the shared contents
+        QCOMPARE(ExampleIndex::businessOf(egini, 1), QString());           // the shared contents
         QCOMPARE(ExampleIndex::businessOf(egini, 4711), QString());
 
         QCOMPARE(ExampleIndex::contextFor(egini, "help2", 2), 2002);

@@ -13,8 +13,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QStandardItemModel>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeView>
 

@@ -93,7 +93,8 @@ public:
         put(QStringLiteral("examples/one/02.txt"),
             QStringLiteral("Section 2\n<p>See <a href=\"#1\">contents</a>.</p>\n"));
         put(QStringLiteral("examples/two/02.txt"), QStringLiteral("Section 2\n<p>Ours.</p>\n"));
-        put(QStringLiteral("examples/two/05.txt"), QStringLiteral("Section 5\n<p>Only here.</p>\n"));
+        put(QStringLiteral("examples/two/05.txt"),
+            QStringLiteral("Section 5\n<p>Only here.</p>\n"));
         put(QStringLiteral("startup-plan.txt"), QStringLiteral("# Welcome\n\nOpen a plan.\n"));
         put(QStringLiteral("startup-guidance.txt"), QStringLiteral("Welcome.\n"));
         put(QStringLiteral("help/qmphelp.hlp"),
@@ -411,8 +412,10 @@ private slots:
             QVERIFY(contents->body.contains(title.toHtmlEscaped()));
             QVERIFY(contexts.at(0) != contexts.at(1));
             // Each names the other business beside it, linked to the same section.
-            QVERIFY(eg.topic(contexts.at(0))->body.contains(QStringLiteral("href=\"#%1\"").arg(contexts.at(1))));
-            QVERIFY(eg.topic(contexts.at(1))->body.contains(QStringLiteral("href=\"#%1\"").arg(contexts.at(0))));
+            QVERIFY(eg.topic(contexts.at(0))
+                        ->body.contains(QStringLiteral("href=\"#%1\"").arg(contexts.at(1))));
+            QVERIFY(eg.topic(contexts.at(1))
+                        ->body.contains(QStringLiteral("href=\"#%1\"").arg(contexts.at(0))));
             QVERIFY(eg.topic(contexts.at(1))->body.contains("Harbour Lane Bakery"));
         }
         QVERIFY(QFileInfo(m_env.dataFolder() + "qmphelp.hlp").size() > 0);

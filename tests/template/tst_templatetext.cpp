@@ -67,14 +67,15 @@ private slots:
         speller.setStandardDictionary(QStringLiteral("british.vtd"));
         QVERIFY2(speller.load(), qPrintable(speller.dictionaryError()));
         QSet<QString> names;
-        const QString list =
-            QString::fromUtf8(readFileBytes(QStringLiteral(TANDEL_SOURCE_DIR "/data/template/names.txt")));
+        const QString list = QString::fromUtf8(
+            readFileBytes(QStringLiteral(TANDEL_SOURCE_DIR "/data/template/names.txt")));
         QVERIFY(!list.isEmpty());
         for (const QString& line : list.split(QLatin1Char('\n'))) {
             const QString word = line.trimmed();
             if (word.isEmpty() || word.startsWith(QLatin1Char('#'))) continue;
-            QVERIFY2(!speller.isCorrect(word),
-                     qPrintable(word + QStringLiteral(" is in the dictionary: take it off the list")));
+            QVERIFY2(
+                !speller.isCorrect(word),
+                qPrintable(word + QStringLiteral(" is in the dictionary: take it off the list")));
             names.insert(word);
         }
         const QList<Text> texts = shippedTexts();
@@ -101,14 +102,15 @@ private slots:
         }
         QStringList report;
         for (auto it = unknown.cbegin(); it != unknown.cend(); ++it)
-            report << QStringLiteral("%1 (%2)").arg(it.key(), it.value().join(QStringLiteral(", ")));
+            report << QStringLiteral("%1 (%2)").arg(it.key(),
+                                                    it.value().join(QStringLiteral(", ")));
         for (const QString& line : std::as_const(report))
             qWarning("unknown word: %s", qPrintable(line));
         QVERIFY2(report.isEmpty(), "unknown words, listed above: correct them, or add names to "
                                    "data/template/names.txt");
         const QSet<QString> unused = names - used;
-        QVERIFY2(unused.isEmpty(),
-                 qPrintable(QStringLiteral("not used any more: ") + QStringList(unused.values()).join(", ")));
+        QVERIFY2(unused.isEmpty(), qPrintable(QStringLiteral("not used any more: ") +
+                                              QStringList(unused.values()).join(", ")));
     }
 
     // A prompt is typed over as one run: between two prompts there is always ordinary
@@ -126,8 +128,10 @@ private slots:
                 QString text = f.text();
                 text.remove(QChar(0x2022)); // a bullet is no separation
                 if (htag == 1) {
-                    QVERIFY2(previous.isEmpty(),
-                             qPrintable(QStringLiteral("\"%1\" runs into \"%2\"").arg(previous, f.text())));
+                    QVERIFY2(
+                        previous.isEmpty(),
+                        qPrintable(
+                            QStringLiteral("\"%1\" runs into \"%2\"").arg(previous, f.text())));
                     previous = f.text();
                     ++prompts;
                 } else if ((htag == 0 || htag == 300) && !text.trimmed().isEmpty()) {

@@ -136,8 +136,8 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
         }
 
         for (int b = 0; b < businesses.size(); ++b) {
-            const QString exampleRel = QStringLiteral("examples/%1/%2.txt")
-                                           .arg(businesses.at(b).folder, twoDigits(n));
+            const QString exampleRel =
+                QStringLiteral("examples/%1/%2.txt").arg(businesses.at(b).folder, twoDigits(n));
             if (!src.read(exampleRel, &text, false)) continue;
             const Example ex = parseExample(text, src.path(exampleRel), issues);
             if (!ex.title.isEmpty() && ex.title != item.title)
@@ -204,7 +204,8 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
     const QByteArray eg = exampleHelpFile(businesses, examples, items);
     issues->append(validateHelpFile(QString::fromUtf8(eg), src.path(QStringLiteral("examples"))));
     files.insert(QStringLiteral("eg.hlp"), eg);
-    files.insert(QStringLiteral("egini.ini"), exampleIndexFile(businesses, examples, int(items.size())));
+    files.insert(QStringLiteral("egini.ini"),
+                 exampleIndexFile(businesses, examples, int(items.size())));
     files.insert(QStringLiteral("mp.nav"), navigatorFile(items));
 
     if (issues->size() > before) return false;

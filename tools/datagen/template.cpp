@@ -317,8 +317,8 @@ QList<ExampleBusiness> parseBusinesses(const QString& text, const QString& fileN
             issues->append({fileName, i + 1, QStringLiteral("a business needs every field")});
         for (const ExampleBusiness& earlier : std::as_const(out))
             if (earlier.folder == b.folder || earlier.shortName == b.shortName)
-                issues->append({fileName, i + 1,
-                                QStringLiteral("\"%1\" is listed twice").arg(b.folder)});
+                issues->append(
+                    {fileName, i + 1, QStringLiteral("\"%1\" is listed twice").arg(b.folder)});
         out.append(b);
     }
     if (out.isEmpty() && issues->isEmpty())
@@ -344,7 +344,8 @@ static QString businessBar(const QList<ExampleBusiness>& businesses, const Examp
     for (int b = 0; b < businesses.size(); ++b) {
         const ExampleBusiness& biz = businesses.at(b);
         const QString name = htmlEscaped(biz.name);
-        const QString about = QStringLiteral("<br><small>%1</small>").arg(htmlEscaped(biz.description));
+        const QString about =
+            QStringLiteral("<br><small>%1</small>").arg(htmlEscaped(biz.description));
         if (b == shown)
             out += QStringLiteral("<td width=\"%1%\" bgcolor=\"#dbe5f1\"><b>%2</b>%3</td>\n")
                        .arg(width)
@@ -373,7 +374,8 @@ QByteArray exampleHelpFile(const QList<ExampleBusiness>& businesses, const Examp
                           "the marketing plan, from the title page to the appendices, with "
                           "figures that agree from one section to the next:</p>\n<ul>\n")
                .arg(businesses.size() == 1 ? QStringLiteral("one") : QStringLiteral("these"),
-                    businesses.size() == 1 ? QStringLiteral("business") : QStringLiteral("businesses"));
+                    businesses.size() == 1 ? QStringLiteral("business")
+                                           : QStringLiteral("businesses"));
     for (const ExampleBusiness& b : businesses)
         out += QStringLiteral("<li><b>%1</b>: %2.</li>\n")
                    .arg(htmlEscaped(b.name), htmlEscaped(b.description));
@@ -398,11 +400,10 @@ QByteArray exampleHelpFile(const QList<ExampleBusiness>& businesses, const Examp
                    .arg(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;").repeated(item.depth),
                         htmlEscaped(item.title));
         for (int b = 0; b < businesses.size(); ++b)
-            out += examples.value(b).contains(n)
-                       ? QStringLiteral("<td><a href=\"#%1\">%2</a></td>")
-                             .arg(exampleContext(n, b))
-                             .arg(htmlEscaped(businesses.at(b).shortName))
-                       : QStringLiteral("<td></td>");
+            out += examples.value(b).contains(n) ? QStringLiteral("<td><a href=\"#%1\">%2</a></td>")
+                                                       .arg(exampleContext(n, b))
+                                                       .arg(htmlEscaped(businesses.at(b).shortName))
+                                                 : QStringLiteral("<td></td>");
         out += QStringLiteral("</tr>\n");
     }
     out += QStringLiteral("</table>\n");
@@ -427,8 +428,8 @@ QByteArray exampleIndexFile(const QList<ExampleBusiness>& businesses, const Exam
         out += '[' + exampleIndexSection(b).toUtf8() + "]\r\n";
         for (int n = 1; n <= itemCount; ++n) {
             if (set.contains(n))
-                out += QByteArray::number(n) + '=' + QByteArray::number(exampleContext(n, b)) +
-                       "\r\n";
+                out +=
+                    QByteArray::number(n) + '=' + QByteArray::number(exampleContext(n, b)) + "\r\n";
             else if (b == 0)
                 out += QByteArray::number(n) + "=1\r\n";
         }
