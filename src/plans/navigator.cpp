@@ -4,6 +4,7 @@
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/bluetext.h"
+#include "plans/exampleindex.h"
 #include "plans/navstructure.h"
 #include "platform/folders.h"
 #include "platform/helpsystem.h"
@@ -516,9 +517,10 @@ void Navigator::btnLastClick() {
 void Navigator::ExplorerButton7Click() {
     const QString examples = Folders::resolve(Folders::dataFolder() + QStringLiteral("eg.hlp"));
     if (QFile::exists(examples)) {
-        const IniFile ini(Folders::resolve(Folders::dataFolder() + QStringLiteral("egini.ini")));
-        const int context =
-            ini.readInteger(QStringLiteral("help"), QString::number(selectedItem()), 0);
+        // The examples follow more than one business: open the one the owner read last.
+        const int context = ExampleIndex::chooseExample(
+            Folders::resolve(Folders::dataFolder() + QStringLiteral("egini.ini")), examples,
+            selectedItem());
         HelpSystem::instance().setHelpFile(examples);
         HelpSystem::instance().showContext(context);
     } else {

@@ -149,7 +149,8 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     split->addWidget(m_text);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
-    split->setSizes({250, 470});
+    // The worked examples hold tables of six or more columns: give the text the room.
+    split->setSizes({240, 680});
     split->setChildrenCollapsible(false);
 
     auto* main = new QVBoxLayout(this);
@@ -167,7 +168,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
         if (ctx != currentContext() || !showsTopic()) showContext(ctx);
     });
 
-    resize(720, 520);
+    resize(920, 640);
     render();
 }
 
@@ -307,6 +308,7 @@ void HelpSystem::showContext(int context) {
         m_viewer->setAttribute(Qt::WA_DeleteOnClose, false);
         if (QScreen* s = QGuiApplication::primaryScreen()) {
             const QRect r = s->availableGeometry();
+            m_viewer->resize(m_viewer->size().boundedTo(r.size() * 0.9));
             m_viewer->move(r.center() - m_viewer->rect().center());
         }
     } else if (m_viewer->parentWidget() != owner) {

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -338,6 +339,31 @@ private slots:
                      "Please install the example help disk included with Tandel Zurozurov Irod."));
         QVERIFY(HelpSystem::instance().helpFile().endsWith(QStringLiteral("qmphelp.hlp"),
                                                            Qt::CaseInsensitive));
+    }
+
+    // The example window shows the bakery and the IT firm side by side; the button opens
+    // the business the owner read last, in this session and the next.
+    void exampleButtonOpensTheBusinessReadLast() {
+        PlanWindow p("One\r\nTwo\r\nThree\r\n", 3);
+        HelpSystem& help = HelpSystem::instance();
+        delete help.viewer(); // a first session: no example window yet
+        p.clickItem(2);
+        p.win->ExplorerButton7Click();
+        HelpViewer* v = help.viewer();
+        QVERIFY(v && v->isVisible());
+        QCOMPARE(v->currentContext(), 1002);
+        QVERIFY(v->pageText().contains(QStringLiteral("Lapwing IT Support")));
+        emit v->findChild<QTextBrowser*>(QStringLiteral("txtTopic"))->anchorClicked(QUrl("#2002"));
+        QCOMPARE(v->currentContext(), 2002);
+        p.clickItem(3);
+        p.win->ExplorerButton7Click();
+        QCOMPARE(v->currentContext(), 2003);
+        QVERIFY(help.helpFile().endsWith(QStringLiteral("qmphelp.hlp"), Qt::CaseInsensitive));
+        // The next session has no window, but remembers the business.
+        delete v;
+        p.clickItem(1);
+        p.win->ExplorerButton7Click();
+        QCOMPARE(help.viewer()->currentContext(), 2001);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
@@ -156,6 +157,20 @@ private slots:
         auto* list = v->findChild<QListWidget*>("lstContents");
         emit list->itemActivated(list->item(4));
         QCOMPARE(v->currentContext(), 16);
+    }
+
+    // The window opens wide enough for the examples' tables, but never larger than the
+    // screen it opens on.
+    void viewerOpensWideButOnTheScreen() {
+        TestEnv env;
+        QVERIFY(installSample(env, "qmphelp.hlp"));
+        delete HelpSystem::instance().viewer();
+        HelpSystem::instance().setHelpFile("qmphelp.hlp");
+        HelpSystem::instance().showContext(1);
+        const HelpViewer* v = HelpSystem::instance().viewer();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(v->frameGeometry()) || screen.contains(v->geometry()));
+        QCOMPARE(v->width(), qMin(920, int(screen.width() * 0.9)));
     }
 
     void switchingTheFileKeepsThePageShown() {

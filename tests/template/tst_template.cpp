@@ -5,6 +5,7 @@
 #include "datagen/template.h"
 #include "plans/navstructure.h"
 #include "plans/planheader.h"
+#include "platform/helpsystem.h"
 #include "platform/inifile.h"
 #include "support/testenv.h"
 
@@ -83,16 +84,44 @@ public:
                     QStringLiteral("\n\n[BusinessName] and [SBUName]sell {{what}}.\n\n<<Delete "
                                    "this note.>>\n"));
             put(QStringLiteral("guidance/%1.txt").arg(n, 2, 10, QLatin1Char('0')),
-                QStringLiteral("# About %1\n\nWhat to write.\n").arg(title));
+                QStringLiteral("# About %1\n\nWhat to write.\n").arg(title) + scales(n));
         }
         put(QStringLiteral("outline.txt"), outline);
-        put(QStringLiteral("examples/02.txt"),
-            QStringLiteral("Summary\n<p>See <a href=\"#1\">contents</a>.</p>\n"));
+        put(QStringLiteral("examples/businesses.txt"),
+            QStringLiteral("# comment\none | First Firm | First | sells to the public\n"
+                           "two | Second Firm | Second | sells to businesses\n"));
+        put(QStringLiteral("examples/one/02.txt"),
+            QStringLiteral("Section 2\n<p>See <a href=\"#1\">contents</a>.</p>\n"));
+        put(QStringLiteral("examples/two/02.txt"), QStringLiteral("Section 2\n<p>Ours.</p>\n"));
+        put(QStringLiteral("examples/two/05.txt"),
+            QStringLiteral("Section 5\n<p>Only here.</p>\n"));
         put(QStringLiteral("startup-plan.txt"), QStringLiteral("# Welcome\n\nOpen a plan.\n"));
         put(QStringLiteral("startup-guidance.txt"), QStringLiteral("Welcome.\n"));
         put(QStringLiteral("help/qmphelp.hlp"),
             QStringLiteral(
                 "@topic 1 Contents\n<p><a href=\"#7\">New</a></p>\n@topic 7 New\n<p>x</p>\n"));
+    }
+    // The scales the three scoring analyses must explain in their guidance.
+    static QString scales(int n) {
+        auto scale = [](const char* heading, const QStringList& points) {
+            QString s = QStringLiteral("\n## %1\n\n").arg(QLatin1String(heading));
+            for (const QString& p : points)
+                s += QStringLiteral("- **%1**: what it means.\n").arg(p);
+            return s;
+        };
+        const QString mistakes = QStringLiteral("\n## Common mistakes\n\n- One.\n");
+        switch (n) {
+        case 17:
+            return scale("Weights", {"30"}) + scale("Rating scale", {"0", "5", "10"}) + mistakes;
+        case 19:
+            return scale("Probability scale", {"1", "5", "10"}) +
+                   scale("Impact scale", {"-5", "0", "5"}) + mistakes;
+        case 21:
+            return scale("Weighting scale", {"1", "5", "10"}) +
+                   scale("Score scale", {"-5", "0", "5"}) + mistakes;
+        default:
+            return QString();
+        }
     }
     QString root() const { return m_dir.path(); }
     void put(const QString& rel, const QString& text) {
@@ -127,9 +156,9 @@ private slots:
     // The navigator file is what the outline source says, in the form the program reads.
     void navigatorMatchesTheOutline() {
         const QByteArray nav = readFileBytes(m_env.dataFolder() + "mp.nav");
-        QCOMPARE(m_nav.size(), 40);
-        QCOMPARE(nav.count("\r\n"), 40);
-        QCOMPARE(nav.count('\n'), 40); // no bare line feeds
+        QCOMPARE(m_nav.size(), 42);
+        QCOMPARE(nav.count("\r\n"), 42);
+        QCOMPARE(nav.count('\n'), 42); // no bare line feeds
         QVERIFY(nav.endsWith("Appendices\r\n"));
         const QStringList expected = {"Title Page",
                                       "Executive Summary",
@@ -145,7 +174,7 @@ private slots:
                                       "\tCustomer Needs and Buying Behaviour",
                                       "\tMarket Trends",
                                       "Marketing Audit",
-                                      "\tThe Wider Environment (PEST)",
+                                      "\tThe Wider Environment (PESTLE)",
                                       "\tCompetitors",
                                       "\tCompetitor Analysis",
                                       "\tOpportunities and Threats",
@@ -162,12 +191,14 @@ private slots:
                                       "\tPrice",
                                       "\tPlace",
                                       "\tPromotion",
+                                      "\tOnline Promotion",
                                       "\tPeople, Process and Physical Evidence",
                                       "Marketing Budget",
+                                      "\tSales Forecast",
                                       "\tMarketing Budget Spreadsheet",
                                       "Implementation",
                                       "\tAction Plan",
-                                      "\tResponsibilities and Timetable",
+                                      "\tTimetable",
                                       "Monitoring and Control",
                                       "Contingency Plans",
                                       "Appendices"};
@@ -307,7 +338,7 @@ private slots:
         int budget = 0;
         for (int i = 0; i < m_nav.size(); ++i)
             if (m_nav.at(i).text == "Marketing Budget Spreadsheet") budget = budget ? -1 : i + 1;
-        QCOMPARE(budget, 34);
+        QCOMPARE(budget, 36);
 
         QTextDocument doc;
         QVERIFY(loadNative(m_env.userDataFolder() + "1.mp", &doc));
@@ -347,23 +378,46 @@ private slots:
         QVERIFY(guide.toPlainText().size() < plan.toPlainText().size());
     }
 
+    // Both worked businesses cover every section; each example names the other beside it
+    // and leads to its example of the same section, and the contents reach both.
     void examplesAreIndexedForEverySection() {
         IniFile egini(m_env.dataFolder() + "egini.ini");
-        const QString eg = QString::fromUtf8(readFileBytes(m_env.dataFolder() + "eg.hlp"));
-        QVERIFY(eg.contains(QRegularExpression("^@topic 1 ", QRegularExpression::MultilineOption)));
+        const HelpDocument eg = HelpDocument::load(m_env.dataFolder() + "eg.hlp");
+        QVERIFY(validateHelpFile(QString::fromUtf8(readFileBytes(m_env.dataFolder() + "eg.hlp")),
+                                 "eg.hlp")
+                    .isEmpty());
+        const HelpTopic* contents = eg.topic(1);
+        QVERIFY(contents);
+        QVERIFY(contents->body.contains("Harbour Lane Bakery"));
+        QVERIFY(contents->body.contains("Lapwing IT Support"));
+        const struct {
+            const char* section;
+            const char* label;
+            const char* name;
+        } businesses[] = {{"help", "Bakery", "Harbour Lane Bakery"},
+                          {"help2", "IT support", "Lapwing IT Support"}};
         for (int n = 1; n <= m_nav.size(); ++n) {
-            const int context = egini.readInteger("help", QString::number(n), 0);
-            QVERIFY2(context > 0, qPrintable(QString::number(n)));
-            // The contents topic leads to it under the section's own name.
-            QVERIFY2(eg.contains(QStringLiteral("<a href=\"#%1\">%2</a>")
-                                     .arg(context)
-                                     .arg(m_nav.at(n - 1).text.toHtmlEscaped())),
-                     qPrintable(m_nav.at(n - 1).text));
-            QVERIFY2(eg.contains(QRegularExpression(QStringLiteral("^@topic %1 ").arg(context),
-                                                    QRegularExpression::MultilineOption)),
-                     qPrintable(QString::number(context)));
+            const QString title = m_nav.at(n - 1).text;
+            QList<int> contexts;
+            for (const auto& b : businesses) {
+                const int context = egini.readInteger(b.section, QString::number(n), 0);
+                QVERIFY2(context > 1, qPrintable(QStringLiteral("%1 %2").arg(b.section).arg(n)));
+                const HelpTopic* topic = eg.topic(context);
+                QVERIFY2(topic, qPrintable(QString::number(context)));
+                QCOMPARE(topic->title, QStringLiteral("%1: %2").arg(QLatin1String(b.label), title));
+                QVERIFY(contents->body.contains(
+                    QStringLiteral("<a href=\"#%1\">%2</a>").arg(context).arg(b.label)));
+                contexts << context;
+            }
+            QVERIFY(contents->body.contains(title.toHtmlEscaped()));
+            QVERIFY(contexts.at(0) != contexts.at(1));
+            // Each names the other business beside it, linked to the same section.
+            QVERIFY(eg.topic(contexts.at(0))
+                        ->body.contains(QStringLiteral("href=\"#%1\"").arg(contexts.at(1))));
+            QVERIFY(eg.topic(contexts.at(1))
+                        ->body.contains(QStringLiteral("href=\"#%1\"").arg(contexts.at(0))));
+            QVERIFY(eg.topic(contexts.at(1))->body.contains("Harbour Lane Bakery"));
         }
-        QVERIFY(validateHelpFile(eg, "eg.hlp").isEmpty());
         QVERIFY(QFileInfo(m_env.dataFolder() + "qmphelp.hlp").size() > 0);
     }
 
@@ -558,8 +612,18 @@ private slots:
             QVERIFY2(compileTemplate(t.root(), &out, &issues), qPrintable(describe(issues)));
             QCOMPARE(out.sectionCount, 34);
             QVERIFY(out.dataFiles.contains("34.pla"));
-            QVERIFY(out.dataFiles.value("egini.ini").contains("2=1002\r\n"));
-            QVERIFY(out.dataFiles.value("egini.ini").contains("3=1\r\n")); // no example: contents
+            // The first business in [help] for every item, the second only where it has one.
+            const QByteArray egini = out.dataFiles.value("egini.ini");
+            QVERIFY(egini.startsWith("[help]\r\n1=1\r\n2=1002\r\n3=1\r\n"));
+            QVERIFY(egini.contains("[help2]\r\n2=2002\r\n5=2005\r\n\r\n"));
+            const HelpDocument eg = HelpDocument::parse(out.dataFiles.value("eg.hlp"));
+            QCOMPARE(eg.topic(1002)->title, QString("First: Section 2"));
+            QCOMPARE(eg.topic(2005)->title, QString("Second: Section 5"));
+            QVERIFY(eg.topic(1002)->body.contains("href=\"#2002\""));
+            QVERIFY(eg.topic(2002)->body.contains("href=\"#1002\""));
+            // The first business has no example of section 5: named, but not linked.
+            QVERIFY(eg.topic(2005)->body.contains("First Firm"));
+            QVERIFY(!eg.topic(2005)->body.contains("href=\"#1005\""));
             QTextDocument doc;
             QVERIFY(RtfReader::read(out.originalPlan, &doc));
             QCOMPARE(doc.begin().blockFormat().intProperty(TextFormat::PTagProperty), 99);
@@ -576,7 +640,20 @@ private slots:
             {"plan/35.txt", "# Stray\n\n{{x}}\n", "no navigator item"},
             {"plan/08.txt", "## Section 8\n\n{{never closed\n", "not closed"},
             {"outline.txt", "A\n\t\tB\n", "deeper"},
-            {"examples/03.txt", "Title\n@topic 5 Bad\n", "@topic"},
+            {"examples/one/03.txt", "Section 3\n@topic 5 Bad\n", "@topic"},
+            {"examples/one/04.txt", "Section 3\n<p>Misnumbered.</p>\n", "section 4 is"},
+            {"examples/07.txt", "Section 7\n<p>x</p>\n", "folder of its business"},
+            {"examples/two/43.txt", "Section 43\n<p>x</p>\n", "no navigator item"},
+            {"examples/businesses.txt", "one | A | A | x\nthree | C | C | y\n", "no folder"},
+            {"examples/businesses.txt", "one | only two fields\n", "folder | name"},
+            {"examples/businesses.txt", nullptr, "missing"},
+            {"guidance/19.txt", "# Impact\n\n## Impact scale\n\n- **-5**: bad.\n- **5**: good.\n",
+             "what 0 means"},
+            {"guidance/21.txt", "# Score\n\n## Common mistakes\n\n- One.\n", "Weighting scale"},
+            {"guidance/17.txt",
+             "# C\n\n## Weights\n\n- Share 100.\n\n## Rating scale\n\n- **0**: a.\n- **5**: b.\n"
+             "- **10**: c.\n",
+             "Common mistakes"},
             {"startup-plan.txt", nullptr, "missing"},
         };
         for (const Break& b : breaks) {

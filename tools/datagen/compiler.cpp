@@ -84,11 +84,17 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
     if (issues->size() > before) return false;
     issues->append(validateOutline(items, outlinePath));
 
+    const QString businessesRel = QStringLiteral("examples/businesses.txt");
+    QString businessesText;
+    QList<ExampleBusiness> businesses;
+    if (src.read(businessesRel, &businessesText))
+        businesses = parseBusinesses(businessesText, src.path(businessesRel), issues);
+    ExampleSet examples(businesses.size());
+
     const DocumentStyle plan = planStyle();
     const DocumentStyle guidance = guidanceStyle();
     QTextDocument original;
     QMap<QString, QByteArray> files;
-    QMap<int, Example> examples;
     bool sawBusiness = false, sawSbu = false, sawNote = false;
 
     for (int n = 1; n <= items.size(); ++n) {
@@ -118,6 +124,7 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
             const QList<Paragraph> paragraphs = parseMarkup(text, src.path(guideRel), issues);
             if (paragraphs.isEmpty())
                 issues->append({src.path(guideRel), 0, QStringLiteral("the guidance is empty")});
+            issues->append(validateScoringGuidance(paragraphs, n, src.path(guideRel)));
             QTextDocument doc;
             appendParagraphs(&doc, paragraphs, guidance);
             files.insert(QStringLiteral("%1.pla").arg(n), nativeFile(doc));
@@ -128,13 +135,35 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
                                 .arg(item.title, guideRel)});
         }
 
-        const QString exampleRel = QStringLiteral("examples/%1.txt").arg(twoDigits(n));
-        if (src.read(exampleRel, &text, false))
-            examples.insert(n, parseExample(text, src.path(exampleRel), issues));
+        for (int b = 0; b < businesses.size(); ++b) {
+            const QString exampleRel =
+                QStringLiteral("examples/%1/%2.txt").arg(businesses.at(b).folder, twoDigits(n));
+            if (!src.read(exampleRel, &text, false)) continue;
+            const Example ex = parseExample(text, src.path(exampleRel), issues);
+            if (!ex.title.isEmpty() && ex.title != item.title)
+                issues->append({src.path(exampleRel), 1,
+                                QStringLiteral("the example is titled \"%1\" but section %2 is "
+                                               "\"%3\"")
+                                    .arg(ex.title)
+                                    .arg(n)
+                                    .arg(item.title)});
+            examples[b].insert(n, ex);
+        }
     }
     reportStrayFiles(src, QStringLiteral("plan"), int(items.size()));
     reportStrayFiles(src, QStringLiteral("guidance"), int(items.size()));
-    reportStrayFiles(src, QStringLiteral("examples"), int(items.size()));
+    for (const ExampleBusiness& b : std::as_const(businesses)) {
+        if (!QFileInfo(src.path(QStringLiteral("examples/") + b.folder)).isDir())
+            issues->append({src.path(businessesRel), b.line,
+                            QStringLiteral("there is no folder examples/%1").arg(b.folder)});
+        reportStrayFiles(src, QStringLiteral("examples/") + b.folder, int(items.size()));
+    }
+    for (const QString& name : QDir(src.path(QStringLiteral("examples"))).entryList(QDir::Files))
+        if (name.endsWith(QLatin1String(".txt")) && name.at(0).isDigit())
+            issues->append({src.path(QStringLiteral("examples/") + name), 0,
+                            QStringLiteral("an example belongs in the folder of its business "
+                                           "(examples/<folder>/%1)")
+                                .arg(name)});
     if (!sawBusiness || !sawSbu)
         issues->append({src.path(QStringLiteral("plan")), 0,
                         QStringLiteral("the plan text must use both placeholders %1 and %2")
@@ -172,10 +201,11 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
         files.insert(QStringLiteral("qmphelp.hlp"), help.toUtf8());
     }
 
-    const QByteArray eg = exampleHelpFile(examples, items);
+    const QByteArray eg = exampleHelpFile(businesses, examples, items);
     issues->append(validateHelpFile(QString::fromUtf8(eg), src.path(QStringLiteral("examples"))));
     files.insert(QStringLiteral("eg.hlp"), eg);
-    files.insert(QStringLiteral("egini.ini"), exampleIndexFile(examples, int(items.size())));
+    files.insert(QStringLiteral("egini.ini"),
+                 exampleIndexFile(businesses, examples, int(items.size())));
     files.insert(QStringLiteral("mp.nav"), navigatorFile(items));
 
     if (issues->size() > before) return false;

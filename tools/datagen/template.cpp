@@ -290,49 +290,236 @@ Example parseExample(const QString& text, const QString& fileName, Issues* issue
     return ex;
 }
 
+QList<ExampleBusiness> parseBusinesses(const QString& text, const QString& fileName,
+                                       Issues* issues) {
+    QList<ExampleBusiness> out;
+    static const QRegularExpression folderName(QStringLiteral("^[a-z0-9][a-z0-9-]*$"));
+    const QStringList lines =
+        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines.at(i).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        const QStringList f = line.split(QLatin1Char('|'));
+        if (f.size() != 4) {
+            issues->append({fileName, i + 1,
+                            QStringLiteral("write a business as \"folder | name | short name | "
+                                           "what it is\"")});
+            continue;
+        }
+        ExampleBusiness b{f.at(0).trimmed(), f.at(1).trimmed(), f.at(2).trimmed(),
+                          f.at(3).trimmed(), i + 1};
+        if (!folderName.match(b.folder).hasMatch())
+            issues->append({fileName, i + 1,
+                            QStringLiteral("the folder \"%1\" must be lower-case letters, digits "
+                                           "and hyphens")
+                                .arg(b.folder)});
+        if (b.name.isEmpty() || b.shortName.isEmpty() || b.description.isEmpty())
+            issues->append({fileName, i + 1, QStringLiteral("a business needs every field")});
+        for (const ExampleBusiness& earlier : std::as_const(out))
+            if (earlier.folder == b.folder || earlier.shortName == b.shortName)
+                issues->append(
+                    {fileName, i + 1, QStringLiteral("\"%1\" is listed twice").arg(b.folder)});
+        out.append(b);
+    }
+    if (out.isEmpty() && issues->isEmpty())
+        issues->append({fileName, 0, QStringLiteral("no business is listed")});
+    return out;
+}
+
+QString exampleIndexSection(int business) {
+    return business == 0 ? QStringLiteral("help") : QStringLiteral("help%1").arg(business + 1);
+}
+
 static QString htmlEscaped(const QString& s) {
     return s.toHtmlEscaped();
 }
 
-QByteArray exampleHelpFile(const QMap<int, Example>& examples, const QList<OutlineItem>& items) {
-    QString out;
-    out += QStringLiteral("Worked examples of the marketing plan, one topic per section.\n");
-    out += QStringLiteral("@topic 1 Worked Examples\n");
-    out += QStringLiteral("<p>Each section of the marketing plan has a worked example: the plan "
-                          "of one small business, followed from its title page to its "
-                          "appendices. Choose a section.</p>\n");
-    // The contents follow the navigator, sub-sections in a list of their own.
-    int depth = -1;
-    for (auto it = examples.cbegin(); it != examples.cend(); ++it) {
-        const bool known = it.key() - 1 < items.size();
-        const int d = known ? qMin(items.at(it.key() - 1).depth, depth + 1) : 0;
-        while (depth < d) {
-            out += QStringLiteral("<ul>\n");
-            ++depth;
-        }
-        while (depth > d) {
-            out += QStringLiteral("</ul>\n");
-            --depth;
-        }
-        out += QStringLiteral("<li><a href=\"#%1\">%2</a></li>\n")
-                   .arg(exampleContext(it.key()))
-                   .arg(htmlEscaped(known ? items.at(it.key() - 1).title : it.value().title));
+// The bar at the top of an example: every business side by side, the one shown shaded,
+// the others linked to their example of the same section.
+static QString businessBar(const QList<ExampleBusiness>& businesses, const ExampleSet& examples,
+                           int shown, int section) {
+    QString out = QStringLiteral(
+        "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"6\"><tr>\n");
+    const int width = 100 / int(businesses.size());
+    for (int b = 0; b < businesses.size(); ++b) {
+        const ExampleBusiness& biz = businesses.at(b);
+        const QString name = htmlEscaped(biz.name);
+        const QString about =
+            QStringLiteral("<br><small>%1</small>").arg(htmlEscaped(biz.description));
+        if (b == shown)
+            out += QStringLiteral("<td width=\"%1%\" bgcolor=\"#dbe5f1\"><b>%2</b>%3</td>\n")
+                       .arg(width)
+                       .arg(name, about);
+        else if (examples.value(b).contains(section))
+            out += QStringLiteral("<td width=\"%1%\"><a href=\"#%2\"><b>%3</b></a>%4</td>\n")
+                       .arg(width)
+                       .arg(exampleContext(section, b))
+                       .arg(name, about);
+        else
+            out += QStringLiteral("<td width=\"%1%\"><font color=\"#808080\"><b>%2</b>%3<br>"
+                                  "<small>(no example of this section)</small></font></td>\n")
+                       .arg(width)
+                       .arg(name, about);
     }
-    for (; depth >= 0; --depth)
-        out += QStringLiteral("</ul>\n");
-    for (auto it = examples.cbegin(); it != examples.cend(); ++it) {
-        out += QStringLiteral("@topic %1 %2\n").arg(exampleContext(it.key())).arg(it.value().title);
-        out += it.value().body + QLatin1Char('\n');
+    return out + QStringLiteral("</tr></table>\n");
+}
+
+QByteArray exampleHelpFile(const QList<ExampleBusiness>& businesses, const ExampleSet& examples,
+                           const QList<OutlineItem>& items) {
+    QString out;
+    out += QStringLiteral("Worked examples of the marketing plan, one topic per section and "
+                          "business.\n");
+    out += QStringLiteral("@topic 1 Worked Examples\n");
+    out += QStringLiteral("<p>The worked examples follow %1 small %2 through every section of "
+                          "the marketing plan, from the title page to the appendices, with "
+                          "figures that agree from one section to the next:</p>\n<ul>\n")
+               .arg(businesses.size() == 1 ? QStringLiteral("one") : QStringLiteral("these"),
+                    businesses.size() == 1 ? QStringLiteral("business")
+                                           : QStringLiteral("businesses"));
+    for (const ExampleBusiness& b : businesses)
+        out += QStringLiteral("<li><b>%1</b>: %2.</li>\n")
+                   .arg(htmlEscaped(b.name), htmlEscaped(b.description));
+    out += QStringLiteral("</ul>\n");
+    if (businesses.size() > 1)
+        out += QStringLiteral("<p>Read the one closer to your own trade. The bar at the top of "
+                              "every example switches to the other business, and the Example "
+                              "button opens the business you read last.</p>\n");
+    // The contents follow the navigator: a row per section, sub-sections indented.
+    out += QStringLiteral("<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n<tr><th>"
+                          "Section</th>");
+    for (const ExampleBusiness& b : businesses)
+        out += QStringLiteral("<th>%1</th>").arg(htmlEscaped(b.shortName));
+    out += QStringLiteral("</tr>\n");
+    for (int n = 1; n <= items.size(); ++n) {
+        bool any = false;
+        for (const QMap<int, Example>& set : examples)
+            any |= set.contains(n);
+        if (!any) continue;
+        const OutlineItem& item = items.at(n - 1);
+        out += QStringLiteral("<tr><td>%1%2</td>")
+                   .arg(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;").repeated(item.depth),
+                        htmlEscaped(item.title));
+        for (int b = 0; b < businesses.size(); ++b)
+            out += examples.value(b).contains(n) ? QStringLiteral("<td><a href=\"#%1\">%2</a></td>")
+                                                       .arg(exampleContext(n, b))
+                                                       .arg(htmlEscaped(businesses.at(b).shortName))
+                                                 : QStringLiteral("<td></td>");
+        out += QStringLiteral("</tr>\n");
+    }
+    out += QStringLiteral("</table>\n");
+    for (int b = 0; b < businesses.size(); ++b) {
+        const QMap<int, Example> set = examples.value(b);
+        for (auto it = set.cbegin(); it != set.cend(); ++it) {
+            out += QStringLiteral("@topic %1 %2: %3\n")
+                       .arg(exampleContext(it.key(), b))
+                       .arg(businesses.at(b).shortName, it.value().title);
+            out += businessBar(businesses, examples, b, it.key());
+            out += it.value().body + QLatin1Char('\n');
+        }
     }
     return out.toUtf8();
 }
 
-QByteArray exampleIndexFile(const QMap<int, Example>& examples, int itemCount) {
-    QByteArray out = "[help]\r\n";
-    for (int n = 1; n <= itemCount; ++n)
-        out += QByteArray::number(n) + '=' +
-               QByteArray::number(examples.contains(n) ? exampleContext(n) : 1) + "\r\n";
+QByteArray exampleIndexFile(const QList<ExampleBusiness>& businesses, const ExampleSet& examples,
+                            int itemCount) {
+    QByteArray out;
+    for (int b = 0; b < qMax(1, int(businesses.size())); ++b) {
+        const QMap<int, Example> set = examples.value(b);
+        out += '[' + exampleIndexSection(b).toUtf8() + "]\r\n";
+        for (int n = 1; n <= itemCount; ++n) {
+            if (set.contains(n))
+                out +=
+                    QByteArray::number(n) + '=' + QByteArray::number(exampleContext(n, b)) + "\r\n";
+            else if (b == 0)
+                out += QByteArray::number(n) + "=1\r\n";
+        }
+        out += "\r\n";
+    }
     return out;
+}
+
+Issues validateScoringGuidance(const QList<Paragraph>& paragraphs, int sectionNumber,
+                               const QString& fileName) {
+    // Each number the owner sets, with the points of its scale that must be put in words.
+    // The competitor weights are shared out rather than read off a scale, so they need a
+    // heading of their own but no fixed points.
+    struct Scale {
+        const char* name;
+        QStringList anchors;
+    };
+    QList<Scale> scales;
+    switch (sectionNumber) {
+    case 17:
+        scales = {{"Rating", {"0", "5", "10"}}, {"Weights", {}}};
+        break;
+    case 19:
+        scales = {{"Probability", {"1", "5", "10"}}, {"Impact", {"-5", "0", "5"}}};
+        break;
+    case 21:
+        scales = {{"Weighting", {"1", "5", "10"}}, {"Score", {"-5", "0", "5"}}};
+        break;
+    default:
+        return {};
+    }
+    Issues issues;
+    static const QRegularExpression leadingNumber(QStringLiteral("^\\s*([-+\u2212]?\\d+)\\b"));
+    auto isHeading = [](const Paragraph& p) {
+        return p.kind == Paragraph::Heading1 || p.kind == Paragraph::Heading2 ||
+               p.kind == Paragraph::Heading3;
+    };
+    // The bullets under the first heading whose text contains all of `words`.
+    auto bulletsUnder = [&](const QStringList& words, bool* found) {
+        QStringList bullets;
+        *found = false;
+        for (int i = 0; i < paragraphs.size() && !*found; ++i) {
+            if (!isHeading(paragraphs.at(i))) continue;
+            const QString title = paragraphs.at(i).plainText();
+            bool all = true;
+            for (const QString& w : words)
+                all &= title.contains(w, Qt::CaseInsensitive);
+            if (!all) continue;
+            *found = true;
+            for (int k = i + 1; k < paragraphs.size() && !isHeading(paragraphs.at(k)); ++k)
+                if (paragraphs.at(k).kind == Paragraph::Bullet)
+                    bullets << paragraphs.at(k).plainText();
+        }
+        return bullets;
+    };
+    for (const Scale& scale : std::as_const(scales)) {
+        const QString name = QLatin1String(scale.name);
+        bool found = false;
+        const QStringList words = scale.anchors.isEmpty()
+                                      ? QStringList{name}
+                                      : QStringList{name, QStringLiteral("scale")};
+        const QStringList bullets = bulletsUnder(words, &found);
+        if (!found || bullets.isEmpty()) {
+            issues.append({fileName, 0,
+                           QStringLiteral("section %1 asks for %2, so its guidance needs a "
+                                          "heading \"%3\" with a list that explains them in "
+                                          "words")
+                               .arg(sectionNumber)
+                               .arg(name.toLower(), words.join(QLatin1Char(' ')))});
+            continue;
+        }
+        QSet<QString> given;
+        for (const QString& b : bullets)
+            if (const auto m = leadingNumber.match(b); m.hasMatch())
+                given.insert(QString(m.captured(1)).replace(QChar(0x2212), QLatin1Char('-')));
+        for (const QString& anchor : scale.anchors)
+            if (!given.contains(anchor))
+                issues.append({fileName, 0,
+                               QStringLiteral("the %1 scale has no bullet saying what %2 means "
+                                              "(write it as \"- **%2**: ...\")")
+                                   .arg(name.toLower(), anchor)});
+    }
+    bool found = false;
+    const QStringList mistakes = bulletsUnder({QStringLiteral("common mistakes")}, &found);
+    if (mistakes.isEmpty())
+        issues.append({fileName, 0,
+                       QStringLiteral("section %1 needs a \"Common mistakes\" heading with a list "
+                                      "of the mistakes owners make when scoring")
+                           .arg(sectionNumber)});
+    return issues;
 }
 
 Issues validateHelpFile(const QString& text, const QString& fileName) {

@@ -48,21 +48,53 @@ void insertPlanHeader(QTextDocument* doc, const QString& header, const DocumentS
 // "mp.nav": one tab per level, CRLF.
 QByteArray navigatorFile(const QList<OutlineItem>& items);
 
-// Worked examples: the first line is the topic's title, the rest its HTML body.
+// The worked examples follow several businesses through the plan, so that an owner can
+// read the one closer to their trade. "examples/businesses.txt" lists them in the order
+// shown, one line each: "folder | name | short name | what it is"; "#" starts a comment.
+struct ExampleBusiness {
+    QString folder;      // examples/<folder>/NN.txt
+    QString name;        // "Harbour Lane Bakery"
+    QString shortName;   // "Bakery": titles in the example window's list
+    QString description; // shown under the name
+    int line = 0;
+};
+QList<ExampleBusiness> parseBusinesses(const QString& text, const QString& fileName,
+                                       Issues* issues);
+
+// One worked example: the first line is its title, which names its section exactly as the
+// navigator does (a file under the wrong number is caught so), the rest its HTML body.
 struct Example {
     QString title;
     QString body;
 };
 Example parseExample(const QString& text, const QString& fileName, Issues* issues);
-// Context of a section's example topic in "eg.hlp".
-constexpr int exampleContext(int sectionNumber) {
-    return 1000 + sectionNumber;
+// Context of a section's example topic in "eg.hlp": 1000 + N for the first business,
+// 2000 + N for the second, and so on.
+constexpr int exampleContext(int sectionNumber, int business = 0) {
+    return 1000 * (business + 1) + sectionNumber;
 }
-// "eg.hlp": a contents topic (context 1) listing every example, then one topic each.
-QByteArray exampleHelpFile(const QMap<int, Example>& examples, const QList<OutlineItem>& items);
-// "egini.ini": section help, one key per navigator item; an item without an example of
-// its own points at the examples' contents.
-QByteArray exampleIndexFile(const QMap<int, Example>& examples, int itemCount);
+// The section of "egini.ini" that maps section numbers to the contexts of one business:
+// "help" for the first (the one the program has always read), then "help2", "help3"...
+QString exampleIndexSection(int business);
+// Examples by business (in the order of businesses.txt), then by section number.
+using ExampleSet = QList<QMap<int, Example>>;
+// "eg.hlp": a contents topic (context 1) with a row per section and a link to each
+// business's example of it, then one topic per example. Each example opens with a bar
+// naming every business, the one shown marked and the others a click away.
+QByteArray exampleHelpFile(const QList<ExampleBusiness>& businesses, const ExampleSet& examples,
+                           const QList<OutlineItem>& items);
+// "egini.ini": section help, one key per navigator item (an item without an example of
+// the first business points at the contents); then one section per further business with
+// a key for each section it covers.
+QByteArray exampleIndexFile(const QList<ExampleBusiness>& businesses, const ExampleSet& examples,
+                            int itemCount);
+
+// The guidance of the three scoring analyses (competitor, impact / probability, strength /
+// weakness) must give the owner each scale in words, under a heading that names it
+// ("Rating scale", "Impact scale"...), as one bullet per anchor point ("**0**: ..."), and
+// a list of common mistakes. Other sections have nothing to check.
+Issues validateScoringGuidance(const QList<Paragraph>& paragraphs, int sectionNumber,
+                               const QString& fileName);
 
 // A help file in the program's format: "@topic <context> <title>" lines, each followed
 // by its HTML body. Topics need a title and a context of their own, and every link
