@@ -297,7 +297,8 @@ void TfrmATXPrev::Render() {
     if (!m_printing || !m_text) return;
     BusyCursor busy;
     pumpMessages();
-    RepaintLock lock(this);
+    // The page area is held still while the page is drawn; the window around it stays live.
+    RepaintLock lock(ScrollBox1);
     imgPrint.fill(Qt::white);
     {
         QPainter painter(&imgPrint);

@@ -199,6 +199,7 @@ Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
     planRow->addWidget(planOrientation);
     planRow->addWidget(planMarginsBox, 1);
     planLayout->addLayout(planRow);
+    planLayout->addStretch(1);
     planLayout->addWidget(pnlPlan, 0, Qt::AlignHCenter);
     planLayout->addStretch(1);
 

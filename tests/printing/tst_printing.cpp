@@ -343,6 +343,9 @@ private slots:
                 QVERIFY(setup.wasAnswered());
                 QCOMPARE(prev->CurrentPage, 1);
                 QCOMPARE(prev->geometry().left, ok ? 2.0 : 1.0);
+                QVERIFY2(prev->Panel2->text().startsWith(QLatin1String("Page 1 of ")),
+                         qPrintable(prev->Panel2->text()));
+                QVERIFY(prev->updatesEnabled());
                 clickButton(w, QStringLiteral("cmdClose"));
             });
             p.win->Preview1Click();
