@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 Tfrmpagesetupall* frmpagesetupall = nullptr;
@@ -56,6 +57,40 @@ QLineEdit* numberBox(QWidget* parent, const char* name, const QString& allowed) 
 QGroupBox* group(const QString& title, QWidget* parent) {
     auto* g = new QGroupBox(title, parent);
     return g;
+}
+
+// The orientation and margin boxes of one printed product, side by side. Component
+// names carry `infix` after their kind ("rb" + infix + "Portrait", "txt" + infix +
+// "LeftMargin"); margins come left, right, top, bottom.
+QHBoxLayout* sideBoxes(QWidget* parent, const QString& infix, const QString& portraitCaption,
+                       const QString& landscapeCaption, QRadioButton** portrait,
+                       QRadioButton** landscape, std::array<QLineEdit**, 4> margins) {
+    QGroupBox* orientation = group(QStringLiteral("Orientation"), parent);
+    *portrait = new QRadioButton(portraitCaption, orientation);
+    (*portrait)->setObjectName(QStringLiteral("rb%1Portrait").arg(infix));
+    *landscape = new QRadioButton(landscapeCaption, orientation);
+    (*landscape)->setObjectName(QStringLiteral("rb%1Landscape").arg(infix));
+    auto* column = new QVBoxLayout(orientation);
+    column->addWidget(*portrait);
+    column->addWidget(*landscape);
+    column->addStretch(1);
+
+    QGroupBox* box = group(QStringLiteral("Margins (Inches)"), parent);
+    auto* grid = new QGridLayout(box);
+    const char* const sides[4] = {"Left", "Right", "Top", "Bottom"};
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QStringLiteral("txt%1%2Margin").arg(infix, QLatin1String(sides[i]));
+        QLineEdit* e = numberBox(box, qPrintable(name), QStringLiteral("[0-9.]*"));
+        *margins[size_t(i)] = e;
+        // Left over right in the first column, top over bottom in the second.
+        grid->addWidget(new QLabel(QLatin1String(sides[i]) + QLatin1Char(':'), box), i % 2,
+                        i < 2 ? 0 : 2);
+        grid->addWidget(e, i % 2, i < 2 ? 1 : 3);
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(orientation);
+    row->addWidget(box, 1);
+    return row;
 }
 
 // The page in the shape of its orientation: the printable page is wider than high only
@@ -158,46 +193,19 @@ Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setModal(true);
 
-    const QString decimals = QStringLiteral("[0-9.]*");
     const QString digits = QStringLiteral("[0-9]*");
 
     // The plan.
     QGroupBox* plan = group(QStringLiteral("Plan"), this);
-    QGroupBox* planOrientation = group(QStringLiteral("Orientation"), plan);
-    rbPortrait = new QRadioButton(QStringLiteral("P&ortrait"), planOrientation);
-    rbPortrait->setObjectName(QStringLiteral("rbPortrait"));
-    rbLandscape = new QRadioButton(QStringLiteral("Land&scape"), planOrientation);
-    rbLandscape->setObjectName(QStringLiteral("rbLandscape"));
-    auto* po = new QVBoxLayout(planOrientation);
-    po->addWidget(rbPortrait);
-    po->addWidget(rbLandscape);
-    po->addStretch(1);
-
-    QGroupBox* planMarginsBox = group(QStringLiteral("Margins (Inches)"), plan);
-    txtLeftMargin = numberBox(planMarginsBox, "txtLeftMargin", decimals);
-    txtRightMargin = numberBox(planMarginsBox, "txtRightMargin", decimals);
-    txtTopMargin = numberBox(planMarginsBox, "txtTopMargin", decimals);
-    txtBottomMargin = numberBox(planMarginsBox, "txtBottomMargin", decimals);
-    auto marginGrid = [](QGroupBox* box, QLineEdit* l, QLineEdit* r, QLineEdit* t, QLineEdit* b) {
-        auto* g = new QGridLayout(box);
-        g->addWidget(new QLabel(QStringLiteral("Left:"), box), 0, 0);
-        g->addWidget(l, 0, 1);
-        g->addWidget(new QLabel(QStringLiteral("Top:"), box), 0, 2);
-        g->addWidget(t, 0, 3);
-        g->addWidget(new QLabel(QStringLiteral("Right:"), box), 1, 0);
-        g->addWidget(r, 1, 1);
-        g->addWidget(new QLabel(QStringLiteral("Bottom:"), box), 1, 2);
-        g->addWidget(b, 1, 3);
-    };
-    marginGrid(planMarginsBox, txtLeftMargin, txtRightMargin, txtTopMargin, txtBottomMargin);
+    QHBoxLayout* planRow =
+        sideBoxes(plan, QString(), QStringLiteral("P&ortrait"), QStringLiteral("Land&scape"),
+                  &rbPortrait, &rbLandscape,
+                  {&txtLeftMargin, &txtRightMargin, &txtTopMargin, &txtBottomMargin});
 
     pnlPlan = new ThumbnailPanel(QStringLiteral("pnlPlan"), plan);
     pnlPlan->setFixedSize(220, 112);
 
     auto* planLayout = new QVBoxLayout(plan);
-    auto* planRow = new QHBoxLayout;
-    planRow->addWidget(planOrientation);
-    planRow->addWidget(planMarginsBox, 1);
     planLayout->addLayout(planRow);
     planLayout->addStretch(1);
     planLayout->addWidget(pnlPlan, 0, Qt::AlignHCenter);
@@ -227,23 +235,10 @@ Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
 
     // The budget.
     QGroupBox* budget = group(QStringLiteral("Marketing Budget"), this);
-    QGroupBox* budgetOrientation = group(QStringLiteral("Orientation"), budget);
-    rbCPortrait = new QRadioButton(QStringLiteral("&Portrait"), budgetOrientation);
-    rbCPortrait->setObjectName(QStringLiteral("rbCPortrait"));
-    rbCLandscape = new QRadioButton(QStringLiteral("Lan&dscape"), budgetOrientation);
-    rbCLandscape->setObjectName(QStringLiteral("rbCLandscape"));
-    auto* bo = new QVBoxLayout(budgetOrientation);
-    bo->addWidget(rbCPortrait);
-    bo->addWidget(rbCLandscape);
-    bo->addStretch(1);
-
-    QGroupBox* budgetMarginsBox = group(QStringLiteral("Margins (Inches)"), budget);
-    txtCLeftMargin = numberBox(budgetMarginsBox, "txtCLeftMargin", decimals);
-    txtCRightMargin = numberBox(budgetMarginsBox, "txtCRightMargin", decimals);
-    txtCTopMargin = numberBox(budgetMarginsBox, "txtCTopMargin", decimals);
-    txtCBottomMargin = numberBox(budgetMarginsBox, "txtCBottomMargin", decimals);
-    marginGrid(budgetMarginsBox, txtCLeftMargin, txtCRightMargin, txtCTopMargin,
-               txtCBottomMargin);
+    QHBoxLayout* budgetRow =
+        sideBoxes(budget, QStringLiteral("C"), QStringLiteral("&Portrait"),
+                  QStringLiteral("Lan&dscape"), &rbCPortrait, &rbCLandscape,
+                  {&txtCLeftMargin, &txtCRightMargin, &txtCTopMargin, &txtCBottomMargin});
 
     QGroupBox* scaleBox = group(QStringLiteral("Scale"), budget);
     comZoom = new QComboBox(scaleBox);
@@ -286,9 +281,6 @@ Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
     chkCV->setGeometry(16, 48, 200, 22);
 
     auto* budgetLayout = new QVBoxLayout(budget);
-    auto* budgetRow = new QHBoxLayout;
-    budgetRow->addWidget(budgetOrientation);
-    budgetRow->addWidget(budgetMarginsBox, 1);
     budgetLayout->addLayout(budgetRow);
     budgetLayout->addWidget(scaleBox);
     budgetLayout->addWidget(pnlCashflow, 0, Qt::AlignHCenter);
@@ -320,13 +312,7 @@ Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
     connect(rbLandscape, &QRadioButton::clicked, this, &Tfrmpagesetupall::planOrientationClick);
     connect(rbCPortrait, &QRadioButton::clicked, this, [this] { sheetOrientationClick(false); });
     connect(rbCLandscape, &QRadioButton::clicked, this, [this] { sheetOrientationClick(true); });
-    const std::pair<QLineEdit*, double*> margins[] = {
-        {txtLeftMargin, &m_plan.left},          {txtRightMargin, &m_plan.right},
-        {txtTopMargin, &m_plan.top},            {txtBottomMargin, &m_plan.bottom},
-        {txtCLeftMargin, &m_sheet.margins.left}, {txtCRightMargin, &m_sheet.margins.right},
-        {txtCTopMargin, &m_sheet.margins.top},   {txtCBottomMargin, &m_sheet.margins.bottom},
-    };
-    for (const auto& [box, value] : margins)
+    for (const auto& [box, value] : marginFields())
         connect(box, &QLineEdit::editingFinished, this,
                 [this, box = box, value = value] { marginExit(box, value); });
     connect(edPH, &QLineEdit::editingFinished, this,
@@ -451,15 +437,20 @@ void Tfrmpagesetupall::chkFitClick() {
         w->setEnabled(on);
 }
 
+std::array<std::pair<QLineEdit*, double*>, 8> Tfrmpagesetupall::marginFields() {
+    return {{{txtLeftMargin, &m_plan.left},
+             {txtRightMargin, &m_plan.right},
+             {txtTopMargin, &m_plan.top},
+             {txtBottomMargin, &m_plan.bottom},
+             {txtCLeftMargin, &m_sheet.margins.left},
+             {txtCRightMargin, &m_sheet.margins.right},
+             {txtCTopMargin, &m_sheet.margins.top},
+             {txtCBottomMargin, &m_sheet.margins.bottom}}};
+}
+
 void Tfrmpagesetupall::commitEdits() {
     // A box still being typed in counts as left.
-    const std::pair<QLineEdit*, double*> margins[] = {
-        {txtLeftMargin, &m_plan.left},          {txtRightMargin, &m_plan.right},
-        {txtTopMargin, &m_plan.top},            {txtBottomMargin, &m_plan.bottom},
-        {txtCLeftMargin, &m_sheet.margins.left}, {txtCRightMargin, &m_sheet.margins.right},
-        {txtCTopMargin, &m_sheet.margins.top},   {txtCBottomMargin, &m_sheet.margins.bottom},
-    };
-    for (const auto& [box, value] : margins)
+    for (const auto& [box, value] : marginFields())
         marginExit(box, value);
     pagesExit(edPH, &m_sheet.pagesHigh);
     pagesExit(edPW, &m_sheet.pagesWide);

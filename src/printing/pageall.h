@@ -5,6 +5,9 @@
 #include <QRect>
 #include <QSizeF>
 
+#include <array>
+#include <utility>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -137,6 +140,8 @@ private:
     void pagesExit(QLineEdit* box, int* value);
     void chkFitClick();
     void commitEdits();
+    // Each margin box with the value it sets.
+    std::array<std::pair<QLineEdit*, double*>, 8> marginFields();
     void fillPaperLists();
 
     PageMargins m_plan;
