@@ -1,6 +1,7 @@
 #include "app/editfrm.h"
 
 #include "app/custfrm.h"
+#include "app/printcommands.h"
 #include "app/startup.h"
 #include "controls/speller/speller.h"
 #include "controls/text/textcontrol.h"
@@ -116,6 +117,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     m_navigator = new Navigator(this);
     m_lifecycle = new PlanLifecycle(this);
     m_editing = new EditCommands(this);
+    m_print = new PrintCommands(this);
 
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);
@@ -891,13 +893,23 @@ void TfrmEdit::btnLastClick() {
 void TfrmEdit::ExplorerButton7Click() {
     m_navigator->ExplorerButton7Click();
 }
-void TfrmEdit::cmdPrintAllClick() {}
-void TfrmEdit::cmdPrintClick() {}
-void TfrmEdit::Preview1Click() {}
+void TfrmEdit::cmdPrintAllClick() {
+    m_print->cmdPrintAllClick();
+}
+void TfrmEdit::cmdPrintClick() {
+    m_print->cmdPrintClick();
+}
+void TfrmEdit::Preview1Click() {
+    m_print->Preview1Click();
+}
 void TfrmEdit::cmdPrintSpreadClick() {}
 void TfrmEdit::Preview3Click() {}
-void TfrmEdit::mnuPageSetupClick() {}
-void TfrmEdit::PrinterSetup1Click() {}
+void TfrmEdit::mnuPageSetupClick() {
+    m_print->mnuPageSetupClick();
+}
+void TfrmEdit::PrinterSetup1Click() {
+    m_print->PrinterSetup1Click();
+}
 void TfrmEdit::Plan1Click() {}
 void TfrmEdit::Cashflow1Click() {}
 void TfrmEdit::cmdUndoClick() {

@@ -21,6 +21,7 @@ class Ruler;
 class EditCommands;
 class Navigator;
 class PlanLifecycle;
+class PrintCommands;
 class Speller;
 class TextControl;
 class ToolPanel;
@@ -329,6 +330,7 @@ public:
     Navigator* navigator() const { return m_navigator; }
     PlanLifecycle* lifecycle() const { return m_lifecycle; }
     EditCommands* editing() const { return m_editing; }
+    PrintCommands* printCommands() const { return m_print; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -363,6 +365,7 @@ private:
     Navigator* m_navigator = nullptr;
     PlanLifecycle* m_lifecycle = nullptr;
     EditCommands* m_editing = nullptr;
+    PrintCommands* m_print = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

@@ -17,6 +17,9 @@
 #include "plans/openfrm.h"
 #include "platform/helpsystem.h"
 #include "platform/repaintlock.h"
+#include "printing/atxprev.h"
+#include "printing/pageall.h"
+#include "printing/printdl.h"
 #include "windows/aboutfrm.h"
 #include "windows/tipsfrm.h"
 

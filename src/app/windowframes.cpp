@@ -23,12 +23,6 @@ TfrmSpreadPrev::TfrmSpreadPrev(QWidget* parent) : QDialog(parent) {
     initFrame(this, "TfrmSpreadPrev", "Print Preview");
 }
 
-Tfrmpagesetupall* frmpagesetupall = nullptr;
-
-Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tfrmpagesetupall", "Page setup");
-}
-
 Tfrmca* frmca = nullptr;
 
 Tfrmca::Tfrmca(QWidget* parent) : QDialog(parent) {
@@ -57,16 +51,4 @@ Tfrmkfsname* frmkfsname = nullptr;
 
 Tfrmkfsname::Tfrmkfsname(QWidget* parent) : QDialog(parent) {
     initFrame(this, "Tfrmkfsname", "KFS Name");
-}
-
-Tprintdl* printdl = nullptr;
-
-Tprintdl::Tprintdl(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tprintdl", "Printing");
-}
-
-TfrmATXPrev* frmATXPrev = nullptr;
-
-TfrmATXPrev::TfrmATXPrev(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "TfrmATXPrev", "Print Preview");
 }

@@ -24,15 +24,6 @@ public:
 };
 extern TfrmSpreadPrev* frmSpreadPrev;
 
-// Paper, orientation and margins of the plan and the budget.
-class Tfrmpagesetupall : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tfrmpagesetupall(QWidget* parent = nullptr);
-};
-extern Tfrmpagesetupall* frmpagesetupall;
-
 // Competitor analysis.
 class Tfrmca : public QDialog {
     Q_OBJECT
@@ -77,21 +68,3 @@ public:
     explicit Tfrmkfsname(QWidget* parent = nullptr);
 };
 extern Tfrmkfsname* frmkfsname;
-
-// Printing progress.
-class Tprintdl : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tprintdl(QWidget* parent = nullptr);
-};
-extern Tprintdl* printdl;
-
-// The plan's print preview.
-class TfrmATXPrev : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit TfrmATXPrev(QWidget* parent = nullptr);
-};
-extern TfrmATXPrev* frmATXPrev;

@@ -7,6 +7,7 @@
 #include "plans/catalogue.h"
 #include "plans/navigator.h"
 #include "plans/openfrm.h"
+#include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
 #include "widgets/ruler.h"
 
@@ -226,6 +227,20 @@ int PlanLifecycle::ReplacePlaceholders(const QString& companyName, const QString
     return handled;
 }
 
+int PlanLifecycle::PaperSize() const {
+    const int code = PrinterInfo::instance().paperSize();
+    return code > 0 ? code : 9;
+}
+
+int PlanLifecycle::Orientation() const {
+    return PrinterInfo::instance().orientation();
+}
+
+void PlanLifecycle::setPageCodes(int paperSize, int orientation) {
+    PrinterInfo& printer = PrinterInfo::instance();
+    if (printer.setPaperSize(paperSize)) printer.setOrientation(orientation);
+}
+
 void PlanLifecycle::layOutPage() {
     const auto& m = w->PlanMargins;
     const Ruler::TextArea area = Ruler::textArea(m.Left, m.Right, m.Top, m.Bottom);
@@ -266,8 +281,8 @@ bool PlanLifecycle::mnuSaveClick() {
     page.right = w->PlanMargins.Right;
     page.top = w->PlanMargins.Top;
     page.bottom = w->PlanMargins.Bottom;
-    page.paperSize = m_paperSize;
-    page.orientation = m_orientation;
+    page.paperSize = PaperSize();
+    page.orientation = Orientation();
     text->setSelFText(PlanHeader::make(page));
     text->setHTag(PlanHeader::HeaderTag);
     text->setFontColor(kHeaderColour);

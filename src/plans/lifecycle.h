@@ -27,14 +27,12 @@ public:
     // a plan being created) into the controls, its placeholders filled from the names.
     bool LoadChosenPlan(const QString& companyName, const QString& sbuName);
 
-    // Paper size and orientation codes the open plan carries; the page setup takes them
-    // over when it exists. Margins live in the main window's PlanMargins.
-    int PaperSize() const { return m_paperSize; }
-    int Orientation() const { return m_orientation; }
-    void setPageCodes(int paperSize, int orientation) {
-        m_paperSize = paperSize;
-        m_orientation = orientation;
-    }
+    // Paper size and orientation codes the plan carries: those of the printer settings
+    // that page setup chooses. Setting them leaves the printer as it was when it has no
+    // such paper. Margins live in the main window's PlanMargins.
+    int PaperSize() const;
+    int Orientation() const;
+    void setPageCodes(int paperSize, int orientation);
 
     // For callers that put a plan's text into the control themselves (the load does this).
     void setPlanLoaded(bool loaded) { m_planLoaded = loaded; }
@@ -58,8 +56,6 @@ private:
     void layOutPage();
 
     TfrmEdit* w;
-    int m_paperSize = 9;
-    int m_orientation = 1;
     bool m_pressNew = false;
     // A plan's text has been loaded; saving writes to its file from then on.
     bool m_planLoaded = false;

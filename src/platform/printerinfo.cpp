@@ -109,6 +109,15 @@ void PrinterInfo::setUp() {
     if (!m_printer->setPageSize(keepSize)) m_printer->setPageSize(QPageSize(QPageSize::A4));
     m_printer->setPageOrientation(keepOrientation);
     if (hadPrinter) m_printer->setPaperSource(keepSource);
+    useWholePrintableArea();
+}
+
+void PrinterInfo::useWholePrintableArea() {
+    // A painter on the printer starts at the top left of the printable area, as a
+    // printer's own device does: the plan's margins are measured from there.
+    m_printer->setFullPage(false);
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
 }
 
 QString PrinterInfo::deviceEntry() const {
@@ -126,12 +135,11 @@ bool PrinterInfo::printablePage(double* width, double* height) const {
     double h = kFallbackHeight;
     bool ok = false;
     if (m_available) {
-        QPageLayout layout = m_printer->pageLayout();
-        layout.setUnits(QPageLayout::Point);
-        const QRectF full = layout.fullRect(QPageLayout::Point);
-        const QMarginsF min = layout.minimumMargins();
-        const double pw = (full.width() - min.left() - min.right()) / 72.0;
-        const double ph = (full.height() - min.top() - min.bottom()) / 72.0;
+        // Where a painter on the printer may draw: the page less the printer's margins,
+        // which are its least ones unless the printer setup dialog set others.
+        const QRectF paint = m_printer->pageLayout().paintRect(QPageLayout::Point);
+        const double pw = paint.width() / 72.0;
+        const double ph = paint.height() / 72.0;
         if (pw > 0 && ph > 0) {
             w = pw;
             h = ph;
@@ -175,7 +183,9 @@ int PrinterInfo::paperSize() const {
 bool PrinterInfo::setPaperSize(int code) {
     const QPageSize size = pageSizeForCode(code);
     if (!size.isValid()) return false;
-    return m_printer->setPageSize(size);
+    if (!m_printer->setPageSize(size)) return false;
+    useWholePrintableArea();
+    return true;
 }
 
 QList<PrinterInfo::Paper> PrinterInfo::paperSources() const {
@@ -207,7 +217,9 @@ int PrinterInfo::orientation() const {
 
 bool PrinterInfo::setOrientation(int code) {
     if (code != kPortrait && code != kLandscape) return false;
-    return m_printer->setPageOrientation(orientationFor(code));
+    if (!m_printer->setPageOrientation(orientationFor(code))) return false;
+    useWholePrintableArea();
+    return true;
 }
 
 int PrinterInfo::paperCode(const QPageSize& size) {

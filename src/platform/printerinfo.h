@@ -86,6 +86,7 @@ public:
 private:
     PrinterInfo();
     void setUp();
+    void useWholePrintableArea();
 
     std::unique_ptr<QPrinter> m_printer;
     bool m_available = false;

@@ -1205,7 +1205,8 @@ bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error)
     return true;
 }
 
-bool RtfReader::insert(const QByteArray& rtf, QTextCursor* at, QString* error) {
+bool RtfReader::insert(const QByteArray& rtf, QTextCursor* at, QString* error,
+                       bool firstTakesFormat) {
     if (!at || at->isNull()) {
         if (error) *error = QStringLiteral("There is no document to read into.");
         return false;
@@ -1215,7 +1216,7 @@ bool RtfReader::insert(const QByteArray& rtf, QTextCursor* at, QString* error) {
     Builder builder(parser.content());
     at->beginEditBlock();
     at->removeSelectedText();
-    builder.build(*at, true);
+    builder.build(*at, !firstTakesFormat);
     at->endEditBlock();
     return true;
 }

@@ -21,8 +21,10 @@ public:
     static bool read(const QByteArray& rtf, QTextDocument* into, QString* error = nullptr);
 
     // Inserts the text at the cursor, replacing its selection (pasting formatted text).
-    // The first paragraph joins the cursor's paragraph. On failure nothing is changed.
-    static bool insert(const QByteArray& rtf, QTextCursor* at, QString* error = nullptr);
+    // The first paragraph joins the cursor's paragraph, which keeps its format unless
+    // `firstTakesFormat` (the text replaces whole paragraphs). On failure nothing is changed.
+    static bool insert(const QByteArray& rtf, QTextCursor* at, QString* error = nullptr,
+                       bool firstTakesFormat = false);
 
     // Whether the data looks like RTF at all (begins with "{\rtf" after white space).
     static bool isRtf(const QByteArray& data);

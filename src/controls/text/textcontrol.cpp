@@ -344,9 +344,12 @@ void TextControl::setSelFText(const QString& text) {
     QTextCursor c = textCursor();
     const int start = c.selectionStart();
     const QByteArray bytes = text.toUtf8();
+    // Formatted text in place of the whole text brings its own paragraph format, as into
+    // an empty document; pasted into a paragraph it takes that paragraph's.
+    const bool wholeText = start == 0 && c.selectionEnd() == TextLength();
     c.beginEditBlock();
     bool inserted = false;
-    if (RtfReader::isRtf(bytes)) inserted = RtfReader::insert(bytes, &c);
+    if (RtfReader::isRtf(bytes)) inserted = RtfReader::insert(bytes, &c, nullptr, wholeText);
     if (!inserted) c.insertText(normalizeBreaks(text));
     c.endEditBlock();
     // The inserted text stays selected, so that attributes and tags written next apply to it.
@@ -1010,6 +1013,27 @@ std::unique_ptr<QTextDocument> TextControl::logicalDocument(bool selectionOnly) 
 std::unique_ptr<QTextDocument> TextControl::visibleDocument(bool selectionOnly) const {
     std::unique_ptr<QTextDocument> doc = logicalDocument(selectionOnly);
     if (!d->showHidden) removeHiddenRuns(doc.get());
+    return doc;
+}
+
+std::unique_ptr<QTextDocument> TextControl::paperDocument(int first, int last) const {
+    std::unique_ptr<QTextDocument> doc;
+    const int length = TextLength();
+    first = std::clamp(first, 0, length);
+    last = last < 0 ? length : std::clamp(last, first, length);
+    if (first == 0 && last == length) {
+        doc.reset(document()->clone());
+    } else {
+        doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(document()->defaultFont());
+        doc->setDefaultTextOption(document()->defaultTextOption());
+        QTextCursor range(document());
+        range.setPosition(first);
+        range.setPosition(last, QTextCursor::KeepAnchor);
+        QTextCursor(doc.get()).insertFragment(range.selection());
+    }
+    doc->setUndoRedoEnabled(false);
+    removeHiddenRuns(doc.get());
     return doc;
 }
 

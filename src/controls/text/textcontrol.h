@@ -244,6 +244,9 @@ public:
     std::unique_ptr<QTextDocument> logicalDocument(bool selectionOnly = false) const;
     // The same without the hidden runs while hidden text is not shown: what paper shows.
     std::unique_ptr<QTextDocument> visibleDocument(bool selectionOnly = false) const;
+    // What paper shows of characters first..last (last -1: to the end): never the hidden
+    // runs, whether or not hidden text is shown on screen.
+    std::unique_ptr<QTextDocument> paperDocument(int first = 0, int last = -1) const;
 
     // The runs of a tag (0 HTag, 1 NTag, 2 PTag) as {start, end, value}, from the index the
     // searches use or read straight from the document; the two always agree.
@@ -263,6 +266,10 @@ signals:
     void OnATXChange();
     void OnATXHScrollClick();
     void OnATXVScrollClick();
+    // While the print functions print this control: before each page (numbered from 1),
+    // where setting skip leaves the page out, and after each page drawn (index from 0).
+    void OnPrintThisPage(int page, bool& skip);
+    void OnPrintEndPage(int pageIndex);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,0 +1,138 @@
+#include "app/printcommands.h"
+
+#include "app/editfrm.h"
+#include "controls/text/textcontrol.h"
+#include "dialogs/dialogfrm.h"
+#include "editor/editcommands.h"
+#include "platform/printerinfo.h"
+#include "platform/repaintlock.h"
+#include "printing/atxprev.h"
+#include "printing/planprint.h"
+#include "printing/printdl.h"
+
+#include <QApplication>
+#include <QPageSetupDialog>
+#include <QPrinter>
+
+#include <exception>
+
+PrintCommands::PrintCommands(TfrmEdit* window) : QObject(window), w(window) {}
+
+PrintCommands::~PrintCommands() = default;
+
+PlanPrinting& PrintCommands::printing() {
+    if (!m_printing)
+        m_printing = std::make_unique<PlanPrinting>(*w->ATX321, *w->atxpagenumber, w);
+    // The "Printing" window is made later in start-up than the main window.
+    m_printing->setProgressWindow(printdl);
+    return *m_printing;
+}
+
+PageGeometry PrintCommands::planGeometry() const {
+    PageGeometry g;
+    g.left = w->PlanMargins.Left;
+    g.right = w->PlanMargins.Right;
+    g.top = w->PlanMargins.Top;
+    g.bottom = w->PlanMargins.Bottom;
+    g.textWidth = w->TextAreaWidth;
+    g.textHeight = w->TextAreaHeight;
+    return g;
+}
+
+void PrintCommands::setPlanGeometry(const PageGeometry& g) {
+    w->PlanMargins = {g.left, g.right, g.top, g.bottom};
+    w->TextAreaWidth = g.textWidth;
+    w->TextAreaHeight = g.textHeight;
+}
+
+void PrintCommands::cmdPrintClick() {
+    printing().printPlan(planGeometry());
+}
+
+void PrintCommands::cmdPrintAllClick() {
+    // The budget prints whatever the plan's run reported.
+    cmdPrintClick();
+    PrintBudgetOfPrintAll();
+}
+
+void PrintCommands::Preview1Click() {
+    if (!frmATXPrev) return;
+    try {
+        PreviewLinks links;
+        links.pageSetup = frmpagesetupall;
+        links.readSheet = [this] { return ReadSheetPrintSettings(); };
+        links.applySheet = [this](const SheetPrintSettings& s) { ApplySheetPrintSettings(s); };
+        links.markChanged = [this] { w->PlanModified = true; };
+        PageGeometry g = planGeometry();
+        const bool print = frmATXPrev->Execute(*w->ATX321, printing(), g, links);
+        setPlanGeometry(g);
+        w->editing()->PageWidth();
+        if (print) {
+            pumpMessages();
+            cmdPrintClick();
+        }
+    } catch (const std::exception&) {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        ShowMessageDialog(QStringLiteral("An error occurred when print previewing."), mtError,
+                          mbOK, mbOK, 0);
+    }
+}
+
+void PrintCommands::mnuPageSetupClick() {
+    if (!frmpagesetupall) return;
+    SheetPrintSettings sheet = ReadSheetPrintSettings();
+    PrinterInfo& printer = PrinterInfo::instance();
+    const PageMargins before{w->PlanMargins.Left, w->PlanMargins.Right, w->PlanMargins.Top,
+                             w->PlanMargins.Bottom};
+    const int paperBefore = printer.paperSize();
+    const int orientationBefore = printer.orientation();
+    PageMargins margins = before;
+    if (frmpagesetupall->Execute(margins, sheet)) {
+        w->PlanMargins = {margins.left, margins.right, margins.top, margins.bottom};
+        // The page setup travels in the plan's file: a changed one is a change to save.
+        if (margins != before || printer.paperSize() != paperBefore ||
+            printer.orientation() != orientationBefore)
+            w->PlanModified = true;
+    }
+    pumpMessages();
+    w->editing()->PageWidth();
+    ApplySheetPrintSettings(sheet);
+}
+
+void PrintCommands::PrinterSetup1Click() {
+    const bool budgetShown = w->pnlSpread && w->pnlSpread->isVisible();
+    if (!(budgetShown && SheetPrinterSetup())) {
+        QPrinter* printer = PrinterInfo::instance().printer();
+        if (!printer) {
+            ShowMessageDialog(QStringLiteral("There is no default printer currently selected."),
+                              mtError, mbOK, mbOK, 0);
+        } else {
+            QPageSetupDialog dialog(printer, w);
+            dialog.setObjectName(QStringLiteral("dlgPrinterSetup"));
+            dialog.exec();
+        }
+    }
+    w->editing()->PageWidth();
+}
+
+// --- The budget sheet ---------------------------------------------------------------------
+// The spreadsheet control is not in the main window yet: until it is, the sheet cannot be
+// asked, its print settings are the stand-in values, and the budget prints nothing.
+
+SheetPrintSettings PrintCommands::ReadSheetPrintSettings() {
+    m_sheet = SheetPrintSettings::fallback(m_sheet);
+    return m_sheet;
+}
+
+void PrintCommands::ApplySheetPrintSettings(const SheetPrintSettings& settings) {
+    m_sheet = settings;
+}
+
+void PrintCommands::PrintBudgetOfPrintAll() {
+    w->cmdPrintSpreadClick();
+}
+
+bool PrintCommands::SheetPrinterSetup() {
+    return false;
+}

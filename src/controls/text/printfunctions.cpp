@@ -1,0 +1,136 @@
+#include "controls/text/printfunctions.h"
+
+#include "controls/text/paperlayout.h"
+#include "controls/text/textcontrol.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPointer>
+#include <QTextDocument>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// The paper layout of one control, kept while neither its text nor the geometry changes.
+// It lives as a child of the control and follows the document the control shows.
+class PaperCache : public QObject {
+    Q_OBJECT
+public:
+    explicit PaperCache(TextControl* atx) : QObject(atx), m_atx(atx) {}
+
+    std::shared_ptr<const PaperLayout> layout(int first, int last, int width, int height) {
+        QTextDocument* doc = m_atx->document();
+        if (doc != m_doc) {
+            if (m_doc) disconnect(m_doc, nullptr, this, nullptr);
+            m_doc = doc;
+            connect(doc, &QTextDocument::contentsChange, this, [this] { m_layout.reset(); });
+            m_layout.reset();
+        }
+        const Key key{first, last, width, height};
+        if (!m_layout || !(key == m_key)) {
+            m_layout = std::make_shared<const PaperLayout>(m_atx->paperDocument(first, last),
+                                                           width, height);
+            m_key = key;
+            ++m_count;
+        }
+        return m_layout;
+    }
+
+    int count() const { return m_count; }
+
+private:
+    struct Key {
+        int first, last, width, height;
+        bool operator==(const Key&) const = default;
+    };
+    TextControl* m_atx;
+    QPointer<QTextDocument> m_doc;
+    std::shared_ptr<const PaperLayout> m_layout;
+    Key m_key{};
+    int m_count = 0;
+};
+
+PaperCache* cacheOf(TextControl* atx) {
+    if (auto* c = atx->findChild<PaperCache*>(QString(), Qt::FindDirectChildrenOnly)) return c;
+    return new PaperCache(atx);
+}
+
+// The print run in progress: the painter and how many pages it has drawn.
+struct Session {
+    QPainter* painter = nullptr;
+    bool started = false;
+    int pagesDrawn = 0;
+};
+Session g_session;
+
+int roundToInt(double v) {
+    return int(std::lround(v));
+}
+
+int checkRun() {
+    if (!g_session.started) return PrintNotStarted;
+    if (!g_session.painter || !g_session.painter->isActive()) return PrintNoDevice;
+    return PrintOk;
+}
+
+} // namespace
+
+int ATX_PRINT_START(int /*mode*/, QPainter* painter, int /*option1*/, int /*option2*/) {
+    g_session = Session{};
+    if (!painter || !painter->isActive()) return PrintNoDevice;
+    g_session.painter = painter;
+    g_session.started = true;
+    return PrintOk;
+}
+
+int ATX_PRINT(TextControl* atx, int& y, int top, int height, int left, int width, int first,
+              int last, int /*flags*/) {
+    if (const int e = checkRun()) return e;
+    if (!atx) return PrintNoControl;
+    if (width <= 0 || height <= 0) return PrintBadGeometry;
+    // Held here, so that a page event that prints again cannot take it away mid-run.
+    const std::shared_ptr<const PaperLayout> paper =
+        cacheOf(atx)->layout(first, last, width, height);
+    for (int i = 0; i < paper->pageCount(); ++i) {
+        bool skip = false;
+        emit atx->OnPrintThisPage(i + 1, skip);
+        if (skip) continue;
+        if (const int e = checkRun()) return e;
+        QPainter* painter = g_session.painter;
+        if (g_session.pagesDrawn > 0) {
+            if (auto* paged = dynamic_cast<QPagedPaintDevice*>(painter->device());
+                paged && !paged->newPage())
+                return PrintNewPageFailed;
+        }
+        paper->drawPage(painter, i, QPointF(left, top));
+        ++g_session.pagesDrawn;
+        y = top + roundToInt(paper->usedHeight(i));
+        emit atx->OnPrintEndPage(i);
+    }
+    return PrintOk;
+}
+
+int ATX_PRINT_REGION(TextControl* atx, int& y, int height, int left, int width, int, int, int) {
+    if (const int e = checkRun()) return e;
+    if (!atx) return PrintNoControl;
+    if (width <= 0 || height <= 0) return PrintBadGeometry;
+    const std::shared_ptr<const PaperLayout> paper = cacheOf(atx)->layout(0, -1, width, height);
+    y += roundToInt(paper->drawTop(g_session.painter, QPointF(left, y), height));
+    return PrintOk;
+}
+
+int ATX_PRINT_FINISH() {
+    const bool started = g_session.started;
+    g_session = Session{};
+    return started ? PrintOk : PrintNotStarted;
+}
+
+int paperLayoutCount(const TextControl* atx) {
+    if (!atx) return 0;
+    auto* c = atx->findChild<PaperCache*>(QString(), Qt::FindDirectChildrenOnly);
+    return c ? c->count() : 0;
+}
+
+#include "printfunctions.moc"

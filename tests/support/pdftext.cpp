@@ -1,0 +1,62 @@
+#include "support/pdftext.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace {
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+int pdfPageCount(const QString& pdf) {
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
+            .match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QString pdfText(const QString& pdf, int page) {
+    QStringList args;
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+             << QString::number(page);
+    args << pdf << QStringLiteral("-");
+    return run(QStringLiteral("pdftotext"), args);
+}
+
+QList<PdfWord> pdfWords(const QString& pdf) {
+    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf,
+                                                          QStringLiteral("-")});
+    QList<PdfWord> words;
+    static const QRegularExpression tag(
+        QStringLiteral("<page |<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" "
+                       "yMax=\"([-0-9.]+)\">([^<]*)</word>"));
+    int page = 0;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(0).startsWith(QLatin1String("<page"))) {
+            ++page;
+            continue;
+        }
+        PdfWord w;
+        w.page = page;
+        w.text = m.captured(5);
+        w.box = QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                       QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+        words.append(w);
+    }
+    return words;
+}
+
+PdfWord pdfWord(const QList<PdfWord>& words, const QString& text) {
+    for (const PdfWord& w : words)
+        if (w.text == text) return w;
+    return {};
+}

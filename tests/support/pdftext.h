@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+// Reading printed PDF files back with poppler's tools.
+
+// The page count pdfinfo reports; -1 when the file cannot be read.
+int pdfPageCount(const QString& pdf);
+// The text of one page (from 1), or of every page with 0.
+QString pdfText(const QString& pdf, int page = 0);
+
+struct PdfWord {
+    int page = 0;   // from 1
+    QString text;
+    QRectF box;     // points from the page's top left
+};
+// Every word with its box, page by page.
+QList<PdfWord> pdfWords(const QString& pdf);
+// The first word with this text, or a word with page 0.
+PdfWord pdfWord(const QList<PdfWord>& words, const QString& text);
