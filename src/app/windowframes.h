@@ -33,51 +33,6 @@ public:
 };
 extern Tfrmpagesetupall* frmpagesetupall;
 
-// Competitor analysis.
-class Tfrmca : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tfrmca(QWidget* parent = nullptr);
-};
-extern Tfrmca* frmca;
-
-// Impact / probability analysis.
-class Tfrmip : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tfrmip(QWidget* parent = nullptr);
-};
-extern Tfrmip* frmip;
-
-// Strength / weakness analysis.
-class Tfrmsw : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tfrmsw(QWidget* parent = nullptr);
-};
-extern Tfrmsw* frmsw;
-
-// The SWOT summary.
-class Tfrmsummary : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tfrmsummary(QWidget* parent = nullptr);
-};
-extern Tfrmsummary* frmsummary;
-
-// Name of a key factor for success.
-class Tfrmkfsname : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit Tfrmkfsname(QWidget* parent = nullptr);
-};
-extern Tfrmkfsname* frmkfsname;
-
 // Printing progress.
 class Tprintdl : public QDialog {
     Q_OBJECT

@@ -1,5 +1,9 @@
 #include "plans/navigator.h"
 
+#include "analysis/analysisrun.h"
+#include "analysis/cafrm.h"
+#include "analysis/swfrm.h"
+#include "analysis/swotfrm.h"
 #include "app/editfrm.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
@@ -486,9 +490,12 @@ void Navigator::ShowBudgetView(bool budget) {
     w->Panel6->setVisible(!budget);
 }
 
-void Navigator::RunAnalysis(int) {
+void Navigator::RunAnalysis(int section) {
     // The analysis windows (competitor, impact / probability, strength / weakness, SWOT
     // summary) are opened from here for sections 17, 19, 21 and 23.
+    if (RunSectionAnalysis(section, *w->ATX321, w->CurrentPlanName,
+                           {frmca, frmip, frmsw, frmsummary}))
+        w->PlanModified = true;
 }
 
 // --- Commands ---------------------------------------------------------------------------
