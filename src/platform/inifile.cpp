@@ -512,6 +512,12 @@ void IniFile::save() {
         Section& s = m_sections[i];
         if (s.erased)
             continue;
+        if (s.headerBegin >= 0 && placed[i].headerBegin >= 0) {
+            // The header was copied as it was: the name inside it moved with it.
+            const qsizetype shift = placed[i].headerBegin - s.headerBegin;
+            s.nameBegin += shift;
+            s.nameEnd += shift;
+        }
         s.headerBegin = placed[i].headerBegin;
         s.headerEnd = placed[i].headerEnd;
         s.bodyBegin = placed[i].bodyBegin;
