@@ -21,6 +21,12 @@ bool runFactorScore(TfrmFactorScore* window, TextControl& text, const QString& p
 
 bool RunSectionAnalysis(int section, TextControl& text, const QString& plan,
                         const AnalysisWindows& windows) {
+    // The section stays where the navigator scrolled it, its new table below its heading.
+    struct KeepScroll {
+        TextControl& text;
+        const int scroll = text.ScrollVert();
+        ~KeepScroll() { text.setScrollVert(scroll); }
+    } keep{text};
     switch (section) {
     case CompetitorSection: {
         if (!windows.ca) return false;

@@ -135,7 +135,7 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
     }
     layOutHeadings();
     auto* gridBox = new QVBoxLayout;
-    gridBox->setSpacing(0);
+    gridBox->setSpacing(2);
     gridBox->addWidget(headings);
     gridBox->addWidget(sg1);
     auto* gridRow = new QHBoxLayout;

@@ -97,6 +97,7 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     values->addWidget(SpinEdit1);
     values->addSpacing(24);
     values->addWidget(Shape2);
+    values->addSpacing(4);
     values->addWidget(Label6);
     values->addWidget(SpinEdit2);
     values->addStretch();
@@ -116,8 +117,8 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     sg1->setColWidth(13, numberWidth);
     sg1->setColumnWidth(13, qMax(sg1->columnWidth(13),
                                  sg1->fontMetrics().horizontalAdvance(QStringLiteral("Total")) + 8));
-    sg1->setColumnWidth(1, qMax(sg1->columnWidth(1),
-                                sg1->fontMetrics().horizontalAdvance(QStringLiteral("Prob.")) + 8));
+    sg1->setColumnWidth(1, qMax(sg1->columnWidth(1), sg1->fontMetrics().horizontalAdvance(
+                                                         QLatin1String(config.weightHeading)) + 10));
     sg1->setDefaultRowHeight(15);
     sg1->setColumnAlignment(0, Qt::AlignRight);
     for (int c = 2; c <= 12; ++c)
@@ -139,7 +140,7 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     makeLabel(QStringLiteral("Total"), "Label1", headings);
     layOutHeadings();
     auto* gridBox = new QVBoxLayout;
-    gridBox->setSpacing(0);
+    gridBox->setSpacing(2);
     gridBox->addWidget(headings);
     gridBox->addWidget(sg1);
     auto* gridRow = new QHBoxLayout;
@@ -181,7 +182,9 @@ void TfrmFactorScore::layOutHeadings() {
     const auto place = [&](const char* name, int column, Qt::Alignment a) {
         auto* l = headings->findChild<QLabel*>(QLatin1String(name));
         l->setAlignment(a | Qt::AlignBottom);
-        l->setGeometry(x[column], 0, x[column + 1] - x[column], line + 2);
+        // A little room between a right-aligned heading and the next.
+        const int gap = a == Qt::AlignRight ? 6 : 0;
+        l->setGeometry(x[column], 0, x[column + 1] - x[column] - gap, line + 2);
     };
     place("Label3", 0, Qt::AlignRight);
     place("Label4", 1, Qt::AlignHCenter);

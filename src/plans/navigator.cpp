@@ -492,7 +492,11 @@ void Navigator::ShowBudgetView(bool budget) {
 
 void Navigator::RunAnalysis(int section) {
     // The analysis windows (competitor, impact / probability, strength / weakness, SWOT
-    // summary) are opened from here for sections 17, 19, 21 and 23.
+    // summary) are opened from here for sections 17, 19, 21 and 23. The window opens over
+    // the section it belongs to, so the main window paints that section and its guidance
+    // first, although this routine holds its painting off.
+    w->setUpdatesEnabled(true);
+    w->ATX321->setUpdatesEnabled(true);
     if (RunSectionAnalysis(section, *w->ATX321, w->CurrentPlanName,
                            {frmca, frmip, frmsw, frmsummary}))
         w->PlanModified = true;

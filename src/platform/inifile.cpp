@@ -81,21 +81,29 @@ qsizetype lineEnd(const QByteArray& bytes, qsizetype pos, qsizetype end) {
     return nl ? static_cast<const char*>(nl) - bytes.constData() : end;
 }
 
-// Hash of a folded name's bytes; `lower` folds ASCII letters on the way.
+// Folds the ASCII capitals of eight bytes to small letters at once: a byte gets 0x20 when
+// it lies from 'A' to 'Z' (neither sum carries into the next byte).
+quint64 lowerAscii(quint64 w) {
+    const quint64 low = w & 0x7F7F7F7F7F7F7F7FULL;
+    const quint64 fromA = low + 0x3F3F3F3F3F3F3F3FULL;   // high bit: byte >= 'A'
+    const quint64 pastZ = low + 0x2525252525252525ULL;   // high bit: byte > 'Z'
+    const quint64 upper = fromA & ~pastZ & ~w & 0x8080808080808080ULL;
+    return w | (upper >> 2);
+}
+
+// Hash of a folded name's bytes, eight at a time; `lower` folds ASCII capitals on the way.
 quint64 hashBytes(const char* d, qsizetype n, bool lower) {
-    if (!lower)
-        return quint64(qHashBits(d, size_t(n), 0));
-    char small[256];
-    small[0] = 0; // the compiler cannot see that the loop fills what is hashed
-    QByteArray large;
-    char* folded = small;
-    if (n > qsizetype(sizeof small)) {
-        large.resize(n);
-        folded = large.data();
+    quint64 h = 0x9E3779B97F4A7C15ULL ^ quint64(n);
+    for (qsizetype i = 0; i < n; i += 8) {
+        quint64 w = 0;
+        std::memcpy(&w, d + i, size_t(qMin<qsizetype>(8, n - i)));
+        if (lower)
+            w = lowerAscii(w);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDULL;
+        h ^= h >> 32;
     }
-    for (qsizetype i = 0; i < n; ++i)
-        folded[i] = d[i] >= 'A' && d[i] <= 'Z' ? char(d[i] + 32) : d[i];
-    return quint64(qHashBits(folded, size_t(n), 0));
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 29);
 }
 
 QByteArray foldedKey(const QString& name) { return folded(name).toUtf8(); }
@@ -215,13 +223,35 @@ bool IniFile::indexSections() {
         }
     }
     m_sections.back().bodyEnd = n;
-    std::sort(m_index.begin(), m_index.end());
+    // The index: twice as many slots as sections, at the least, as a power of two.
+    size_t size = 16;
+    while (size < 2 * m_sections.size())
+        size *= 2;
+    m_index.assign(size, 0);
+    m_indexed = 0;
+    for (int i = 1; i < int(m_sections.size()); ++i)
+        indexInsert(i);
     return true;
 }
 
 void IniFile::addSection(Section&& s) {
-    m_index.emplace_back(s.hash, int(m_sections.size()));
     m_sections.push_back(std::move(s));
+}
+
+void IniFile::indexInsert(int section) {
+    if (2 * size_t(m_indexed + 1) > m_index.size()) {
+        // Grown in section order, so each name's chain keeps file order.
+        m_index.assign(qMax<size_t>(16, 2 * m_index.size()), 0);
+        m_indexed = 0;
+        for (int i = 1; i < section; ++i)
+            indexInsert(i);
+    }
+    const size_t mask = m_index.size() - 1;
+    size_t slot = size_t(m_sections[size_t(section)].hash) & mask;
+    while (m_index[slot] != 0)
+        slot = (slot + 1) & mask;
+    m_index[slot] = section + 1;
+    ++m_indexed;
 }
 
 QString IniFile::nameOf(const Section& s) const {
@@ -247,13 +277,15 @@ bool IniFile::matches(const Section& s, const QByteArray& key) const {
 }
 
 int IniFile::find(const QString& name) const {
+    if (m_index.empty())
+        return -1;
     const QByteArray key = foldedKey(name);
     const quint64 h = hashBytes(key.constData(), key.size(), false);
-    auto it = std::lower_bound(m_index.begin(), m_index.end(), std::pair<quint64, int>(h, 0));
-    for (; it != m_index.end() && it->first == h; ++it) {
-        const Section& s = m_sections[size_t(it->second)];
-        if (!s.erased && matches(s, key))
-            return it->second;
+    const size_t mask = m_index.size() - 1;
+    for (size_t slot = size_t(h) & mask; m_index[slot] != 0; slot = (slot + 1) & mask) {
+        const Section& s = m_sections[size_t(m_index[slot] - 1)];
+        if (s.hash == h && !s.erased && matches(s, key))
+            return m_index[slot] - 1;
     }
     return -1;
 }
@@ -389,9 +421,8 @@ IniFile::Section& IniFile::sectionForWrite(const QString& name) {
     s.headerRaw = QLatin1Char('[') + s.name + QLatin1Char(']');
     s.body = std::make_unique<Body>();
     s.modified = true;
-    const std::pair<quint64, int> entry(s.hash, int(m_sections.size()));
-    m_index.insert(std::upper_bound(m_index.begin(), m_index.end(), entry), entry);
     m_sections.push_back(std::move(s));
+    indexInsert(int(m_sections.size()) - 1);
     return m_sections.back();
 }
 
@@ -460,69 +491,91 @@ void IniFile::commit() {
         save();
 }
 
+namespace {
+// Writes a file from pieces, joining pieces that lie next to each other in one buffer
+// into one write, and remembering how the file so far ends.
+class PieceWriter {
+public:
+    explicit PieceWriter(QSaveFile& f) : m_file(f) {}
+    void range(const QByteArray& bytes, qsizetype begin, qsizetype end) {
+        if (begin >= end)
+            return;
+        if (m_run != &bytes || m_runEnd != begin) {
+            flush();
+            m_run = &bytes;
+            m_runBegin = begin;
+        }
+        m_runEnd = end;
+        remember(bytes.constData() + begin, end - begin);
+    }
+    void bytes(const QByteArray& b) {
+        flush();
+        m_ok = m_ok && m_file.write(b) == b.size();
+        remember(b.constData(), b.size());
+    }
+    bool endsWithBlankLine() const { return m_tail.endsWith("\r\n\r\n"); }
+    bool empty() const { return m_tail.isEmpty(); }
+    bool finish() {
+        flush();
+        return m_ok;
+    }
+
+private:
+    void flush() {
+        if (m_run && m_runEnd > m_runBegin)
+            m_ok = m_ok && m_file.write(m_run->constData() + m_runBegin, m_runEnd - m_runBegin) ==
+                               m_runEnd - m_runBegin;
+        m_run = nullptr;
+        m_runBegin = m_runEnd = 0;
+    }
+    void remember(const char* d, qsizetype n) {
+        m_tail.append(d + qMax<qsizetype>(0, n - 4), qMin<qsizetype>(n, 4));
+        if (m_tail.size() > 4)
+            m_tail.remove(0, m_tail.size() - 4);
+    }
+    QSaveFile& m_file;
+    const QByteArray* m_run = nullptr;
+    qsizetype m_runBegin = 0, m_runEnd = 0;
+    QByteArray m_tail;
+    bool m_ok = true;
+};
+} // namespace
+
 void IniFile::save() {
     if (m_batch > 0) {
         m_dirty = true;
         return;
     }
     m_dirty = false;
-    struct Placed {
-        qsizetype headerBegin, headerEnd, bodyBegin, bodyEnd;
-    };
-    std::vector<Placed> placed(m_sections.size());
-    QByteArray out;
-    out.reserve(m_bytes.size() + 1024);
+    QSaveFile f(m_fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        throw IniWriteError(QDir::toNativeSeparators(m_fileName));
+    PieceWriter out(f);
     for (size_t i = 0; i < m_sections.size(); ++i) {
         const Section& s = m_sections[i];
         if (s.erased)
             continue;
-        Placed& p = placed[i];
-        p.headerBegin = p.headerEnd = -1;
         if (i > 0) {
             // Keep the file readable: a blank line before every section but the first.
-            if (!out.isEmpty() && !out.endsWith("\r\n\r\n"))
-                out += "\r\n";
-            p.headerBegin = out.size();
+            if (!out.empty() && !out.endsWithBlankLine())
+                out.bytes(QByteArrayLiteral("\r\n"));
             if (s.headerBegin >= 0)
-                out.append(m_bytes.constData() + s.headerBegin, s.headerEnd - s.headerBegin);
+                out.range(m_bytes, s.headerBegin, s.headerEnd + 2);
             else
-                out += s.headerRaw.toUtf8();
-            p.headerEnd = out.size();
-            out += "\r\n";
+                out.bytes(s.headerRaw.toUtf8() + "\r\n");
         }
-        p.bodyBegin = out.size();
         if (s.modified && s.body) {
+            QByteArray lines;
             for (const Line& l : s.body->lines) {
-                out += (l.isKey && l.raw.isEmpty() ? l.key + QLatin1Char('=') + l.value : l.raw)
-                           .toUtf8();
-                out += "\r\n";
+                lines += (l.isKey && l.raw.isEmpty() ? l.key + QLatin1Char('=') + l.value : l.raw)
+                             .toUtf8();
+                lines += "\r\n";
             }
+            out.bytes(lines);
         } else {
-            out.append(m_bytes.constData() + s.bodyBegin, s.bodyEnd - s.bodyBegin);
+            out.range(m_bytes, s.bodyBegin, s.bodyEnd);
         }
-        p.bodyEnd = out.size();
     }
-    QSaveFile f(m_fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())
+    if (!out.finish() || !f.commit())
         throw IniWriteError(QDir::toNativeSeparators(m_fileName));
-
-    // The bytes on disk are now the ones kept; every section lies where it was written.
-    m_bytes = std::move(out);
-    for (size_t i = 0; i < m_sections.size(); ++i) {
-        Section& s = m_sections[i];
-        if (s.erased)
-            continue;
-        if (s.headerBegin >= 0 && placed[i].headerBegin >= 0) {
-            // The header was copied as it was: the name inside it moved with it.
-            const qsizetype shift = placed[i].headerBegin - s.headerBegin;
-            s.nameBegin += shift;
-            s.nameEnd += shift;
-        }
-        s.headerBegin = placed[i].headerBegin;
-        s.headerEnd = placed[i].headerEnd;
-        s.bodyBegin = placed[i].bodyBegin;
-        s.bodyEnd = placed[i].bodyEnd;
-        s.headerRaw.clear();
-        s.modified = false;
-    }
 }

@@ -75,10 +75,11 @@ private:
         std::vector<Line> lines;
         QHash<QString, int> index; // folded key -> first line holding it
     };
-    // The file is kept as its bytes (valid UTF-8, every line ending in CR LF) with an
-    // index of where each section's header and body lie, so that opening a large file
-    // costs one pass over its lines and no text is decoded but the sections used, and a
-    // write copies the untouched sections' bytes as they are.
+    // The file is kept as the bytes it was read as (valid UTF-8, every line ending in CR
+    // LF) with an index of where each section's header and body lie, so that opening a
+    // large file costs one pass over its bytes and no text is decoded but the sections
+    // used. A write streams the untouched sections' bytes to the file as they are and the
+    // changed ones from their parsed lines.
     struct Section {
         qsizetype headerBegin = -1, headerEnd = -1; // header line, CR LF excluded; -1: new
         qsizetype nameBegin = 0, nameEnd = 0;       // an ASCII name inside the header
@@ -88,7 +89,7 @@ private:
         QString name;      // the name when it is not plain ASCII in the bytes
         QString headerRaw; // header line of a section made by a write
         bool erased = false;
-        bool modified = false; // the body differs from its bytes
+        bool modified = false; // the lines are the body's truth, not its bytes
         mutable std::unique_ptr<Body> body;
     };
 
@@ -105,12 +106,16 @@ private:
     const Section* findSection(const QString& name) const;
     Section& sectionForWrite(const QString& name);
     void addSection(Section&& s);
+    void indexInsert(int section);
 
     QString m_fileName;
     QByteArray m_bytes;
     std::vector<Section> m_sections; // m_sections[0] is the nameless preamble
-    // (hash, section number) in order: every section, erased ones included.
-    std::vector<std::pair<quint64, int>> m_index;
+    // Open addressing over the section names' hashes: section number + 1 per slot, 0 for
+    // an empty slot; sections of one name lie along a probe chain in file order. Every
+    // section but the preamble is in it, erased ones included.
+    std::vector<int> m_index;
+    int m_indexed = 0;
     int m_batch = 0;
     bool m_dirty = false;
 };
