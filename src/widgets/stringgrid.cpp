@@ -18,6 +18,10 @@ StringGrid::StringGrid(int columns, QWidget* parent) : QTableWidget(0, columns, 
     setWordWrap(false);
     setTabKeyNavigation(false);
     connect(this, &QTableWidget::cellPressed, this, [this](int row, int) { emit rowClicked(row); });
+    // Moving with the keys chooses the row too, as a click does.
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        if (hasFocus() && row != previous && row >= 0) emit rowClicked(row);
+    });
 }
 
 int StringGrid::scaled(int width) const {

@@ -47,7 +47,7 @@ public:
     void setCurrentRow(int row);
 
 signals:
-    // A cell was clicked: the row it stands in.
+    // A cell was clicked, or the keys moved to another row: the row.
     void rowClicked(int row);
 
 private:
