@@ -1,12 +1,12 @@
 #include "analysis/cafrm.h"
 
+#include "analysis/analysisdialog.h"
 #include "dialogs/dialogfrm.h"
 #include "platform/helpsystem.h"
 #include "platform/inifile.h"
 #include "widgets/metergauge.h"
 #include "widgets/stringgrid.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,18 +25,8 @@ const char* const kRatingKeys[] = {"s1", "s2", "s3", "s4"};
 constexpr int kStep = 8;
 constexpr int kMeterHeight = 10 * kStep + 4;
 
-QLabel* makeLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
+using AnalysisForm::label;
+using AnalysisForm::button;
 
 } // namespace
 
@@ -46,10 +36,10 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
     setWindowTitle(QStringLiteral("Competitor analysis"));
 
     auto* layout = new QVBoxLayout(this);
-    Label6 = makeLabel(QStringLiteral("Key factor for success (click &New to add)"), "Label6", this);
+    Label6 = label(QStringLiteral("Key factor for success (click &New to add)"), "Label6", this);
     Label6->setBuddy(ComboBox1);
-    newbtn = makeButton(QStringLiteral("&New"), "newbtn", this);
-    delbtn = makeButton(QStringLiteral("&Delete"), "delbtn", this);
+    newbtn = button(QStringLiteral("&New"), "newbtn", this);
+    delbtn = button(QStringLiteral("&Delete"), "delbtn", this);
     auto* factorRow = new QHBoxLayout;
     factorRow->addWidget(ComboBox1, 1);
     factorRow->addWidget(newbtn);
@@ -57,7 +47,7 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
     layout->addWidget(Label6);
     layout->addLayout(factorRow);
 
-    Label14 = makeLabel(QStringLiteral("KFS Weight"), "Label14", this);
+    Label14 = label(QStringLiteral("KFS Weight"), "Label14", this);
     SpinEdit1 = new QSpinBox(this);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(5, 100);
@@ -73,16 +63,16 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
     GroupBox1 = new QGroupBox(QStringLiteral("  KFS Rating  "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* group = new QVBoxLayout(GroupBox1);
-    Label5 = makeLabel(QStringLiteral("Use the buttons at the bottom of each gauge to indicate the "
+    Label5 = label(QStringLiteral("Use the buttons at the bottom of each gauge to indicate the "
                                       "score for this factor."),
                        "Label5", GroupBox1);
     Label5->setWordWrap(true);
     group->addWidget(Label5);
-    labus = makeLabel(QStringLiteral("Our Company"), "labus", GroupBox1);
-    Label8 = makeLabel(QStringLiteral("Competitors"), "Label8", GroupBox1);
-    labca = makeLabel(QStringLiteral("'A'"), "labca", GroupBox1);
-    labcb = makeLabel(QStringLiteral("'B'"), "labcb", GroupBox1);
-    labcc = makeLabel(QStringLiteral("'C'"), "labcc", GroupBox1);
+    labus = label(QStringLiteral("Our Company"), "labus", GroupBox1);
+    Label8 = label(QStringLiteral("Competitors"), "Label8", GroupBox1);
+    labca = label(QStringLiteral("'A'"), "labca", GroupBox1);
+    labcb = label(QStringLiteral("'B'"), "labcb", GroupBox1);
+    labcc = label(QStringLiteral("'C'"), "labcc", GroupBox1);
     auto* gauges = new QHBoxLayout;
     auto* ours = new QVBoxLayout;
     ours->addWidget(new QWidget(GroupBox1)); // level with "Competitors"
@@ -123,39 +113,23 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
 
     headings = new QWidget(this);
     headings->setObjectName(QStringLiteral("headings"));
-    makeLabel(QStringLiteral("Factor"), "Label1", headings);
-    makeLabel(QStringLiteral("Weight"), "Label7", headings);
+    label(QStringLiteral("Factor"), "Label1", headings);
+    label(QStringLiteral("Weight"), "Label7", headings);
     const char* const pairs[4][2] = {
         {"Label12", "Label13"}, {"Label2", "Label9"}, {"Label10", "Label11"}, {"Label3", "Label4"}};
     const QString parties[4] = {QStringLiteral("US"), QStringLiteral("'A'"), QStringLiteral("'B'"),
                                 QStringLiteral("'C'")};
     for (int p = 0; p < 4; ++p) {
-        makeLabel(QStringLiteral("Rating"), pairs[p][0], headings);
-        makeLabel(parties[p], pairs[p][1], headings);
+        label(QStringLiteral("Rating"), pairs[p][0], headings);
+        label(parties[p], pairs[p][1], headings);
     }
     layOutHeadings();
-    auto* gridBox = new QVBoxLayout;
-    gridBox->setSpacing(2);
-    gridBox->addWidget(headings);
-    gridBox->addWidget(sg1);
-    auto* gridRow = new QHBoxLayout;
-    gridRow->addStretch();
-    gridRow->addLayout(gridBox);
-    gridRow->addStretch();
-    layout->addLayout(gridRow);
+    AnalysisForm::addGrid(layout, headings, sg1);
 
-    helpbtn = makeButton(QStringLiteral("&Help"), "helpbtn", this);
-    Button1 = makeButton(QStringLiteral("&Insert table"), "Button1", this);
-    Button1->setDefault(true);
-    cancelbtn = makeButton(QStringLiteral("&Cancel"), "cancelbtn", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(helpbtn);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(cancelbtn);
-    layout->addSpacing(4);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    helpbtn = button(QStringLiteral("&Help"), "helpbtn", this);
+    Button1 = button(QStringLiteral("&Insert table"), "Button1", this);
+    cancelbtn = button(QStringLiteral("&Cancel"), "cancelbtn", this);
+    AnalysisForm::addFoot(layout, helpbtn, Button1, cancelbtn);
 
     connect(newbtn, &QPushButton::clicked, this, &Tfrmca::newbtnClick);
     connect(delbtn, &QPushButton::clicked, this, &Tfrmca::delbtnClick);
@@ -218,10 +192,7 @@ QWidget* Tfrmca::makeGauge(int party, QLabel* caption) {
 void Tfrmca::layOutHeadings() {
     const int line = fontMetrics().height();
     headings->setFixedSize(sg1->contentWidth(), 2 * line + 2);
-    int x[CompetitorColumns + 1];
-    x[0] = sg1->frameWidth();
-    for (int c = 0; c < CompetitorColumns; ++c)
-        x[c + 1] = x[c] + sg1->columnWidth(c);
+    const QList<int> x = AnalysisForm::columnEdges(sg1);
     const auto place = [&](const char* name, int from, int to, int row, Qt::Alignment a) {
         auto* l = headings->findChild<QLabel*>(QLatin1String(name));
         l->setAlignment(a | Qt::AlignBottom);
@@ -417,17 +388,6 @@ void Tfrmca::cancelbtnClick() {
     lineDown();
     m_mayClose = true;
     done(mrCancel);
-}
-
-void Tfrmca::reject() {
-    // Escape is the Cancel button.
-    cancelbtnClick();
-}
-
-void Tfrmca::closeEvent(QCloseEvent* e) {
-    // The close box leaves without a table and without moving the caret.
-    if (isVisible()) done(mrCancel);
-    e->accept();
 }
 
 void Tfrmca::helpbtnClick() {

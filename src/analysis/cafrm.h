@@ -64,8 +64,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    void reject() override;
+    void cancelClick() override { cancelbtnClick(); }
 
     void enableControls(bool factors) override;
     void showFactor(const IniFile& ini, int index) override;

@@ -1,7 +1,6 @@
 #include "analysis/factorwindow.h"
 
 #include "analysis/kfsfrm.h"
-#include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "platform/inifile.h"
 
@@ -9,9 +8,7 @@
 #include <QMessageBox>
 
 FactorWindow::FactorWindow(Analysis analysis, TextControl& text, QWidget* parent)
-    : QDialog(parent), m_analysis(analysis), m_text(text) {
-    setModal(true);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    : AnalysisDialog(text, parent), m_analysis(analysis) {
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(false);
@@ -156,8 +153,4 @@ void FactorWindow::showStandardError(const QString& message) {
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();
-}
-
-void FactorWindow::lineDown() {
-    m_text.setLineNumber(m_text.LineNumber() + 1);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "analysis/analysisdialog.h"
 #include "analysis/factorfile.h"
 #include "analysis/grids.h"
 
-#include <QDialog>
 #include <QSet>
 
 class IniFile;
@@ -16,7 +16,7 @@ class Tfrmkfsname;
 // of factors (`ComboBox1`) with the New and Delete operations on it, and how a stored
 // value that is not a number is reported. The file is opened afresh for every operation
 // and dropped after it, so that what the window shows is always what the file holds.
-class FactorWindow : public QDialog {
+class FactorWindow : public AnalysisDialog {
     Q_OBJECT
 public:
     // Shows the window for a plan; returns mrOk when the table is wanted.
@@ -52,8 +52,6 @@ protected:
     // Reports each text once per showing of the window.
     void reportNotNumbers(const QStringList& texts);
     void reportWriteError(const IniWriteError& e);
-    // The caret of the plan text goes one line down, as after an inserted table.
-    void lineDown();
     // The standard error box.
     void showStandardError(const QString& message);
 
@@ -64,7 +62,6 @@ private:
     void fillList(const IniFile& ini, int select);
 
     Analysis m_analysis;
-    TextControl& m_text;
     QString m_plan;
     Tfrmkfsname* m_names = nullptr;
     QSet<QString> m_reported;

@@ -6,7 +6,6 @@
 #include "widgets/stepmarker.h"
 #include "widgets/stringgrid.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -33,18 +32,8 @@ const char* const kScoreHeadings[11] = {"Label2",  "Label9",  "Label12", "Label1
                                         "Label14", "Label16", "Label17", "Label18",
                                         "Label19", "Label20", "Label15"};
 
-QLabel* makeLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
+using AnalysisForm::label;
+using AnalysisForm::button;
 
 QSpinBox* makeSpin(const char* name, int low, int high, int initial, QWidget* parent) {
     auto* s = new QSpinBox(parent);
@@ -74,10 +63,10 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     Shape2 = new StepMarker(3, this);
     Shape2->setObjectName(QStringLiteral("Shape2"));
 
-    Label11 = makeLabel(QStringLiteral("Enter factor description (press new to add)"), "Label11", this);
+    Label11 = label(QStringLiteral("Enter factor description (press new to add)"), "Label11", this);
     Label11->setBuddy(ComboBox1);
-    Button2 = makeButton(QStringLiteral("&New"), "Button2", this);
-    Button3 = makeButton(QStringLiteral("&Delete"), "Button3", this);
+    Button2 = button(QStringLiteral("&New"), "Button2", this);
+    Button3 = button(QStringLiteral("&Delete"), "Button3", this);
     auto* factorRow = new QHBoxLayout;
     factorRow->addWidget(ComboBox1, 1);
     factorRow->addWidget(Button2);
@@ -86,10 +75,10 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     steps->addWidget(Label11, 0, 1);
     steps->addLayout(factorRow, 1, 1);
 
-    Label10 = makeLabel(QLatin1String(config.weightLabel), "Label10", this);
+    Label10 = label(QLatin1String(config.weightLabel), "Label10", this);
     SpinEdit1 = makeSpin("SpinEdit1", 1, 10, 1, this);
     Label10->setBuddy(SpinEdit1);
-    Label6 = makeLabel(QLatin1String(config.scoreLabel), "Label6", this);
+    Label6 = label(QLatin1String(config.scoreLabel), "Label6", this);
     SpinEdit2 = makeSpin("SpinEdit2", -5, 5, 0, this);
     Label6->setBuddy(SpinEdit2);
     auto* values = new QHBoxLayout;
@@ -133,34 +122,18 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
 
     headings = new QWidget(this);
     headings->setObjectName(QStringLiteral("headings"));
-    makeLabel(QStringLiteral("Factor description"), "Label3", headings);
-    makeLabel(QLatin1String(config.weightHeading), "Label4", headings);
+    label(QStringLiteral("Factor description"), "Label3", headings);
+    label(QLatin1String(config.weightHeading), "Label4", headings);
     for (int s = -5; s <= 5; ++s)
-        makeLabel(QString::number(s), kScoreHeadings[s + 5], headings);
-    makeLabel(QStringLiteral("Total"), "Label1", headings);
+        label(QString::number(s), kScoreHeadings[s + 5], headings);
+    label(QStringLiteral("Total"), "Label1", headings);
     layOutHeadings();
-    auto* gridBox = new QVBoxLayout;
-    gridBox->setSpacing(2);
-    gridBox->addWidget(headings);
-    gridBox->addWidget(sg1);
-    auto* gridRow = new QHBoxLayout;
-    gridRow->addStretch();
-    gridRow->addLayout(gridBox);
-    gridRow->addStretch();
-    layout->addLayout(gridRow);
+    AnalysisForm::addGrid(layout, headings, sg1);
 
-    Button7 = makeButton(QStringLiteral("&Help"), "Button7", this);
-    Button5 = makeButton(QStringLiteral("&Insert Table"), "Button5", this);
-    Button5->setDefault(true);
-    Button4 = makeButton(QStringLiteral("&Cancel"), "Button4", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button7);
-    buttons->addStretch();
-    buttons->addWidget(Button5);
-    buttons->addWidget(Button4);
-    layout->addSpacing(4);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Button7 = button(QStringLiteral("&Help"), "Button7", this);
+    Button5 = button(QStringLiteral("&Insert Table"), "Button5", this);
+    Button4 = button(QStringLiteral("&Cancel"), "Button4", this);
+    AnalysisForm::addFoot(layout, Button7, Button5, Button4);
 
     connect(Button2, &QPushButton::clicked, this, &TfrmFactorScore::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmFactorScore::Button3Click);
@@ -175,10 +148,7 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
 void TfrmFactorScore::layOutHeadings() {
     const int line = fontMetrics().height();
     headings->setFixedSize(sg1->contentWidth(), line + 2);
-    int x[FactorScoreColumns + 1];
-    x[0] = sg1->frameWidth();
-    for (int c = 0; c < FactorScoreColumns; ++c)
-        x[c + 1] = x[c] + sg1->columnWidth(c);
+    const QList<int> x = AnalysisForm::columnEdges(sg1);
     const auto place = [&](const char* name, int column, Qt::Alignment a) {
         auto* l = headings->findChild<QLabel*>(QLatin1String(name));
         l->setAlignment(a | Qt::AlignBottom);
@@ -297,17 +267,6 @@ void TfrmFactorScore::Button5Click() {
 void TfrmFactorScore::Button4Click() {
     lineDown();
     done(mrCancel);
-}
-
-void TfrmFactorScore::reject() {
-    // Escape is the Cancel button.
-    Button4Click();
-}
-
-void TfrmFactorScore::closeEvent(QCloseEvent* e) {
-    // The close box leaves without a table and without moving the caret.
-    if (isVisible()) done(mrCancel);
-    e->accept();
 }
 
 void TfrmFactorScore::Button7Click() {

@@ -61,8 +61,7 @@ protected:
     TfrmFactorScore(const FactorScoreConfig& config, TextControl& text, QWidget* parent);
 
     void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    void reject() override;
+    void cancelClick() override { Button4Click(); }
 
     void enableControls(bool factors) override;
     void showFactor(const IniFile& ini, int index) override;

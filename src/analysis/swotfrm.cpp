@@ -1,33 +1,19 @@
 #include "analysis/swotfrm.h"
 
 #include "analysis/factorfile.h"
-#include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "platform/helpsystem.h"
 #include "platform/inifile.h"
 #include "widgets/stringgrid.h"
 
-#include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 Tfrmsummary* frmsummary = nullptr;
 
-namespace {
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-} // namespace
-
-Tfrmsummary::Tfrmsummary(TextControl& text, QWidget* parent) : QDialog(parent), m_text(text) {
+Tfrmsummary::Tfrmsummary(TextControl& text, QWidget* parent) : AnalysisDialog(text, parent) {
     setObjectName(QStringLiteral("frmsummary"));
     setWindowTitle(QStringLiteral("SWOT Table preview"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setModal(true);
 
     auto* layout = new QVBoxLayout(this);
     Panel1 = new QWidget(this);
@@ -63,18 +49,10 @@ Tfrmsummary::Tfrmsummary(TextControl& text, QWidget* parent) : QDialog(parent), 
     panel->addWidget(sg1);
     layout->addWidget(Panel1);
 
-    Button3 = makeButton(QStringLiteral("&Help"), "Button3", this);
-    Button1 = makeButton(QStringLiteral("&Insert table"), "Button1", this);
-    Button1->setDefault(true);
-    Button2 = makeButton(QStringLiteral("&Cancel"), "Button2", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button3);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addSpacing(4);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Button3 = AnalysisForm::button(QStringLiteral("&Help"), "Button3", this);
+    Button1 = AnalysisForm::button(QStringLiteral("&Insert table"), "Button1", this);
+    Button2 = AnalysisForm::button(QStringLiteral("&Cancel"), "Button2", this);
+    AnalysisForm::addFoot(layout, Button3, Button1, Button2);
 
     connect(Button1, &QPushButton::clicked, this, [this] { done(mrOk); });
     connect(Button2, &QPushButton::clicked, this, &Tfrmsummary::Button2Click);
@@ -105,19 +83,8 @@ void Tfrmsummary::FormShow() {
 }
 
 void Tfrmsummary::Button2Click() {
-    m_text.setLineNumber(m_text.LineNumber() + 1);
+    lineDown();
     done(mrCancel);
-}
-
-void Tfrmsummary::reject() {
-    // Escape is the Cancel button.
-    Button2Click();
-}
-
-void Tfrmsummary::closeEvent(QCloseEvent* e) {
-    // The close box leaves without a table and without moving the caret.
-    if (isVisible()) done(mrCancel);
-    e->accept();
 }
 
 void Tfrmsummary::Button3Click() {

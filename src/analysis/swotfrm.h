@@ -1,8 +1,8 @@
 #pragma once
 
+#include "analysis/analysisdialog.h"
 #include "analysis/grids.h"
 
-#include <QDialog>
 
 class QPushButton;
 class QWidget;
@@ -12,7 +12,7 @@ class TextControl;
 // The SWOT summary: the plan's strengths and weaknesses from the strength / weakness
 // analysis and its opportunities and threats from the impact / probability analysis,
 // ranked, at most ten of each, as the table the plan will get. It writes nothing.
-class Tfrmsummary : public QDialog {
+class Tfrmsummary : public AnalysisDialog {
     Q_OBJECT
 public:
     explicit Tfrmsummary(TextControl& text, QWidget* parent = nullptr);
@@ -33,11 +33,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void reject() override;
-    void closeEvent(QCloseEvent* e) override;
+    void cancelClick() override { Button2Click(); }
 
 private:
-    TextControl& m_text;
     QString m_plan;
 };
 
