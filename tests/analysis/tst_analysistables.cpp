@@ -12,6 +12,7 @@
 #include "plans/navigator.h"
 #include "platform/printerinfo.h"
 #include "support/modal.h"
+#include "freshfiles.h"
 #include "support/testenv.h"
 
 #include <QComboBox>
@@ -35,6 +36,7 @@ struct Program {
     QString planFile;
 
     Program() {
+        removeAnalysisFiles();
         AnswerBook book;
         book.add("TfrmTips", [](QWidget* d) { clickButton(d, "cmdOk"); });
         book.add("Tfrmopen", [](QWidget* d) {

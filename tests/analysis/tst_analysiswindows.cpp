@@ -9,6 +9,7 @@
 #include "dialogs/dialogfrm.h"
 #include "platform/inifile.h"
 #include "support/modal.h"
+#include "freshfiles.h"
 #include "support/testenv.h"
 #include "widgets/metergauge.h"
 #include "widgets/stringgrid.h"
@@ -112,6 +113,7 @@ class TestAnalysisWindows : public QObject {
 private slots:
     void competitorAnalysis() {
         TestEnv env;
+        removeAnalysisFiles();
         std::unique_ptr<TextControl> text(planText());
         Tfrmca ca(*text);
         Tfrmkfsname names;
@@ -193,6 +195,7 @@ private slots:
     // nothing it did not change.
     void storedValueNotANumber() {
         TestEnv env;
+        removeAnalysisFiles();
         {
             IniFile ini(FactorFile::path(Analysis::Competitor));
             FactorFile::addFactor(ini, Analysis::Competitor, "Acme", "Price");
@@ -219,6 +222,7 @@ private slots:
 
     void factorScoreWindows() {
         TestEnv env;
+        removeAnalysisFiles();
         std::unique_ptr<TextControl> text(planText());
         Tfrmsw sw(*text);
         Tfrmip ip(*text);
@@ -261,6 +265,7 @@ private slots:
 
     void swotSummaryWindow() {
         TestEnv env;
+        removeAnalysisFiles();
         for (const auto& [analysis, name, w, i] :
              {std::tuple{Analysis::StrengthWeakness, "Staff", 4, 3},
               std::tuple{Analysis::StrengthWeakness, "Premises", 2, -2},

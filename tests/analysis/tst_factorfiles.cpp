@@ -4,6 +4,7 @@
 #include "analysis/factorfile.h"
 #include "analysis/grids.h"
 #include "platform/inifile.h"
+#include "freshfiles.h"
 #include "support/testenv.h"
 
 #include <QTest>
@@ -29,6 +30,7 @@ class TestFactorFiles : public QObject {
 private slots:
     void addDeleteAndDeleteLast() {
         TestEnv env;
+        removeAnalysisFiles();
         const auto add = [](const QString& plan, const QString& name) {
             IniFile ini(FactorFile::path(Analysis::Competitor));
             FactorFile::addFactor(ini, Analysis::Competitor, plan, name);
@@ -69,6 +71,7 @@ private slots:
 
     void deletingAPlanCleansAllThreeFiles() {
         TestEnv env;
+        removeAnalysisFiles();
         for (const QString& plan : {QString("Acme"), QString("Acme Two")}) {
             IniFile ca(FactorFile::path(Analysis::Competitor));
             FactorFile::addFactor(ca, Analysis::Competitor, plan, "Price");
@@ -101,6 +104,7 @@ private slots:
 
     void competitorFigures() {
         TestEnv env;
+        removeAnalysisFiles();
         IniFile ini(FactorFile::path(Analysis::Competitor));
         FactorFile::addFactor(ini, Analysis::Competitor, "P", "Price");
         const QString s = FactorFile::factorSection("P", "Price");
@@ -129,6 +133,7 @@ private slots:
 
     void factorScoreFigures() {
         TestEnv env;
+        removeAnalysisFiles();
         addScored(Analysis::StrengthWeakness, "P", "Staff", 4, -3);
         addScored(Analysis::StrengthWeakness, "P", "Edited", 2, 9);
         IniFile ini(FactorFile::path(Analysis::StrengthWeakness));
@@ -141,6 +146,7 @@ private slots:
 
     void swotRanking() {
         TestEnv env;
+        removeAnalysisFiles();
         int n = 0;
         for (int v : {12, -4, 0, 30})
             addScored(Analysis::StrengthWeakness, "P", QString("F%1").arg(++n), 1, v);
@@ -165,6 +171,7 @@ private slots:
 
     void longListsAreReadWhole() {
         TestEnv env;
+        removeAnalysisFiles();
         IniFile ini(FactorFile::path(Analysis::Competitor));
         ini.beginBatch();
         for (int i = 0; i < 300; ++i)
