@@ -86,6 +86,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 continue;
             second.writeInteger(e.section, e.key, -42);
             checkKept(current, path, e.section, e.key, QStringLiteral("-42"));
+            // The object that wrote reads what a fresh reader of the file reads.
+            const IniFile fresh(path);
+            for (const Entry& k : everything(fresh))
+                if (second.readString(k.section, k.key, QStringLiteral("\x01missing")) != k.value)
+                    fail("writer's own reading differs from the file", k,
+                         second.readString(k.section, k.key, QStringLiteral("\x01missing")));
             if (IniFile(path).readInteger(e.section, e.key, 0) != -42) std::abort();
             break;
         }

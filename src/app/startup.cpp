@@ -1,5 +1,9 @@
 #include "app/startup.h"
 
+#include "analysis/cafrm.h"
+#include "analysis/kfsfrm.h"
+#include "analysis/swfrm.h"
+#include "analysis/swotfrm.h"
 #include "app/custfrm.h"
 #include "app/editfrm.h"
 #include "app/splasfrm.h"
@@ -54,11 +58,14 @@ void createFirstWindows() {
     frmSpreadPrev = new TfrmSpreadPrev(frmEdit);
     frmpagesetupall = new Tfrmpagesetupall(frmEdit);
     frmopen = new Tfrmopen(frmEdit);
-    frmca = new Tfrmca(frmEdit);
-    frmip = new Tfrmip(frmEdit);
-    frmsw = new Tfrmsw(frmEdit);
-    frmsummary = new Tfrmsummary(frmEdit);
+    frmca = new Tfrmca(*frmEdit->ATX321, frmEdit);
+    frmip = new Tfrmip(*frmEdit->ATX321, frmEdit);
+    frmsw = new Tfrmsw(*frmEdit->ATX321, frmEdit);
+    frmsummary = new Tfrmsummary(*frmEdit->ATX321, frmEdit);
     frmkfsname = new Tfrmkfsname(frmEdit);
+    frmca->setNameWindow(frmkfsname);
+    frmip->setNameWindow(frmkfsname);
+    frmsw->setNameWindow(frmkfsname);
     frminserttbl = new Tfrminserttbl(frmEdit);
     splitcelllsdlg = new Tsplitcelllsdlg(frmEdit);
     dlgborder = new Tdlgborder(frmEdit);

@@ -22,33 +22,3 @@ TfrmSpreadPrev* frmSpreadPrev = nullptr;
 TfrmSpreadPrev::TfrmSpreadPrev(QWidget* parent) : QDialog(parent) {
     initFrame(this, "TfrmSpreadPrev", "Print Preview");
 }
-
-Tfrmca* frmca = nullptr;
-
-Tfrmca::Tfrmca(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tfrmca", "Competitor analysis");
-}
-
-Tfrmip* frmip = nullptr;
-
-Tfrmip::Tfrmip(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tfrmip", "Impact / Probability analysis");
-}
-
-Tfrmsw* frmsw = nullptr;
-
-Tfrmsw::Tfrmsw(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tfrmsw", "Strength / weakness analysis");
-}
-
-Tfrmsummary* frmsummary = nullptr;
-
-Tfrmsummary::Tfrmsummary(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tfrmsummary", "SWOT Table preview");
-}
-
-Tfrmkfsname* frmkfsname = nullptr;
-
-Tfrmkfsname::Tfrmkfsname(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "Tfrmkfsname", "KFS Name");
-}

@@ -1,5 +1,9 @@
 #include "plans/navigator.h"
 
+#include "analysis/analysisrun.h"
+#include "analysis/cafrm.h"
+#include "analysis/swfrm.h"
+#include "analysis/swotfrm.h"
 #include "app/editfrm.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
@@ -487,9 +491,16 @@ void Navigator::ShowBudgetView(bool budget) {
     w->Panel6->setVisible(!budget);
 }
 
-void Navigator::RunAnalysis(int) {
+void Navigator::RunAnalysis(int section) {
     // The analysis windows (competitor, impact / probability, strength / weakness, SWOT
-    // summary) are opened from here for sections 17, 19, 21 and 23.
+    // summary) are opened from here for sections 17, 19, 21 and 23. The window opens over
+    // the section it belongs to, so the main window paints that section and its guidance
+    // first, although this routine holds its painting off.
+    w->setUpdatesEnabled(true);
+    w->ATX321->setUpdatesEnabled(true);
+    if (RunSectionAnalysis(section, *w->ATX321, w->CurrentPlanName,
+                           {frmca, frmip, frmsw, frmsummary}))
+        w->PlanModified = true;
 }
 
 // --- Commands ---------------------------------------------------------------------------

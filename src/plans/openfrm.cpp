@@ -1,5 +1,6 @@
 #include "plans/openfrm.h"
 
+#include "analysis/factorfile.h"
 #include "dialogs/dialogfrm.h"
 #include "platform/folders.h"
 #include "platform/helpsystem.h"
@@ -65,11 +66,7 @@ const char* const kUserKeys[] = {"coname", "address1", "address2", "address3", "
                                  "address5", "author",  "tel",      "fax"};
 
 void eraseAnalysisSections(const QString& plan) {
-    for (const char* file : {"ca.ini", "sw.ini", "ip.ini"}) {
-        const QString path = Folders::resolve(Folders::dataFolder() + file);
-        if (QFile::exists(path))
-            IniFile(path).eraseSection(plan);
-    }
+    FactorFile::cleanPlan(plan);
 }
 } // namespace
 

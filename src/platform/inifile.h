@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -69,23 +70,52 @@ private:
         QString value;
         bool isKey = false;
     };
-    struct Section {
-        QString name; // empty for the lines before the first section header
-        QString headerRaw;
+    // A section's lines, parsed from the file's bytes the first time they are needed.
+    struct Body {
         std::vector<Line> lines;
-        QHash<QString, int> index; // lower-case key -> first line holding it
+        QHash<QString, int> index; // folded key -> first line holding it
+    };
+    // The file is kept as the bytes it was read as (valid UTF-8, every line ending in CR
+    // LF) with an index of where each section's header and body lie, so that opening a
+    // large file costs one pass over its bytes and no text is decoded but the sections
+    // used. A write streams the untouched sections' bytes to the file as they are and the
+    // changed ones from their parsed lines.
+    struct Section {
+        qsizetype headerBegin = -1, headerEnd = -1; // header line, CR LF excluded; -1: new
+        qsizetype nameBegin = 0, nameEnd = 0;       // an ASCII name inside the header
+        qsizetype bodyBegin = 0, bodyEnd = 0;       // body lines, CR LFs included
+        quint64 hash = 0;                           // of the folded name's UTF-8
+        QByteArray key;    // folded name's UTF-8 when the name is not plain ASCII in the bytes
+        QString name;      // the name when it is not plain ASCII in the bytes
+        QString headerRaw; // header line of a section made by a write
+        bool erased = false;
+        bool modified = false; // the lines are the body's truth, not its bytes
+        mutable std::unique_ptr<Body> body;
     };
 
     void load();
+    // Finds the sections of m_bytes; false when a line ends in LF alone.
+    bool indexSections();
     void save();
-    void reindex(Section& s);
+    static void reindex(Body& b);
+    Body& bodyOf(const Section& s) const;
+    QString nameOf(const Section& s) const;
+    bool matches(const Section& s, const QByteArray& key) const;
+    int find(const QString& name) const; // first live section of that name, -1 when none
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     Section& sectionForWrite(const QString& name);
+    void addSection(Section&& s);
+    void indexInsert(int section);
 
     QString m_fileName;
+    QByteArray m_bytes;
     std::vector<Section> m_sections; // m_sections[0] is the nameless preamble
-    QHash<QString, int> m_sectionIndex;
+    // Open addressing over the section names' hashes: section number + 1 per slot, 0 for
+    // an empty slot; sections of one name lie along a probe chain in file order. Every
+    // section but the preamble is in it, erased ones included.
+    std::vector<int> m_index;
+    int m_indexed = 0;
     int m_batch = 0;
     bool m_dirty = false;
 };

@@ -1,3 +1,4 @@
+#include "analysis/factorfile.h"
 #include "dialogs/dialogfrm.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
@@ -223,8 +224,10 @@ private slots:
         writeFileBytes(env.userDataFolder() + "3.mp", "text");
         writeFileBytes(env.userDataFolder() + "3.mps", "budget");
         writeFileBytes(env.userDataFolder() + "4.mp", "text");
-        IniFile(env.dataFolder() + "ca.ini").writeString("Two", "kfs1", "Price");
-        IniFile(env.dataFolder() + "ca.ini").writeString("Three", "kfs1", "Quality");
+        for (const char* plan : {"Two", "Three"}) {
+            IniFile ca(env.dataFolder() + "ca.ini");
+            FactorFile::addFactor(ca, Analysis::Competitor, plan, "Price");
+        }
         Windows w;
         w.open.FormShow();
         child<QComboBox>(&w.open, "cmbfilename")->setCurrentIndex(1);
@@ -242,8 +245,8 @@ private slots:
         QVERIFY(!QFile::exists(env.userDataFolder() + "3.mp"));
         QVERIFY(!QFile::exists(env.userDataFolder() + "3.mps"));
         QVERIFY(QFile::exists(env.userDataFolder() + "4.mp"));
-        QVERIFY(!IniFile(env.dataFolder() + "ca.ini").hasSection("Two"));
-        QVERIFY(IniFile(env.dataFolder() + "ca.ini").hasSection("Three"));
+        QCOMPARE(IniFile(env.dataFolder() + "ca.ini").sections(),
+                 QStringList({"Three - Titles", "Three - Price"}));
     }
 
     void damagedFileNumberDeletesOnlyTheEntry() {

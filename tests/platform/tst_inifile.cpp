@@ -125,6 +125,48 @@ private slots:
         QCOMPARE(readFileBytes(p), QByteArray("[s]\r\nk=old\r\n"));
     }
 
+    // Sections are found by an index of their headers; what a write does not touch is
+    // written back byte for byte, whatever its spacing and comments.
+    void untouchedSectionsKeepTheirBytes() {
+        const QString p = path("bytes.ini");
+        const QByteArray kept = "[Keep]\r\n  a = 1  \r\n; note=kept\r\nstray text\r\n\r\n";
+        writeFileBytes(p, kept + "[Change]\r\nk=old\r\n\r\nx[not a header]\r\n  [ Spaced ]  \r\nv=2\r\n");
+        IniFile ini(p);
+        QCOMPARE(ini.readString("change", "x[not a header]"), QString());
+        QCOMPARE(ini.readString("SPACED", "v"), QString("2"));
+        ini.writeString("Change", "k", "longer");
+        // The same object goes on finding the sections the write moved.
+        QCOMPARE(ini.readString("spaced", "V"), QString("2"));
+        const QByteArray bytes = readFileBytes(p);
+        QVERIFY(bytes.startsWith(kept + "[Change]\r\nk=longer\r\n"));
+        QVERIFY(bytes.endsWith("  [ Spaced ]  \r\nv=2\r\n"));
+
+        // Erased, then made again: the new section is the one read, at the end.
+        ini.eraseSection("KEEP");
+        ini.writeString("keep", "b", "3");
+        ini.eraseSection("spaced");
+        IniFile again(p);
+        QCOMPARE(again.sections(), QStringList({"Change", "keep"}));
+        QVERIFY(!again.hasKey("Keep", "a"));
+        QCOMPARE(again.readInteger("Keep", "b", 0), 3);
+    }
+
+    void namesBeyondAsciiMatchWithoutCase() {
+        const QString p = path("unicode.ini");
+        writeFileBytes(p, QString("[\u00c4rger]\nk=1\n\u00a0[Stra\u00dfe \u212a]\nk=2\n[\u00e4rger]\nk=3\n")
+                              .toUtf8());
+        IniFile ini(p);
+        QCOMPARE(ini.readString("\u00e4RGER", "k"), QString("1")); // first of the pair wins
+        // A header after a blank beyond ASCII; the Kelvin sign folds to an ASCII k.
+        QCOMPARE(ini.readString("STRA\u1e9eE k", "K"), QString("2"));
+        QCOMPARE(ini.sections().size(), 2);
+        ini.writeString("\u00c4rger", "n", "4");
+        // The file is now CR LF throughout, a blank line before each section.
+        QCOMPARE(readFileBytes(p), QString("[\u00c4rger]\r\nk=1\r\nn=4\r\n\r\n\u00a0[Stra\u00dfe \u212a]\r\nk=2\r\n"
+                                           "\r\n[\u00e4rger]\r\nk=3\r\n")
+                                       .toUtf8());
+    }
+
     void manyKeysReadInOrder() {
         const QString p = path("big.ini");
         QByteArray b("[plans]\n");

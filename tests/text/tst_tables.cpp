@@ -1,3 +1,4 @@
+#include "analysis/analysistables.h"
 #include "controls/text/rtfreader.h"
 #include "controls/text/rtfwriter.h"
 #include "controls/text/tableformat.h"
@@ -14,8 +15,6 @@
 #include <QTextTable>
 
 namespace {
-
-using Grid = QList<QStringList>;
 
 // Until the control writes attributes through mergeCharFormatInOrder, a selection from a
 // row's first cell to the next row's first cell takes Qt's rectangle of cells (the first
@@ -69,160 +68,22 @@ bool cellBold(const QTextTableCell& cell) {
     return true;
 }
 
-void write(TextControl& t, const QString& text) {
-    t.setSelText(text);
-}
-
 void caretInto(TextControl& t, int row, int cell = -1) {
     ATX_SETCURTABLEROW(&t, row, 0, 0);
     if (cell >= 0) ATX_SETCURTABLEROWCELL(&t, cell, 0, 0);
 }
 
-// Joins the start cell and the k cells after it in every row, the caret standing in row 0
-// at the start cell: the analysis tables' merge step.
-void mergeStep(TextControl& t, int k, int startCell) {
-    t.setSelToPar(t.CurPar() + k);
-    ATX_MERGETABLECELL(&t, -1);
-    for (int row = 0; row < ATX_TABLEROWS(&t); ++row) {
-        caretInto(t, row, startCell);
-        t.setCurChar(TextControl::EndOfParagraph);
-        t.setSelToPar(t.CurPar() + k);
-        t.setSelToChar(TextControl::EndOfParagraph);
-        t.setSelText(QString());
-    }
-}
-
-void commonStart(TextControl& t) {
-    t.setLineNumber(t.LineNumber() + 2);
-    t.setSelLength(0);
-    t.setFontBold(0);
-    t.setFontUnder(0);
-    t.setFontItalic(0);
-}
-
-QString gridCell(const Grid& grid, int column, int row) {
-    if (row < 0 || row >= grid.size() || column < 0 || column >= grid[row].size()) return QString();
-    return grid[row][column];
-}
-
-// The competitor table, call for call; `grid` holds the factors and the totals row.
+// The analysis tables, built as the program builds them.
 void competitorTable(TextControl& t, const Grid& grid) {
-    const int g = int(grid.size());
-    commonStart(t);
-    ATX_INSERTTABLE(&t, g + 2, 13);
-    caretInto(t, 0, 0);
-    write(t, "KFS Description");
-    for (int row = 1; row <= g + 1; ++row) {
-        caretInto(t, row);
-        write(t, gridCell(grid, 0, row - 1));
-        for (int j = 1; j <= 9; ++j) {
-            t.setFontBold(row == g ? -1 : 0);
-            caretInto(t, row, j + 3);
-            write(t, gridCell(grid, j, row - 1));
-            t.setFontBold(0);
-        }
-    }
-    ATX_SETCURTABLEROW(&t, ATX_TABLEROWS(&t), 0, 0);
-    ATX_DELETETABLEROW(&t);
-    ATX_DELETETABLEROW(&t);
-    t.setLineNumber(t.LineNumber() - 1);
-    caretInto(t, 0, 0);
-    mergeStep(t, 3, 0);
-    const QStringList letters{"W", "A", "B", "C", "D", "E", "F", "G", "H"};
-    for (int cell = 1; cell <= 9; ++cell) {
-        caretInto(t, 0, cell);
-        t.setSelToChar(TextControl::EndOfParagraph);
-        write(t, letters[cell - 1]);
-    }
-    ATX_TABLEBORDER(&t, 3);
-    caretInto(t, 0, 0);
-    t.setSelToPar(t.CurPar() + 10);
-    t.setFontBold(-1);
-    t.setSelLength(0);
-    t.setFontBold(0);
-    caretInto(t, ATX_TABLEROWS(&t) - 1, 0);
-    t.setAlignment(1);
-    t.setSelToPar(t.CurPar() + 10);
-    t.setFontBold(-1);
-    t.setSelLength(0);
-    t.setFontBold(0);
-    t.setSelLength(0);
+    insertCompetitorTable(t, grid);
 }
 
 void factorTable(TextControl& t, const Grid& grid, const QString& letter) {
-    const int n = int(grid.size());
-    commonStart(t);
-    ATX_INSERTTABLE(&t, n + 2, 19);
-    caretInto(t, 0, 0);
-    write(t, "Factor description");
-    for (int row = 1; row <= n + 1; ++row) {
-        caretInto(t, row);
-        write(t, gridCell(grid, 0, row - 1));
-        for (int i = 1; i <= 14; ++i) {
-            caretInto(t, row, i + 4);
-            write(t, gridCell(grid, i, row - 1));
-            if (i >= 2 && i <= 13) t.setAlignment(2);
-        }
-    }
-    ATX_SETCURTABLEROW(&t, ATX_TABLEROWS(&t), 0, 0);
-    ATX_DELETETABLEROW(&t);
-    ATX_DELETETABLEROW(&t);
-    t.setLineNumber(t.LineNumber() - 1);
-    caretInto(t, 0, 0);
-    mergeStep(t, 4, 0);
-    const QStringList heads{letter, "-5", "-4", "-3", "-2", "-1",   "0",
-                            "1",    "2",  "3",  "4",  "5",  "Total"};
-    for (int cell = 1; cell <= 13; ++cell) {
-        caretInto(t, 0, cell);
-        t.setSelToChar(TextControl::EndOfParagraph);
-        write(t, heads[cell - 1]);
-    }
-    caretInto(t, 0, 13);
-    t.setCurChar(0);
-    mergeStep(t, 1, 13);
-    ATX_TABLEBORDER(&t, 3);
-    caretInto(t, 0, 0);
-    t.setSelToPar(t.CurPar() + 14);
-    t.setFontBold(-1);
-    t.setSelLength(0);
-    t.setFontBold(0);
+    insertFactorScoreTable(t, grid, letter);
 }
 
 void swotTable(TextControl& t, const Grid& grid) {
-    commonStart(t);
-    ATX_INSERTTABLE(&t, 22, 10);
-    caretInto(t, 0, 0);
-    write(t, "Strengths");
-    t.setCurChar(0);
-    mergeStep(t, 3, 0);
-    caretInto(t, 0, 2);
-    write(t, "Weaknesses");
-    t.setCurChar(0);
-    mergeStep(t, 3, 2);
-    ATX_TABLEBORDER(&t, 1);
-    for (const auto& [from, to] : {std::pair{1, 10}, std::pair{11, 21}}) {
-        for (const int firstCell : {0, 2}) {
-            for (int row = from; row <= to; ++row) {
-                caretInto(t, row);
-                for (int cell = firstCell; cell <= firstCell + 1; ++cell) {
-                    ATX_SETCURTABLEROWCELL(&t, cell, 0, 0);
-                    write(t, gridCell(grid, cell, row));
-                }
-            }
-        }
-    }
-    for (const int row : {0, 11}) {
-        caretInto(t, row, 0);
-        t.setAlignment(2);
-        t.setSelToPar(t.CurPar() + 3);
-        t.setFontBold(-1);
-        t.setFontUnder(-1);
-        ATX_SETCURTABLEROWCELL(&t, 2, 0, 0);
-        t.setAlignment(2);
-    }
-    t.setSelLength(0);
-    t.setFontBold(0);
-    t.setFontUnder(0);
+    insertSwotTable(t, grid);
 }
 
 // A control holding "Intro" and "After", the caret at the start of "After".
