@@ -157,7 +157,11 @@ private:
     Value eachNumber(const Expr& call, const std::function<void(double)>& fn, bool countMode = false) {
         Value stop;
         for (const auto& arg : call.args) {
-            if (arg->kind == Expr::Missing) continue;
+            // An omitted argument counts as 0, as elsewhere: AVERAGE(2,,4) is 2.
+            if (arg->kind == Expr::Missing) {
+                fn(0);
+                continue;
+            }
             if (isReference(*arg)) {
                 m_cells.forEachValue(rangeOf(*arg), [&](const Value& v) {
                     if (!stop.isEmpty()) return;

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
+#include <limits>
 
 namespace Sheet {
 
@@ -327,7 +328,8 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
         if (o.contains(QStringLiteral("formula"))) {
             out.setFormula(row, col, rd.text(o, "formula", QString(), 1 << 20));
         } else if (o.contains(QStringLiteral("number"))) {
-            out.setNumber(row, col, rd.real(o, "number", 0, -1.7e308, 1.7e308));
+            out.setNumber(row, col, rd.real(o, "number", 0, -std::numeric_limits<double>::max(),
+                                          std::numeric_limits<double>::max()));
         } else if (o.contains(QStringLiteral("text"))) {
             out.setText(row, col, rd.text(o, "text", QString(), 1 << 24));
         }
