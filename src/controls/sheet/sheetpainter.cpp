@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <cmath>
+#include <unordered_map>
 
 namespace Sheet {
 
@@ -56,6 +57,20 @@ void paintCells(QPainter& p, const SheetModel& m, const std::vector<Span>& rows,
         for (const Span& r : rows) p.drawLine(QPointF(left, r.pos + r.size), QPointF(right, r.pos + r.size));
     }
     const double pad = 3 * o.unit;
+    // Fonts and their metrics once per format, not once per cell.
+    struct FontInfo {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    std::unordered_map<int, FontInfo> fonts;
+    auto fontFor = [&](int format) -> const FontInfo& {
+        auto it = fonts.find(format);
+        if (it == fonts.end()) {
+            const QFont f = cellFont(m.formats()[size_t(format)], o.unit);
+            it = fonts.emplace(format, FontInfo{f, QFontMetricsF(f, p.device())}).first;
+        }
+        return it->second;
+    };
     for (const Span& r : rows) {
         for (size_t ci = 0; ci < cols.size(); ++ci) {
             const Span& c = cols[ci];
@@ -66,8 +81,9 @@ void paintCells(QPainter& p, const SheetModel& m, const std::vector<Span>& rows,
             QString text = formatValue(cell->value, f.numberFormat, &color);
             if (text.isEmpty()) continue;
             if (!color.isValid()) color = QColor::fromRgb(f.color);
-            const QFont font = cellFont(f, o.unit);
-            const QFontMetricsF fm(font, p.device());
+            const FontInfo& fi = fontFor(cell->format);
+            const QFont& font = fi.font;
+            const QFontMetricsF& fm = fi.metrics;
             const int align = effectiveAlign(f, cell->value);
             // Where the text may go: its cell, or beyond into empty neighbours.
             double x1 = c.pos, x2 = c.pos + c.size;
