@@ -156,6 +156,11 @@ void TestSheetControl::typingAndTheEditBar() {
     QTest::keyClicks(bar, QStringLiteral("=A5&\"!\""));
     QTest::keyClick(bar, Qt::Key_Return);
     QCOMPARE(s.CellText(5, 2), QStringLiteral("abc!"));
+    bar->setFocus();
+    QTest::keyClicks(bar, QStringLiteral("zzz"));
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QCOMPARE(bar->text(), QStringLiteral("=A5&\"!\""));
+    QCOMPARE(s.CellText(5, 2), QStringLiteral("abc!"));
     // Finish keeps an edit in progress, even a formula that cannot be worked out.
     clickCell(s, 6, 1);
     type(s, QStringLiteral("=1+"));
@@ -175,6 +180,7 @@ void TestSheetControl::selectionByMouseAndKeys() {
     SheetControl& s = w.sheet;
     QSignalSpy sel(&s, &SheetControl::SelChange);
     QSignalSpy mouse(&s, &SheetControl::MouseDown);
+    QSignalSpy changed(&s, &SheetControl::Changed);
     clickCell(s, 6, 2);
     clickCell(s, 8, 4, Qt::ShiftModifier);
     QCOMPARE(s.Selection(), QStringLiteral("B6:D8"));
@@ -205,6 +211,8 @@ void TestSheetControl::selectionByMouseAndKeys() {
     QCOMPARE(s.Selection(), QStringLiteral("E10:F11"));
     key(s, Qt::Key_Home);
     QCOMPARE(s.Selection(), QStringLiteral("A10"));
+    // Moving about changes nothing the sheet holds.
+    QCOMPARE(changed.count(), 0);
     s.setAllowArrows(false);
     key(s, Qt::Key_Down);
     QCOMPARE(s.Selection(), QStringLiteral("A10"));

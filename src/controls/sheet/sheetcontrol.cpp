@@ -90,10 +90,23 @@ SheetControl::SheetControl(QWidget* parent) : QWidget(parent), m_model(std::make
             m_view->setFocus();
         }
     });
+    m_editLine->installEventFilter(this);
     syncEditBar();
 }
 
 SheetControl::~SheetControl() = default;
+
+bool SheetControl::eventFilter(QObject* watched, QEvent* event) {
+    // Escape in the edit bar gives up what was typed there.
+    if (watched == m_editLine && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (m_view->isEditing()) m_view->cancelEdit();
+        syncEditBar();
+        m_view->setFocus();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void SheetControl::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
