@@ -416,9 +416,10 @@ void TestSheetControl::clearAndDeleteRows() {
     QCOMPARE(s.model().format(7, 2).numberFormat, s.model().format(6, 2).numberFormat);
     // As the budget's "Delete Row" does: the active row, whole.
     s.SetCellText(7, 2, QStringLiteral("20"));
-    s.setSelection(QStringLiteral("C8"));
+    s.setSelection(QStringLiteral("C8:N8"));
     s.setSelStartRow(s.Row());
     s.setSelEndRow(s.Row());
+    QVERIFY(s.EnableProtection());
     QVERIFY(s.Delete(SheetControl::ShiftRows));
     QCOMPARE(s.CellText(8, 1), QStringLiteral("Social media advertising"));
     QCOMPARE(s.CellText(5, 2), QStringLiteral("£120"));
