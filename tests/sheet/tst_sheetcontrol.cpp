@@ -389,6 +389,13 @@ void TestSheetControl::clipboard() {
     QCOMPARE(s.CellEntry(5, 4), QStringLiteral("=$A$1+C4"));
     QCOMPARE(s.CellText(5, 4), QStringLiteral("20"));
     QVERIFY(s.model().format(4, 3).bold);
+    // Again from there, a block away from the sheet's corner.
+    QVERIFY(s.Copy());
+    s.setSelection(QStringLiteral("E8"));
+    QVERIFY(s.Paste());
+    QCOMPARE(s.Selection(), QStringLiteral("E8:F9"));
+    QCOMPARE(s.CellEntry(9, 5), QStringLiteral("=E8*2"));
+    QCOMPARE(s.CellEntry(9, 6), QStringLiteral("=$A$1+E8"));
     // Text from another spreadsheet goes in as typed entries.
     QApplication::clipboard()->setText(QStringLiteral("Item\tCost\r\nPens\t£1,200\r\n"));
     s.setSelection(QStringLiteral("F1"));

@@ -405,6 +405,8 @@ bool SheetControl::Copy() {
     }
     ViewSettings v = part.view();
     v.selection = r;
+    v.activeRow = r.row1;
+    v.activeCol = r.col1;
     part.setView(v);
     auto* mime = new QMimeData;
     mime->setText(writeTsv(*m_model, r));
