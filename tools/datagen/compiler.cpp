@@ -1,5 +1,8 @@
 #include "compiler.h"
 
+#include "controls/sheet/sheetfile.h"
+#include "controls/sheet/sheetmodel.h"
+#include "controls/sheet/sheetscript.h"
 #include "controls/text/rtfwriter.h"
 #include "template.h"
 
@@ -216,6 +219,31 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
     out->originalPlan = nativeFile(original);
     out->catalogue = seedCatalogue();
     out->sectionCount = int(items.size());
+    return true;
+}
+
+bool compileBudget(const QString& sourceRoot, QByteArray* out, Issues* issues) {
+    const int before = int(issues->size());
+    SourceReader src{sourceRoot, issues};
+    QString script;
+    if (!src.read(QStringLiteral("budget.txt"), &script)) return false;
+    Sheet::SheetModel sheet;
+    const Sheet::ScriptResult result = Sheet::runSheetScript(script, &sheet);
+    static const QRegularExpression lineNo(QStringLiteral("^line (\\d+): (.*)$"));
+    for (const QString& failure : result.failures) {
+        const auto m = lineNo.match(failure);
+        issues->append({src.path(QStringLiteral("budget.txt")), m.hasMatch() ? m.captured(1).toInt() : 0,
+                        m.hasMatch() ? m.captured(2) : failure});
+    }
+    for (const auto& [key, cell] : sheet.cells()) {
+        const QString why = sheet.formulaError(Sheet::keyRow(key), Sheet::keyCol(key));
+        if (!why.isEmpty())
+            issues->append({src.path(QStringLiteral("budget.txt")), 0,
+                            QStringLiteral("the formula in %1 cannot be read: %2")
+                                .arg(Sheet::cellName(Sheet::keyRow(key), Sheet::keyCol(key)), why)});
+    }
+    if (issues->size() > before) return false;
+    *out = Sheet::writeNative(sheet);
     return true;
 }
 

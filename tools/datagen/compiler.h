@@ -24,6 +24,10 @@ struct CompiledTemplate {
 // are reported, not only the first.
 bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* issues);
 
+// Compiles the budget template (budget.txt under `sourceRoot`, a sheet script) into the
+// sheet's own file format, the seed of "1.mps". The script's own checks must pass.
+bool compileBudget(const QString& sourceRoot, QByteArray* out, Issues* issues);
+
 // Writes `bytes` to `path` atomically, and only when the file does not already hold
 // them. Returns false with a message on failure.
 bool writeIfChanged(const QString& path, const QByteArray& bytes, bool* changed, QString* error);

@@ -56,6 +56,15 @@ int main(int argc, char* argv[]) {
                           .arg(issues.size()));
         return 1;
     }
+    QByteArray budget;
+    if (!compileBudget(cmd.value(source), &budget, &issues)) {
+        for (const Issue& issue : std::as_const(issues))
+            print(stderr, issue.toString());
+        print(stderr, QStringLiteral("tandel_datagen: the budget template has %1 error(s); nothing "
+                                     "was written")
+                          .arg(issues.size()));
+        return 1;
+    }
     for (const Issue& warning : std::as_const(compiled.warnings))
         print(stderr, warning.toString());
     if (cmd.isSet(check)) return 0;
@@ -83,6 +92,8 @@ int main(int argc, char* argv[]) {
     const Seed seeds[] = {
         {userDir + QStringLiteral("/1.mp"), compiled.originalPlan,
          stateDir + QStringLiteral("/1.mp.seeded")},
+        // The budget template beside it, seeded and refreshed the same way.
+        {userDir + QStringLiteral("/1.mps"), budget, stateDir + QStringLiteral("/1.mps.seeded")},
         // The catalogue is the user's from the first run on: only ever created.
         {dataDir + QStringLiteral("/mp.ini"), compiled.catalogue, QString()},
     };
