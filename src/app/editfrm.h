@@ -16,9 +16,11 @@ class QStatusBar;
 class QToolButton;
 class QTreeView;
 class QVBoxLayout;
+class BudgetView;
 class DividerBar;
 class Ruler;
 class EditCommands;
+class SheetControl;
 class Navigator;
 class PlanLifecycle;
 class Speller;
@@ -83,6 +85,7 @@ public:
     TextControl* ATX321 = nullptr;
     TextControl* atxpagenumber = nullptr;
     QWidget* pnlSpread = nullptr;
+    SheetControl* spread = nullptr;
     QStatusBar* Statusbar1 = nullptr;
     QCheckBox* chkAuto = nullptr;
     Speller* Spell = nullptr;
@@ -329,6 +332,7 @@ public:
     Navigator* navigator() const { return m_navigator; }
     PlanLifecycle* lifecycle() const { return m_lifecycle; }
     EditCommands* editing() const { return m_editing; }
+    BudgetView* budgetView() const { return m_budget; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -348,6 +352,7 @@ private:
     void buildPanels();
     void buildToolbars();
     void buildMenus();
+    void buildBudget();
     void readSettings();
     void fillFontList();
     void loadStartupTexts();
@@ -363,6 +368,7 @@ private:
     Navigator* m_navigator = nullptr;
     PlanLifecycle* m_lifecycle = nullptr;
     EditCommands* m_editing = nullptr;
+    BudgetView* m_budget = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

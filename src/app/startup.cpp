@@ -4,6 +4,8 @@
 #include "app/editfrm.h"
 #include "app/splasfrm.h"
 #include "app/windowframes.h"
+#include "budget/cashdet.h"
+#include "budget/sprprev.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/cal.h"
 #include "editor/colorfrm.h"

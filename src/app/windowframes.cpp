@@ -11,18 +11,6 @@ void initFrame(QDialog* w, const char* name, const char* caption) {
 
 } // namespace
 
-TfrmCashdet* frmCashdet = nullptr;
-
-TfrmCashdet::TfrmCashdet(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "TfrmCashdet", "Modify Budget Details");
-}
-
-TfrmSpreadPrev* frmSpreadPrev = nullptr;
-
-TfrmSpreadPrev::TfrmSpreadPrev(QWidget* parent) : QDialog(parent) {
-    initFrame(this, "TfrmSpreadPrev", "Print Preview");
-}
-
 Tfrmpagesetupall* frmpagesetupall = nullptr;
 
 Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {

@@ -6,24 +6,6 @@
 // plain frames: each has its class name and caption, and the work that fills it comes in
 // its own file. When a window gets its real form, its class moves out of this file.
 
-// The budget's start month, year and period.
-class TfrmCashdet : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit TfrmCashdet(QWidget* parent = nullptr);
-};
-extern TfrmCashdet* frmCashdet;
-
-// The budget sheet's print preview.
-class TfrmSpreadPrev : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit TfrmSpreadPrev(QWidget* parent = nullptr);
-};
-extern TfrmSpreadPrev* frmSpreadPrev;
-
 // Paper, orientation and margins of the plan and the budget.
 class Tfrmpagesetupall : public QDialog {
     Q_OBJECT
