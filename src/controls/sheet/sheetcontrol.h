@@ -263,6 +263,7 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class Sheet::SheetView;

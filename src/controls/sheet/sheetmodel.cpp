@@ -427,7 +427,12 @@ void SheetModel::setView(const ViewSettings& v) {
     n.defaultColumnWidth = qBound(4, n.defaultColumnWidth, 2000);
     n.defaultRowHeight = qBound(4, n.defaultRowHeight, 1000);
     if (n.defaultRowHeight != m_view.defaultRowHeight) m_autoHeights.clear();
-    const bool layout = !(n == m_view);
+    // Moving the selection changes nothing the sheet holds: no change is reported.
+    ViewSettings sameSelection = n;
+    sameSelection.activeRow = m_view.activeRow;
+    sameSelection.activeCol = m_view.activeCol;
+    sameSelection.selection = m_view.selection;
+    const bool layout = !(sameSelection == m_view);
     m_view = n;
     if (layout) changedLayout();
 }
