@@ -1,5 +1,6 @@
 #include "app/editfrm.h"
 #include "app/startup.h"
+#include "budget/budgettyping.h"
 #include "budget/cashdet.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "plans/answers.h"
@@ -27,14 +28,6 @@ void clickBudgetSection(TfrmEdit* w) {
     QVERIFY(budget > 0);
     w->Outline1->setCurrentIndex(nav->indexOf(budget));
     w->Outline1Click();
-}
-
-// Types into the active cell and moves on with the given key.
-void typeFigure(const QString& figure, int key) {
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY(focus);
-    QTest::keyClicks(focus, figure);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
 }
 
 } // namespace
@@ -82,15 +75,15 @@ private slots:
         QCOMPARE(w->spread->CellText(3, 2), QStringLiteral("Jan 2030"));
         QCOMPARE(w->spread->Selection(), QStringLiteral("B6"));
 
-        typeFigure(QStringLiteral("1000"), Qt::Key_Tab);
-        typeFigure(QStringLiteral("250"), Qt::Key_Return);
+        typeInto(w->spread, QStringLiteral("1000"), Qt::Key_Tab);
+        QCOMPARE(w->spread->Selection(), QStringLiteral("C6"));
+        typeInto(w->spread, QStringLiteral("250"), Qt::Key_Return);
         w->spread->setSelection(QStringLiteral("B11"));
-        w->spread->setFocus();
-        typeFigure(QStringLiteral("400"), Qt::Key_Return);
+        typeInto(w->spread, QStringLiteral("400"), Qt::Key_Return);
         QVERIFY(w->PlanModified);
         QCOMPARE(w->spread->CellText(26, 14), QStringLiteral("£1,650"));
 
-        QTest::keySequence(w, QKeySequence(Qt::CTRL | Qt::Key_S));
+        w->mnuSave->trigger();
         QVERIFY(!w->PlanModified);
         w->close();
         Application::shutDown();
