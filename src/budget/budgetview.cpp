@@ -194,6 +194,12 @@ void BudgetView::ShowBudgetView(bool budget) {
 
     if (m_sheet.CellText(1, 1) == unconfirmedTitle()) {
         m_sheet.SetCellText(1, 1, confirmedTitle());
+        // The section move holds the window's painting off until it ends; behind the
+        // details window the user must see the budget, not the section just left.
+        if (QWidget* window = m_w.pnlSpread->window(); !window->updatesEnabled()) {
+            window->setUpdatesEnabled(true);
+            pumpMessages();
+        }
         ModifyCashflowDetails1Click();
     }
     SpreadSelChange();

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -172,18 +171,19 @@ TfrmSpreadPrev::TfrmSpreadPrev(QWidget* parent) : QDialog(parent) {
         s->setSingleStep(1);
     }
 
-    auto* grid = new QGridLayout;
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    grid->addWidget(Panel4, 0, 0);
-    grid->addWidget(Panel3, 0, 1);
-    grid->addWidget(Panel1, 1, 0, 1, 2);
+    Panel4->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    auto* area = new QHBoxLayout;
+    area->setContentsMargins(0, 0, 0, 0);
+    area->setSpacing(0);
+    area->addWidget(Panel4, 1);
+    area->addWidget(Panel3);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->setMenuBar(bar);
     column->addWidget(docStandard);
-    column->addLayout(grid, 1);
+    column->addLayout(area, 1);
+    column->addWidget(Panel1);
 
     connect(cmdFirstPage, &QToolButton::clicked, this, &TfrmSpreadPrev::cmdFirstPageClick);
     connect(cmdPrevPage, &QToolButton::clicked, this, &TfrmSpreadPrev::cmdPrevPageClick);
@@ -292,8 +292,9 @@ QSize TfrmSpreadPrev::pageSize(Zoom zoom, bool landscape, const QSizeF& paper, c
     case ZoomFit:
         h = 0.9 * area.height();
         w = landscape ? h / ratio : h * ratio;
-        if (w > 1.1 * area.width()) {
-            // Too wide for the area: fit the width instead, keeping the paper's shape.
+        if (w > 0.9 * area.width()) {
+            // Too wide for the area: fit the width instead, keeping the paper's shape, so
+            // that the whole page shows with its margin.
             w = 0.9 * area.width();
             h = landscape ? w * ratio : w / ratio;
         }

@@ -476,6 +476,9 @@ private slots:
             QVERIFY(!a->isEnabled());
         QVERIFY(prev.cmdZoomFit->isChecked());
         QVERIFY(prev.mnuZoomFit->isChecked());
+        // The whole page shows at Zoom To Fit, with no scroll bar.
+        QVERIFY(prev.Panel4->rect().contains(prev.imgPreview->geometry()));
+        QVERIFY(!prev.hs1->isVisible() && !prev.vs1->isVisible());
 
         // The sheet draws its page: there is ink on the paper.
         const QImage page = prev.imgPreview->grab().toImage();
