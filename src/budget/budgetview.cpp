@@ -152,6 +152,10 @@ bool BudgetView::SaveBudget() {
 
 void BudgetView::SelectStartCell() {
     m_sheet.setSelection(kStartCell);
+    // The sheet is hidden while a plan loads and scrolls to the cell by the size it had
+    // then; it opens at its top-left corner, where B6 is in view.
+    m_sheet.setTopRow(1);
+    m_sheet.setLeftCol(1);
 }
 
 // --- The view ---------------------------------------------------------------------------
