@@ -211,6 +211,11 @@ void TestSheetControl::selectionByMouseAndKeys() {
     QCOMPARE(s.Selection(), QStringLiteral("E10:F11"));
     key(s, Qt::Key_Home);
     QCOMPARE(s.Selection(), QStringLiteral("A10"));
+    key(s, Qt::Key_Tab);
+    QCOMPARE(s.Selection(), QStringLiteral("B10"));
+    QVERIFY(viewOf(s)->hasFocus());
+    key(s, Qt::Key_Backtab);
+    QCOMPARE(s.Selection(), QStringLiteral("A10"));
     // Moving about changes nothing the sheet holds.
     QCOMPARE(changed.count(), 0);
     s.setAllowArrows(false);
@@ -532,7 +537,10 @@ void TestSheetControl::printsToPdf() {
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString pdf = dir.filePath(QStringLiteral("budget.pdf"));
     printer.setOutputFileName(pdf);
+    printer.setPageOrientation(QPageLayout::Portrait);
     QVERIFY(s.Print(&printer));
+    // A shared printer keeps its own orientation for the plan.
+    QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
     QCOMPARE(pdfPages(pdf), 1);
     const QString text = pdfText(pdf);
     QVERIFY2(text.contains(QStringLiteral("Cashflow forecast")), qPrintable(text));

@@ -630,6 +630,8 @@ bool SheetControl::Print(QPrinter* printer, bool showDialog) {
     Finish();
     if (!printer) return false;
     const PrintSettings& p = m_model->print();
+    const QPageLayout layout = printer->pageLayout();
+    const bool fullPage = printer->fullPage();
     QPageSize size = PrinterInfo::pageSizeForCode(p.paperSize);
     if (!size.isValid()) size = QPageSize(QPageSize::A4);
     printer->setFullPage(true);
@@ -639,18 +641,28 @@ bool SheetControl::Print(QPrinter* printer, bool showDialog) {
     if (showDialog) {
         QPrintDialog dialog(printer, this);
         dialog.setObjectName(QStringLiteral("dlgPrint"));
-        if (dialog.exec() != QDialog::Accepted) return false;
+        if (dialog.exec() != QDialog::Accepted) {
+            printer->setFullPage(fullPage);
+            printer->setPageLayout(layout);
+            return false;
+        }
     }
     const SheetPrinter pages(*m_model);
     QPainter painter;
-    if (!painter.begin(printer)) return false;
-    const QRectF paper = printer->paperRect(QPrinter::DevicePixel);
-    const QRectF target(0, 0, paper.width(), paper.height());
-    for (int i = 1; i <= pages.pageCount(); ++i) {
-        if (i > 1 && !printer->newPage()) return false;
-        pages.drawPage(painter, target, i);
+    bool ok = painter.begin(printer);
+    if (ok) {
+        const QRectF paper = printer->paperRect(QPrinter::DevicePixel);
+        const QRectF target(0, 0, paper.width(), paper.height());
+        for (int i = 1; ok && i <= pages.pageCount(); ++i) {
+            if (i > 1) ok = printer->newPage();
+            if (ok) pages.drawPage(painter, target, i);
+        }
+        ok = painter.end() && ok;
     }
-    return painter.end();
+    // The printer may be shared with the plan: it gets its own paper settings back.
+    printer->setFullPage(fullPage);
+    printer->setPageLayout(layout);
+    return ok;
 }
 
 // ---------------------------------------------------------------- dialogs

@@ -50,6 +50,9 @@ void SheetModel::adopt(SheetModel&& o) {
     m_view = o.m_view;
     m_print = o.m_print;
     o.clear();
+    // Cells emptied while the other sheet was being filled hold nothing worth keeping.
+    for (auto it = m_cells.begin(); it != m_cells.end();)
+        it = it->second.kind == Cell::Blank && it->second.format == 0 ? m_cells.erase(it) : std::next(it);
     rebuildDependencies();
     recalculateAll();
     changedLayout();

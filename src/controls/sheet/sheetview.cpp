@@ -357,6 +357,19 @@ void SheetView::selectTo(int row, int col) {
 
 // ---------------------------------------------------------------- mouse
 
+bool SheetView::event(QEvent* event) {
+    // Tab moves between cells, not out of the sheet.
+    if (event->type() == QEvent::KeyPress) {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) &&
+            !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyPressEvent(ke);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
 bool SheetView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::MouseMove && m_drag == Drag::None) {
         int row, col;

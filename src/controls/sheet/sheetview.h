@@ -61,6 +61,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     enum class Hit { None, Cell, ColumnHeading, RowHeading, Corner, ColumnEdge };
