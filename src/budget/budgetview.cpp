@@ -397,18 +397,5 @@ bool BudgetView::TypeIntoActiveCell(const QString& text) {
 
 bool BudgetView::PrintBudget(QPrinter* printer) {
     QPrinter* p = printer ? printer : PrinterInfo::instance().printer();
-    if (!p) return false;
-    m_sheet.Finish();
-    // The sheet prints in its own paper and orientation; the plan's printer keeps its own.
-    const QPageLayout layout = p->pageLayout();
-    const QPrinter::PaperSource source = p->paperSource();
-    bool printed = false;
-    try {
-        printed = m_sheet.Print(p, false);
-    } catch (...) {
-        printed = false;
-    }
-    p->setPageLayout(layout);
-    p->setPaperSource(source);
-    return printed;
+    return p && m_sheet.Print(p, false);
 }

@@ -96,8 +96,7 @@ public:
 
     // --- Printing ------------------------------------------------------------------------
     // The whole sheet on `printer` (the program's printer when none is given), with no
-    // dialog; the printer's own paper settings are left as they were. False when nothing
-    // was printed; nothing is reported.
+    // dialog. False when nothing was printed; nothing is reported.
     bool PrintBudget(QPrinter* printer = nullptr);
 
     // Puts text into the active cell as if typed, unless the cell is locked under

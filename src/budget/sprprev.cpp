@@ -356,13 +356,9 @@ void TfrmSpreadPrev::paintPage(QWidget* panel) {
     QPainter painter(panel);
     painter.fillRect(panel->rect(), Qt::white);
     if (!m_sheet) return;
-    try {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        m_sheet->DrawPage(&painter, QRectF(panel->rect()), m_page);
-    } catch (...) {
-        // The page stays blank; the preview goes on.
-    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    m_sheet->DrawPage(&painter, QRectF(panel->rect()), m_page);
     painter.setPen(QColor(64, 64, 64));
     painter.drawRect(panel->rect().adjusted(0, 0, -1, -1));
 }

@@ -56,7 +56,8 @@ private slots:
         Application::startUp({0});
         QVERIFY2(book.allAnswered(), qPrintable(book.seen().join(QLatin1Char(','))));
         TfrmEdit* w = frmEdit;
-        const QString budgetFile = env.userDataFolder() + QStringLiteral("2.mps");
+        const QString budgetFile = w->CurrentPlanFile + QLatin1Char('s');
+        QVERIFY(budgetFile.startsWith(env.userDataFolder()));
         QVERIFY(QFile::exists(budgetFile));
         QCOMPARE(w->spread->FileName(), budgetFile);
         QVERIFY(!w->pnlSpread->isVisible());
