@@ -389,6 +389,13 @@ void TestSheetControl::clipboard() {
     QCOMPARE(s.CellEntry(5, 4), QStringLiteral("=$A$1+C4"));
     QCOMPARE(s.CellText(5, 4), QStringLiteral("20"));
     QVERIFY(s.model().format(4, 3).bold);
+    // Again from there, a block away from the sheet's corner.
+    QVERIFY(s.Copy());
+    s.setSelection(QStringLiteral("E8"));
+    QVERIFY(s.Paste());
+    QCOMPARE(s.Selection(), QStringLiteral("E8:F9"));
+    QCOMPARE(s.CellEntry(9, 5), QStringLiteral("=E8*2"));
+    QCOMPARE(s.CellEntry(9, 6), QStringLiteral("=$A$1+E8"));
     // Text from another spreadsheet goes in as typed entries.
     QApplication::clipboard()->setText(QStringLiteral("Item\tCost\r\nPens\t£1,200\r\n"));
     s.setSelection(QStringLiteral("F1"));
@@ -416,9 +423,10 @@ void TestSheetControl::clearAndDeleteRows() {
     QCOMPARE(s.model().format(7, 2).numberFormat, s.model().format(6, 2).numberFormat);
     // As the budget's "Delete Row" does: the active row, whole.
     s.SetCellText(7, 2, QStringLiteral("20"));
-    s.setSelection(QStringLiteral("C8"));
+    s.setSelection(QStringLiteral("C8:N8"));
     s.setSelStartRow(s.Row());
     s.setSelEndRow(s.Row());
+    QVERIFY(s.EnableProtection());
     QVERIFY(s.Delete(SheetControl::ShiftRows));
     QCOMPARE(s.CellText(8, 1), QStringLiteral("Social media advertising"));
     QCOMPARE(s.CellText(5, 2), QStringLiteral("£120"));

@@ -405,6 +405,8 @@ bool SheetControl::Copy() {
     }
     ViewSettings v = part.view();
     v.selection = r;
+    v.activeRow = r.row1;
+    v.activeCol = r.col1;
     part.setView(v);
     auto* mime = new QMimeData;
     mime->setText(writeTsv(*m_model, r));
@@ -474,8 +476,9 @@ bool SheetControl::Delete(int shiftType) {
     Finish();
     if (shiftType != ShiftRows) return false;
     const CellRange sel = m_model->view().selection;
-    // Under protection rows go through cells the user may change: those selected.
-    if (refuseIfLocked(sel)) return false;
+    // Under protection the user deletes the lines he works on: rows are deleted from an
+    // unlocked active cell (an entry line), with the locked labels and totals on them.
+    if (refuseIfLocked(CellRange::cell(Row(), Col()))) return false;
     m_model->deleteRows(sel.row1, sel.row2);
     syncEditBar();
     emit SelChange();

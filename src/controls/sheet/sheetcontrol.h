@@ -188,7 +188,8 @@ public:
     bool Cut();
     // Clears the selection (type 3 contents, 2 formats, 1 both). False when refused.
     bool Clear(int type);
-    // Deletes the selection's rows (shift type 3); the rows below move up.
+    // Deletes the selection's rows (shift type 3); the rows below move up. Under
+    // protection it takes an unlocked active cell; the locked cells on the rows go too.
     bool Delete(int shiftType);
     // Ends an edit in progress, keeping what was typed. Call before writing files.
     void Finish();
