@@ -3,6 +3,10 @@
 #include "app/custfrm.h"
 #include "app/printcommands.h"
 #include "app/startup.h"
+#include "budget/budgetview.h"
+#include "budget/cashdet.h"
+#include "budget/sprprev.h"
+#include "controls/sheet/sheetcontrol.h"
 #include "controls/speller/speller.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
@@ -118,6 +122,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     m_lifecycle = new PlanLifecycle(this);
     m_editing = new EditCommands(this);
     m_print = new PrintCommands(this);
+    buildBudget();
 
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);
@@ -364,6 +369,8 @@ void TfrmEdit::buildPanels() {
 
     pnlSpread = panel(QStringLiteral("pnlSpread"), Panel2);
     pnlSpread->setVisible(false);
+    spread = new SheetControl(pnlSpread);
+    spread->setObjectName(QStringLiteral("spread"));
     planRow->addWidget(pnlSpread, 1);
     all->addWidget(Panel2, 1);
 
@@ -656,8 +663,15 @@ void TfrmEdit::buildMenus() {
     connect(ConvertTexttoTable1, &QAction::triggered, this, &TfrmEdit::ConvertTexttoTable1Click);
     connect(Borders1, &QAction::triggered, this, &TfrmEdit::Borders1Click);
 
-    connect(Protection1, &QAction::triggered, this, &TfrmEdit::Protection1Click);
-    connect(LockRowsColumns1, &QAction::triggered, this, &TfrmEdit::LockRowsColumns1Click);
+    // Both handlers set their own check mark; undo the action's own flip first.
+    connect(Protection1, &QAction::triggered, this, [this] {
+        Protection1->setChecked(!Protection1->isChecked());
+        Protection1Click();
+    });
+    connect(LockRowsColumns1, &QAction::triggered, this, [this] {
+        LockRowsColumns1->setChecked(!LockRowsColumns1->isChecked());
+        LockRowsColumns1Click();
+    });
     connect(ModifyCashflowDetails1, &QAction::triggered, this,
             &TfrmEdit::ModifyCashflowDetails1Click);
     connect(LoadNewTemplate1, &QAction::triggered, this, &TfrmEdit::LoadNewTemplate1Click);
@@ -678,6 +692,8 @@ void TfrmEdit::buildMenus() {
 
 void TfrmEdit::SetPlanControls(bool on) {
     m_planControlsOn = on;
+    // With no plan open the budget and its menu are not shown.
+    if (!on && m_navigator) m_navigator->ShowBudgetView(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
              cmdeg,    cmdCal,     cmdSave,    cmdPrint,  cmdPrintAll, cmdPrintSpread,
              cmdSpell, cmdCut,     cmdCopy,    cmdPaste,  cmdFind,     cmdUndo,
@@ -902,8 +918,16 @@ void TfrmEdit::cmdPrintClick() {
 void TfrmEdit::Preview1Click() {
     m_print->Preview1Click();
 }
-void TfrmEdit::cmdPrintSpreadClick() {}
-void TfrmEdit::Preview3Click() {}
+void TfrmEdit::cmdPrintSpreadClick() {
+    m_budget->PrintBudget();
+}
+void TfrmEdit::Preview3Click() {
+    if (!frmSpreadPrev) return;
+    frmSpreadPrev->setSheet(spread);
+    frmSpreadPrev->onPageSetup = [this] { mnuPageSetupClick(); };
+    frmSpreadPrev->onPrint = [this] { cmdPrintSpreadClick(); };
+    frmSpreadPrev->exec();
+}
 void TfrmEdit::mnuPageSetupClick() {
     m_print->mnuPageSetupClick();
 }
@@ -1019,11 +1043,51 @@ void TfrmEdit::Borders1Click() {
     if (TableCommands::borders(ATX321, dlgborder))
         PlanModified = true;
 }
-void TfrmEdit::Protection1Click() {}
-void TfrmEdit::LockRowsColumns1Click() {}
-void TfrmEdit::ModifyCashflowDetails1Click() {}
-void TfrmEdit::LoadNewTemplate1Click() {}
-void TfrmEdit::DeleteRow1Click() {}
+void TfrmEdit::Protection1Click() {
+    m_budget->Protection1Click();
+}
+void TfrmEdit::LockRowsColumns1Click() {
+    m_budget->LockRowsColumns1Click();
+}
+void TfrmEdit::ModifyCashflowDetails1Click() {
+    m_budget->ModifyCashflowDetails1Click();
+}
+void TfrmEdit::LoadNewTemplate1Click() {
+    m_budget->LoadNewTemplate1Click();
+}
+void TfrmEdit::DeleteRow1Click() {
+    m_budget->DeleteRow1Click();
+}
+
+void TfrmEdit::buildBudget() {
+    BudgetWidgets b;
+    b.pnlSpread = pnlSpread;
+    b.textPanel = Panel6;
+    b.pnlPointer = pnlPointer;
+    b.Pointer = Pointer;
+    b.textTools = {cmdCal, cmdFind, cmdUndo, cmdSpell, cmdeg, Bevel3, Bevel5};
+    b.textItems = {SpellCheck1, mnuKeytext->menuAction(), mnuReplace, mnuFind,
+                   mnuUndo,     mnuSelectAll,             InsertDate2, Table1->menuAction(),
+                   N3,          N4,                       N9,          Undo1,
+                   InsertDate1, N6,                       N8};
+    b.mnuCashflow = mnuCashflow->menuAction();
+    b.Protection1 = Protection1;
+    b.LockRowsColumns1 = LockRowsColumns1;
+    b.DeleteRow1 = DeleteRow1;
+    b.mnupopup = mnupopup;
+    b.cmdBold = cmdBold;
+    b.cmdItalic = cmdItalic;
+    b.cmdUnder = cmdUnder;
+    b.cmdLeft = cmdLeft;
+    b.cmdCenter = cmdCenter;
+    b.cmdRight = cmdRight;
+    b.cmdJustify = cmdJustify;
+    b.cmbFont = cmbFont;
+    b.cmbFontSize = cmbFontSize;
+    m_budget = new BudgetView(*spread, b, this);
+    m_budget->onModified = [this] { PlanModified = true; };
+    m_budget->detailsWindow = [] { return frmCashdet; };
+}
 
 void TfrmEdit::SetSpellDictionaries() {
     Spell->setStandardDictionary(QStringLiteral("british.vtd"));

@@ -16,9 +16,11 @@ class QStatusBar;
 class QToolButton;
 class QTreeView;
 class QVBoxLayout;
+class BudgetView;
 class DividerBar;
 class Ruler;
 class EditCommands;
+class SheetControl;
 class Navigator;
 class PlanLifecycle;
 class PrintCommands;
@@ -84,6 +86,7 @@ public:
     TextControl* ATX321 = nullptr;
     TextControl* atxpagenumber = nullptr;
     QWidget* pnlSpread = nullptr;
+    SheetControl* spread = nullptr;
     QStatusBar* Statusbar1 = nullptr;
     QCheckBox* chkAuto = nullptr;
     Speller* Spell = nullptr;
@@ -331,6 +334,7 @@ public:
     PlanLifecycle* lifecycle() const { return m_lifecycle; }
     EditCommands* editing() const { return m_editing; }
     PrintCommands* printCommands() const { return m_print; }
+    BudgetView* budgetView() const { return m_budget; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -350,6 +354,7 @@ private:
     void buildPanels();
     void buildToolbars();
     void buildMenus();
+    void buildBudget();
     void readSettings();
     void fillFontList();
     void loadStartupTexts();
@@ -366,6 +371,7 @@ private:
     PlanLifecycle* m_lifecycle = nullptr;
     EditCommands* m_editing = nullptr;
     PrintCommands* m_print = nullptr;
+    BudgetView* m_budget = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

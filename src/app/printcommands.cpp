@@ -1,6 +1,7 @@
 #include "app/printcommands.h"
 
 #include "app/editfrm.h"
+#include "controls/sheet/sheetcontrol.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/editcommands.h"
@@ -117,16 +118,40 @@ void PrintCommands::PrinterSetup1Click() {
 }
 
 // --- The budget sheet ---------------------------------------------------------------------
-// The spreadsheet control is not in the main window yet: until it is, the sheet cannot be
-// asked, its print settings are the stand-in values, and the budget prints nothing.
 
 SheetPrintSettings PrintCommands::ReadSheetPrintSettings() {
-    m_sheet = SheetPrintSettings::fallback(m_sheet);
-    return m_sheet;
+    SheetControl* sheet = w->spread;
+    if (!sheet) {
+        m_sheet = SheetPrintSettings::fallback(m_sheet);
+        return m_sheet;
+    }
+    SheetPrintSettings s;
+    sheet->GetPrintScale(s.scale, s.fit, s.pagesHigh, s.pagesWide);
+    s.vCenter = sheet->PrintVCenter();
+    s.hCenter = sheet->PrintHCenter();
+    s.margins = {sheet->PrintLeftMargin(), sheet->PrintRightMargin(), sheet->PrintTopMargin(),
+                 sheet->PrintBottomMargin()};
+    s.landscape = sheet->PrintLandscape();
+    m_sheet = s;
+    return s;
 }
 
 void PrintCommands::ApplySheetPrintSettings(const SheetPrintSettings& settings) {
     m_sheet = settings;
+    SheetControl* sheet = w->spread;
+    if (!sheet) return;
+    // The sheet keeps the paper chosen for the printer with its own print settings, so the
+    // budget prints on it whatever printer is current when it prints.
+    const PrinterInfo& printer = PrinterInfo::instance();
+    sheet->setPrintDevMode({printer.paperSize(), printer.paperSource()});
+    sheet->SetPrintScale(settings.scale, settings.fit, settings.pagesHigh, settings.pagesWide);
+    sheet->setPrintHCenter(settings.hCenter);
+    sheet->setPrintVCenter(settings.vCenter);
+    sheet->setPrintLandscape(settings.landscape);
+    sheet->setPrintLeftMargin(settings.margins.left);
+    sheet->setPrintRightMargin(settings.margins.right);
+    sheet->setPrintTopMargin(settings.margins.top);
+    sheet->setPrintBottomMargin(settings.margins.bottom);
 }
 
 void PrintCommands::PrintBudgetOfPrintAll() {
@@ -134,5 +159,7 @@ void PrintCommands::PrintBudgetOfPrintAll() {
 }
 
 bool PrintCommands::SheetPrinterSetup() {
-    return false;
+    if (!w->spread) return false;
+    w->spread->ShowPrinterSetupDialog();
+    return true;
 }

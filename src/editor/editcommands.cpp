@@ -2,6 +2,8 @@
 
 #include "app/editfrm.h"
 #include "app/startup.h"
+#include "budget/budgetview.h"
+#include "controls/sheet/sheetcontrol.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/colorfrm.h"
@@ -230,7 +232,7 @@ void EditCommands::cmdUndoClick() {
 
 void EditCommands::cmdCutClick() {
     if (budgetShown()) {
-        /* budget sheet side: copy, then clear the cells */
+        w->spread->Cut();
         return;
     }
     w->ATX321->setClipboardAction(1);
@@ -239,7 +241,7 @@ void EditCommands::cmdCutClick() {
 
 void EditCommands::cmdCopyClick() {
     if (budgetShown()) {
-        /* budget sheet side: copy the cells */
+        w->spread->Copy();
         return;
     }
     w->ATX321->setClipboardAction(2);
@@ -247,7 +249,7 @@ void EditCommands::cmdCopyClick() {
 
 void EditCommands::cmdPasteClick() {
     if (budgetShown()) {
-        /* budget sheet side: paste into the cells */
+        w->spread->Paste();
         return;
     }
     w->ATX321->setClipboardAction(3);
@@ -291,7 +293,7 @@ void EditCommands::InsertDate1Click() {
 
 void EditCommands::mnuKeytextClick(int index) {
     if (budgetShown()) {
-        /* budget sheet side: the keytext into the current cell */
+        w->budgetView()->TypeIntoActiveCell(w->KeytextCaption(index));
         return;
     }
     InsertKeytext(w->ATX321, w->KeytextCaption(index));
@@ -302,7 +304,7 @@ void EditCommands::mnuKeytextClick(int index) {
 
 void EditCommands::mnuFontClick() {
     if (budgetShown()) {
-        /* budget sheet side: the sheet's own font dialog */
+        w->spread->ShowFontDialog();
         return;
     }
     TextControl* t = w->ATX321;
@@ -335,7 +337,7 @@ void EditCommands::mnuFontClick() {
 
 void EditCommands::cmdBoldClick() {
     if (budgetShown()) {
-        /* budget sheet side: FontBold of the cells */
+        w->spread->setFontBold(w->cmdBold->isChecked());
         return;
     }
     w->ATX321->setFontBold(w->cmdBold->isChecked() ? 1 : 0);
@@ -344,7 +346,7 @@ void EditCommands::cmdBoldClick() {
 
 void EditCommands::cmdItalicClick() {
     if (budgetShown()) {
-        /* budget sheet side: FontItalic of the cells */
+        w->spread->setFontItalic(w->cmdItalic->isChecked());
         return;
     }
     w->ATX321->setFontItalic(w->cmdItalic->isChecked() ? 1 : 0);
@@ -353,7 +355,7 @@ void EditCommands::cmdItalicClick() {
 
 void EditCommands::cmdUnderClick() {
     if (budgetShown()) {
-        /* budget sheet side: FontUnderline of the cells */
+        w->spread->setFontUnderline(w->cmdUnder->isChecked());
         return;
     }
     w->ATX321->setFontUnder(w->cmdUnder->isChecked() ? 1 : 0);
@@ -367,7 +369,7 @@ void EditCommands::setAlignment(int alignment) {
 
 void EditCommands::cmdLeftClick() {
     if (budgetShown()) {
-        /* budget sheet side: HAlign 2 */
+        w->spread->setHAlign(Sheet::AlignLeft);
         return;
     }
     setAlignment(0);
@@ -375,7 +377,7 @@ void EditCommands::cmdLeftClick() {
 
 void EditCommands::cmdCenterClick() {
     if (budgetShown()) {
-        /* budget sheet side: HAlign 3 */
+        w->spread->setHAlign(Sheet::AlignCentre);
         return;
     }
     setAlignment(2);
@@ -383,7 +385,7 @@ void EditCommands::cmdCenterClick() {
 
 void EditCommands::cmdRightClick() {
     if (budgetShown()) {
-        /* budget sheet side: HAlign 4 */
+        w->spread->setHAlign(Sheet::AlignRight);
         return;
     }
     setAlignment(1);
@@ -391,7 +393,7 @@ void EditCommands::cmdRightClick() {
 
 void EditCommands::cmdJustifyClick() {
     if (budgetShown()) {
-        /* budget sheet side: HAlign 6 */
+        w->spread->setHAlign(Sheet::AlignJustify);
         return;
     }
     setAlignment(3);
@@ -401,7 +403,7 @@ void EditCommands::cmdColourClick() {
     if (!frmtextcolour) return;
     frmtextcolour->onColour = [this](int colour) {
         if (budgetShown()) {
-            /* budget sheet side: FontColor of the cells */
+            w->spread->setFontColor(colour);
             return;
         }
         w->ATX321->setFontColor(colour);
@@ -418,7 +420,8 @@ void EditCommands::cmdColourClick() {
 
 void EditCommands::cmbFontClick() {
     if (budgetShown()) {
-        /* budget sheet side: FontName of the cells */
+        w->spread->setFontName(w->cmbFont->currentText());
+        w->spread->setFocus();
         return;
     }
     w->ATX321->setFontName(w->cmbFont->currentText());
@@ -430,7 +433,9 @@ void EditCommands::cmbFontSizeClick() {
     bool ok = false;
     const int size = w->cmbFontSize->currentText().trimmed().toInt(&ok);
     if (budgetShown()) {
-        /* budget sheet side: FontSize of the cells */
+        // A size that is not a whole number is passed over without a word.
+        if (ok && size > 0) w->spread->setFontSize(size);
+        w->spread->setFocus();
         return;
     }
     // A size that is not a whole number is passed over without a word.

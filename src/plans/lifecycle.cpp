@@ -2,6 +2,7 @@
 
 #include "app/editfrm.h"
 #include "app/startup.h"
+#include "budget/budgetview.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "plans/catalogue.h"
@@ -87,7 +88,6 @@ void PlanLifecycle::mnuNewClick() {
 // --- Loading ----------------------------------------------------------------------------
 
 bool PlanLifecycle::LoadPlan() {
-    TextControl* text = w->ATX321;
     pumpMessages();
     w->SetPlanCaption(QString());
 
@@ -118,8 +118,14 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
 
         const QString source =
             session.CreatingPlan ? session.BasePlanFile : session.CurrentPlanFile;
+        // A budget that cannot be read stops the load before the text is pointed at the
+        // new plan's file, so nothing of the open plan is written where it does not belong.
+        if (!LoadBudget(Catalogue::budgetFileOf(source))) {
+            busy.restore();
+            w->SetPlanCaption(QString());
+            return false;
+        }
         text->setFileName(source);
-        LoadBudget(Catalogue::budgetFileOf(source));
         text->setDataType(TextControl::NativeRtf);
         text->setFileLoad(1);
         if (!text->lastFileOk()) {
@@ -324,16 +330,16 @@ bool PlanLifecycle::mnuSaveClick() {
 
 // --- The budget's places ----------------------------------------------------------------
 
-bool PlanLifecycle::LoadBudget(const QString&) {
-    // The budget sheet reads the plan's budget file here.
-    return true;
+bool PlanLifecycle::LoadBudget(const QString& fileName) {
+    return w->budgetView()->LoadBudget(
+        fileName, Catalogue::budgetFileOf(planSession().CurrentPlanFile));
 }
 
 bool PlanLifecycle::SaveBudget(const QString&) {
-    // The budget sheet writes the plan's budget file here.
-    return true;
+    // The sheet writes to its own file name, the open plan's budget since the load.
+    return w->budgetView()->SaveBudget();
 }
 
 void PlanLifecycle::SelectBudgetStartCell() {
-    // The budget sheet selects its cell B6 here.
+    w->budgetView()->SelectStartCell();
 }

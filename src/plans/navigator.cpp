@@ -5,6 +5,7 @@
 #include "analysis/swfrm.h"
 #include "analysis/swotfrm.h"
 #include "app/editfrm.h"
+#include "budget/budgetview.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/bluetext.h"
@@ -483,12 +484,14 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
 // --- Places for the budget view and the analyses -----------------------------------------
 
 void Navigator::ShowBudgetView(bool budget) {
+    const bool leaving = m_budgetShown && !budget;
     m_budgetShown = budget;
-    // The budget sheet takes the place of the plan text and the section pointer; the
-    // sheet's own commands are switched by the budget view.
-    w->pnlSpread->setVisible(budget);
-    w->pnlPointer->setVisible(!budget);
-    w->Panel6->setVisible(!budget);
+    if (BudgetView* view = w->budgetView()) view->ShowBudgetView(budget);
+    if (leaving && !w->PanelAll->isHidden()) {
+        // The text was hidden while this move scrolled it and placed the pointer.
+        w->ATX321->setFocus();
+        PlacePointerShort();
+    }
 }
 
 void Navigator::RunAnalysis(int section) {

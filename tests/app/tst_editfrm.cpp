@@ -1,6 +1,5 @@
 #include "app/editfrm.h"
 #include "app/startup.h"
-#include "app/windowframes.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "platform/folders.h"

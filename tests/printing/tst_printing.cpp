@@ -1,5 +1,6 @@
 #include "app/editfrm.h"
 #include "app/printcommands.h"
+#include "controls/sheet/sheetcontrol.h"
 #include "controls/text/paperlayout.h"
 #include "controls/text/printfunctions.h"
 #include "controls/text/textcontrol.h"
@@ -582,23 +583,31 @@ private slots:
         QVERIFY(!p.win->PlanModified);
     }
 
-    // The sheet's print settings: the stand-in values while the sheet cannot be asked,
-    // which keep the centring chosen before.
-    void sheetSettingsFallBack() {
+    // The sheet's print settings reach the budget sheet and read back from it; when the
+    // sheet cannot be asked the stand-in values keep the centring chosen before.
+    void sheetSettingsReachTheSheet() {
         PrintWindow p;
         PrintCommands* commands = p.win->printCommands();
-        SheetPrintSettings s = commands->ReadSheetPrintSettings();
-        QCOMPARE(s, SheetPrintSettings{});
-        QCOMPARE(s.scale, 100);
-        QVERIFY(s.fit && s.landscape);
-        QCOMPARE(s.pagesHigh, 1);
-        QCOMPARE(s.pagesWide, 2);
-        s.hCenter = true;
+        SheetPrintSettings s;
         s.scale = 50;
+        s.fit = false;
+        s.pagesHigh = 2;
+        s.pagesWide = 3;
+        s.hCenter = true;
+        s.margins = {0.5, 0.75, 1.25, 1.5};
+        s.landscape = false;
         commands->ApplySheetPrintSettings(s);
-        const SheetPrintSettings again = commands->ReadSheetPrintSettings();
-        QVERIFY(again.hCenter);
-        QCOMPARE(again.scale, 100);
+        QCOMPARE(p.win->spread->PrintLeftMargin(), 0.5);
+        QCOMPARE(p.win->spread->PrintBottomMargin(), 1.5);
+        QVERIFY(!p.win->spread->PrintLandscape());
+        QCOMPARE(commands->ReadSheetPrintSettings(), s);
+
+        const SheetPrintSettings stand = SheetPrintSettings::fallback(s);
+        QVERIFY(stand.hCenter && !stand.vCenter);
+        QCOMPARE(stand.scale, 100);
+        QVERIFY(stand.fit && stand.landscape);
+        QCOMPARE(stand.pagesHigh, 1);
+        QCOMPARE(stand.pagesWide, 2);
     }
 };
 
