@@ -205,8 +205,8 @@ int PlanLifecycle::ReplacePlaceholders(const QString& companyName, const QString
         if (found <= 0 || found == last) break;
         last = found;
         QString s = text->SelText();
-        // A placeholder ends with its paragraph, though the tag may run on over the
-        // paragraph break: one paragraph's piece at a time.
+        // A placeholder ends with its paragraph (the control's runs of a kind of text
+        // never reach over a break); one paragraph's piece at a time all the same.
         const qsizetype cut = s.indexOf(QRegularExpression(QStringLiteral("[\\x{2029}\\n]")));
         if (cut >= 0) {
             const int start = text->SelStart();
@@ -252,7 +252,7 @@ bool PlanLifecycle::mnuSaveClick() {
     RepaintLock lockWindow(w);
     const int selStart = text->SelStart();
     const int selLength = text->SelLength();
-    const int scroll = text->ScrollVert();
+    const TextControl::ViewPlace view = text->viewPlace();
     const bool panelShown = !w->PanelAll->isHidden();
     w->PanelAll->hide();
     const int oldProtect = text->WriteProtect();
@@ -293,14 +293,16 @@ bool PlanLifecycle::mnuSaveClick() {
 
     pumpMessages();
     w->PanelAll->setVisible(panelShown);
-    text->setSelStart(selStart);
-    text->setSelLength(selLength);
-    text->setScrollVert(scroll);
     text->setWriteProtect(oldProtect);
     const bool saved = textSaved && budgetSaved;
     if (saved) w->PlanModified = false;
     pumpMessages();
     text->setShowHidden(1);
+    // The caret and the view as the user left them, once the notes take their room again:
+    // a scroll position taken before would now show another part of the plan.
+    text->setSelStart(selStart);
+    text->setSelLength(selLength);
+    text->setViewPlace(view);
     lockWindow.release();
 
     if (!saved) ShowError(QStringLiteral("An error occurred when saving this plan."));

@@ -269,10 +269,13 @@ void Tfrmopen::cmbfilenameChange() {
     const QString name = cmbfilename->currentText();
     if (name.isEmpty())
         return;
-    // While a new plan is being completed, looking at other entries changes nothing
-    // about which plan is being made.
-    if (planSession().CreatingPlan && name != planSession().NewPlanName)
+    // Choosing another plan while a new one waits for its details gives the new one up:
+    // OK then opens the plan chosen, with its own details.
+    if (planSession().CreatingPlan && name != planSession().NewPlanName) {
+        discardPendingPlan();
+        selectEntry(int(cmbfilename->findText(name, Qt::MatchFixedString)));
         return;
+    }
     Catalogue cat;
     if (!planSession().CreatingPlan) {
         planSession().CurrentPlanFile = cat.planTextFile(name);
@@ -313,9 +316,27 @@ void Tfrmopen::rememberUser(const CompanyDetails& d) {
     }
 }
 
+// A new plan lives in the catalogue from the new-plan window's OK, and gets its files only
+// when it is opened. One left behind by a second "&New" or by choosing another plan would
+// stay listed for ever without files, so it goes the way Cancel takes it: out of the
+// catalogue, the counter alone staying advanced.
+void Tfrmopen::discardPendingPlan() {
+    if (!planSession().CreatingPlan)
+        return;
+    const int at = cmbfilename->findText(planSession().NewPlanName, Qt::MatchFixedString);
+    if (at >= 0)
+        cmbfilename->setCurrentIndex(at);
+    const bool confirm = m_confirmPlanDelete;
+    m_confirmPlanDelete = false;
+    Button5Click();
+    m_confirmPlanDelete = confirm;
+    planSession().CreatingPlan = false;
+}
+
 void Tfrmopen::NewbtnClick() {
     if (!m_new)
         return;
+    discardPendingPlan();
     setEnabled(false);
     m_new->setPlanList(planList());
     const int result = m_new->exec();
@@ -341,6 +362,9 @@ void Tfrmopen::Button5Click() {
         ShowMessageDialog(QStringLiteral("Deleted plans cannot be recovered.\nContinue?"), mtWarning,
                           mbYes | mbNo, mbNo, 0) != mrYes)
         return;
+    // The plan waiting for its details is no longer being made once it is deleted.
+    if (planSession().CreatingPlan && name == planSession().NewPlanName)
+        planSession().CreatingPlan = false;
     try {
         eraseAnalysisSections(name);
         Catalogue cat;
@@ -402,14 +426,7 @@ void Tfrmopen::Button3Click() {
 }
 
 void Tfrmopen::Button4Click() {
-    if (planSession().CreatingPlan) {
-        const int last = cmbfilename->findText(planSession().NewPlanName, Qt::MatchFixedString);
-        if (last >= 0)
-            cmbfilename->setCurrentIndex(last);
-        m_confirmPlanDelete = false;
-        Button5Click();
-        planSession().CreatingPlan = false;
-    }
+    discardPendingPlan();
     m_mayClose = true;
     done(mrCancel);
 }

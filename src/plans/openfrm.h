@@ -60,6 +60,7 @@ private:
     void prefillFromUser();
     void rememberUser(const CompanyDetails& d);
     void selectEntry(int index);
+    void discardPendingPlan();
 
     TfrmNew* m_new = nullptr;
     Tfrmopennag* m_nag = nullptr;
