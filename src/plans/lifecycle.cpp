@@ -11,6 +11,7 @@
 #include "widgets/ruler.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QTreeView>
@@ -253,6 +254,9 @@ bool PlanLifecycle::mnuSaveClick() {
     const int selStart = text->SelStart();
     const int selLength = text->SelLength();
     const TextControl::ViewPlace view = text->viewPlace();
+    // Hiding the panel takes the keyboard focus away to the next widget (the font box):
+    // it goes back where it was, so that typing goes on in the text.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     const bool panelShown = !w->PanelAll->isHidden();
     w->PanelAll->hide();
     const int oldProtect = text->WriteProtect();
@@ -303,6 +307,7 @@ bool PlanLifecycle::mnuSaveClick() {
     text->setSelStart(selStart);
     text->setSelLength(selLength);
     text->setViewPlace(view);
+    if (focused && focused->isVisible()) focused->setFocus();
     lockWindow.release();
 
     if (!saved) ShowError(QStringLiteral("An error occurred when saving this plan."));

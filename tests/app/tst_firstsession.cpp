@@ -189,9 +189,11 @@ private slots:
         const int caret = s.t->SelStart();
         const int top = s.firstShown();
         QVERIFY(s.caretShown());
+        QCOMPARE(QApplication::focusWidget(), s.t);
         s.key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!s.w->PlanModified);
         QTest::qWait(50);
+        QCOMPARE(QApplication::focusWidget(), s.t); // typing goes on where it was
         QCOMPARE(s.t->SelStart(), caret);
         QCOMPARE(s.sectionShown(), section);
         QVERIFY(s.caretShown());
@@ -215,6 +217,7 @@ private slots:
         });
         s.w->InsertTable1->trigger();
         QVERIFY(size.wasAnswered());
+
         QCOMPARE(ATX_TABLEROWS(s.t), 3);
         QVERIFY(s.caretShown());
         QVERIFY2(qAbs(s.firstShown() - top) < 200,
@@ -259,6 +262,7 @@ private slots:
         });
         s.w->CellHeightandWidth1->trigger();
         QVERIFY(widths.wasAnswered());
+
         QVERIFY2(refusal.contains(QStringLiteral("past the edge of the text")), qPrintable(refusal));
         QVERIFY(stayedOpen);
         table = s.t->textCursor().currentTable();
