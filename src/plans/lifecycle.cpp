@@ -107,7 +107,9 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
     PlanSession& session = planSession();
     w->SetPlanCaption(session.CurrentPlanName);
     BusyCursor busy;
-    pumpMessages();
+    // Keys and clicks wait until the plan is in place: while it loads (and is saved at
+    // once) its text is selected whole, and a key would replace it.
+    pumpMessagesExceptInput();
 
     try {
         text->setSelStart(0);
@@ -134,10 +136,10 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         text->setFileName(session.CurrentPlanFile);
         text->setDataType(TextControl::NativeRtf);
         m_planLoaded = true;
-        pumpMessages();
+        pumpMessagesExceptInput();
         text->setSelStart(0);
         text->setSelLength(0);
-        pumpMessages();
+        pumpMessagesExceptInput();
         text->setShowHidden(1);
 
         TakeHeader();
@@ -149,7 +151,7 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         w->SetPlanControls(true);
         text->setUnDoAction(0);
         w->PanelAll->show();
-        pumpMessages();
+        pumpMessagesExceptInput();
         busy.restore();
         text->setSelStart(0);
         text->setSelLength(0);
@@ -259,8 +261,11 @@ bool PlanLifecycle::mnuSaveClick() {
     const QPointer<QWidget> focused = QApplication::focusWidget();
     const bool panelShown = !w->PanelAll->isHidden();
     w->PanelAll->hide();
+    // The whole text is selected while it is written: keys typed meanwhile wait (the
+    // message pumps below leave them queued), and any that reach the text find it held
+    // read-only, so that nothing replaces the plan in the file.
     const int oldProtect = text->WriteProtect();
-    text->setWriteProtect(0);
+    text->setWriteProtect(2);
     text->setShowHidden(1);
     text->setSelStart(0);
     text->setSelLength(0);
@@ -280,7 +285,7 @@ bool PlanLifecycle::mnuSaveClick() {
 
     text->setSelStart(0);
     text->setSelLength(text->TextLength());
-    pumpMessages();
+    pumpMessagesExceptInput();
     text->setDataType(TextControl::NativeRtf);
     text->setFileSave(1);
     const bool textSaved = text->lastFileOk();
@@ -291,16 +296,16 @@ bool PlanLifecycle::mnuSaveClick() {
     text->setSelText(QString());
     text->setUnDoAction(0);
     text->setShowHidden(0);
-    pumpMessages();
+    pumpMessagesExceptInput();
 
     const bool budgetSaved = textSaved && SaveBudget(Catalogue::budgetFileOf(text->FileName()));
 
-    pumpMessages();
+    pumpMessagesExceptInput();
     w->PanelAll->setVisible(panelShown);
     text->setWriteProtect(oldProtect);
     const bool saved = textSaved && budgetSaved;
     if (saved) w->PlanModified = false;
-    pumpMessages();
+    pumpMessagesExceptInput();
     text->setShowHidden(1);
     // The caret and the view as the user left them, once the notes take their room again:
     // a scroll position taken before would now show another part of the plan.

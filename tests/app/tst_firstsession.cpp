@@ -17,6 +17,7 @@
 #include "editor/updown.h"
 #include "plans/answers.h"
 #include "plans/navigator.h"
+#include "plans/planheader.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/printerinfo.h"
@@ -199,6 +200,31 @@ private slots:
         QVERIFY(s.caretShown());
         QVERIFY2(qAbs(s.firstShown() - top) < 40,
                  qPrintable(QStringLiteral("%1 -> %2").arg(top).arg(s.firstShown())));
+    }
+
+    // A key that reaches the plan text while it is being saved (the whole text is
+    // selected then) neither replaces the plan nor reaches its file. (Keys the user types
+    // meanwhile wait until the save is done; one sent to the text directly stands in for
+    // any that would get through.)
+    void keysDuringASaveNeverReachTheFile() {
+        FirstSession s;
+        QVERIFY2(s.started(), qPrintable(s.unexpected));
+        const QString plan = s.t->toPlainText();
+        bool sent = false;
+        QTimer::singleShot(0, s.t, [&] {
+            QTest::keyPress(s.t, Qt::Key_Z);
+            sent = true;
+        });
+        s.w->mnuSaveClick();
+        QVERIFY(sent);
+        QVERIFY(!s.w->PlanModified);
+        QCOMPARE(s.t->toPlainText(), plan);
+        TextControl saved;
+        QVERIFY(saved.loadFile(s.w->CurrentPlanFile, TextControl::NativeRtf));
+        QCOMPARE(saved.toPlainText(), saved.toPlainText().left(PlanHeader::Length) + plan);
+        saved.setSelStart(PlanHeader::Length);
+        QVERIFY(saved.FIND_HTAG(GuidanceTag::BluePrompt, 1) > 0); // prompts are still prompts
+        QCOMPARE(saved.FontColor(), kBlueText);
     }
 
     // Table commands leave the view where the user was and show what they made.

@@ -1221,7 +1221,9 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
     // one undo brings the selected text back as it was.
     std::optional<EditStep> step;
     if (!text.isEmpty() && !d->writeProtect && textCursor().hasSelection()) step.emplace(this);
-    if (!text.isEmpty()) {
+    // A character the text refuses is no character typed: its handler, which colours and
+    // tags what is typed, must not touch the selection of a text held read-only.
+    if (!text.isEmpty() && !d->writeProtect) {
         int ch = text.at(0).unicode();
         emit OnKeyPress(ch);
         if (ch == 0) {
@@ -1274,7 +1276,7 @@ void TextControl::keyReleaseEvent(QKeyEvent* event) {
 
 void TextControl::inputMethodEvent(QInputMethodEvent* event) {
     const QString commit = event->commitString();
-    if (commit.isEmpty()) {
+    if (commit.isEmpty() || d->writeProtect) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
