@@ -7,6 +7,7 @@
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
@@ -22,6 +23,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // The navy numbered circles that lead the user through the window's steps.
@@ -126,6 +129,8 @@ QWidget* Tfrmopen::buildCompanyPage() {
     cmbfilename->setObjectName(QStringLiteral("cmbfilename"));
     cmbfilename->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbfilename->setMinimumContentsLength(24);
+    // A long plan name is cut short in the middle rather than widening the list.
+    cmbfilename->view()->setTextElideMode(Qt::ElideMiddle);
     Newbtn = new QPushButton(QStringLiteral("&New"), page);
     Newbtn->setObjectName(QStringLiteral("Newbtn"));
     Button5 = new QPushButton(QStringLiteral("&Delete"), page);
@@ -246,6 +251,14 @@ void Tfrmopen::selectEntry(int index) {
     }
     cmbfilename->setCurrentIndex(index);
     cmbfilenameChange();
+}
+
+void Tfrmopen::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    // The drop-down list of plans widens itself to its longest name; it stays within the
+    // window from the list's left edge.
+    const int left = cmbfilename->mapTo(this, QPoint(0, 0)).x();
+    cmbfilename->view()->window()->setMaximumWidth(std::max(width() - left, cmbfilename->width()));
 }
 
 void Tfrmopen::showEvent(QShowEvent* e) {

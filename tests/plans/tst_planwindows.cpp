@@ -8,6 +8,7 @@
 #include "support/modal.h"
 #include "support/testenv.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -207,8 +208,14 @@ private slots:
         Windows w;
         w.open.show();
         const int width = w.open.width();
-        QVERIFY(child<QComboBox>(&w.open, "cmbfilename")->width() < width);
+        auto* plans = child<QComboBox>(&w.open, "cmbfilename");
+        QVERIFY(plans->width() < width);
         QVERIFY(width <= 640);
+        plans->showPopup();
+        QVERIFY(plans->view()->isVisible());
+        const QRect popup = plans->view()->window()->geometry();
+        plans->hidePopup();
+        QVERIFY2(popup.width() <= width, qPrintable(QString::number(popup.width())));
         w.newWindow.setPlanList(w.open.planList());
         w.newWindow.show();
         auto* name = child<QLineEdit>(&w.newWindow, "txtNewPlanName");
