@@ -464,6 +464,10 @@ void TfrmEdit::buildMenus() {
     mnuEdit = submenu(nullptr, bar, QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
     mnuUndo = menuItem(mnuEdit, QStringLiteral("mnuUndo"), QStringLiteral("&Undo"),
                        QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = menuItem(mnuEdit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"),
+                       QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     N3 = separator(mnuEdit, QStringLiteral("N3"));
     mnuCut = menuItem(mnuEdit, QStringLiteral("mnuCut"), QStringLiteral("Cu&t"),
                       QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -616,6 +620,7 @@ void TfrmEdit::buildMenus() {
     connect(mnuExit, &QAction::triggered, this, &TfrmEdit::mnuExitClick);
 
     connect(mnuUndo, &QAction::triggered, this, &TfrmEdit::cmdUndoClick);
+    connect(mnuRedo, &QAction::triggered, this, [this] { m_editing->cmdRedoClick(); });
     connect(mnuCut, &QAction::triggered, this, &TfrmEdit::cmdCutClick);
     connect(mnuCopy, &QAction::triggered, this, &TfrmEdit::cmdCopyClick);
     connect(mnuPaste, &QAction::triggered, this, &TfrmEdit::cmdPasteClick);
@@ -713,6 +718,7 @@ void TfrmEdit::SetPlanControls(bool on) {
                                                       mnuPaste,
                                                       mnuSelectAll,
                                                       mnuUndo,
+                                                      mnuRedo,
                                                       mnuFind,
                                                       mnuFont,
                                                       mnuToolbars->menuAction(),

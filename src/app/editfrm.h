@@ -153,6 +153,7 @@ public:
     QAction* mnuExit = nullptr;
 
     QAction* mnuUndo = nullptr;
+    QAction* mnuRedo = nullptr;
     QAction* N3 = nullptr;
     QAction* mnuCut = nullptr;
     QAction* mnuCopy = nullptr;

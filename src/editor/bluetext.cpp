@@ -13,8 +13,10 @@ bool EnterBlueText(TextControl* text, bool stepBack) {
     if (tag <= 0) return false;
     // The caret reads the character before it; stepping back puts the caret on that
     // character, so that the run search finds the prompt the caret stands in even at its
-    // very end.
-    const bool stepped = stepBack && text->Select() == 0 && text->SelStart() > 0;
+    // very end. At the start of a paragraph the caret reads the character after it, and a
+    // step back would leave the paragraph for the break before it.
+    const bool stepped =
+        stepBack && text->Select() == 0 && text->SelStart() > 0 && text->CurChar() > 0;
     if (stepped) text->setSelStart(text->SelStart() - 1);
     if (tag == GuidanceTag::BluePrompt) {
         text->setTagReadSelect(1);
@@ -145,7 +147,9 @@ GuidanceText::DoubleClick GuidanceText::atx321DblClick(int lastCaretPos,
     if (text->SelLength() > 0 && text->HTag() > 0) {
         const QString s = text->SelText();
         if (const auto choice = FindChoice(s, lastCaretPos - text->SelStart())) {
-            // The chosen option becomes the user's own text.
+            // The chosen option becomes the user's own text; one undo brings the whole
+            // list back.
+            TextControl::EditStep step(text);
             text->setFontColor(kBlackText);
             text->setHTag(GuidanceTag::UserText);
             text->setSelText(s.mid(choice->start, choice->length));

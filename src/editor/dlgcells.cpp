@@ -1,5 +1,6 @@
 #include "editor/dlgcells.h"
 
+#include "dialogs/dialogfrm.h"
 #include "editor/tblfrm.h"
 #include "editor/updown.h"
 
@@ -67,7 +68,7 @@ Tcellsdlg::Tcellsdlg(QWidget* parent) : QDialog(parent) {
     cmdCancel = new QPushButton("&Cancel", this);
     cmdCancel->setObjectName("cmdCancel");
     cmdCancel->setGeometry(270, 46, 72, 25);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdOK, &QPushButton::clicked, this, &Tcellsdlg::cmdOKClick);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
@@ -100,12 +101,14 @@ QString Tcellsdlg::centimetreText(int millimetres) {
     return QString::number(millimetres * 0.1);
 }
 
-void Tcellsdlg::prepare(int row, int widthTwips, int heightTwips) {
+void Tcellsdlg::prepare(int row, int widthTwips, int heightTwips, int maxWidthTwips) {
+    m_maxWidth = maxWidthTwips;
     grpRow->setTitle(QString("Height of row %1:").arg(row + 1));
     const int m = widthMillimetres(widthTwips);
     const int shown = shownMillimetres(m);
     txtWidth->setText(centimetreText(shown) + " cm");
     txtWidthCm->setText(centimetreText(shown));
+    m_openingWidth = txtWidthCm->text();
     udWidth->setPosition(m);
     const int points = int(std::lround(heightTwips / 20.0));
     udHeight->setPosition(points);
@@ -116,6 +119,27 @@ void Tcellsdlg::prepare(int row, int widthTwips, int heightTwips) {
     }
     txtHeight->setEnabled(false);
     chkAllRows->setChecked(false);
+}
+
+bool Tcellsdlg::widthChanged() const {
+    return txtWidthCm->text() != m_openingWidth;
+}
+
+QString Tcellsdlg::widthRefusal(double cm, int maxWidthTwips) {
+    const int widest = int(std::floor(maxWidthTwips / 1440.0 * 25.4 + 1e-9));
+    return QString("A column %1 cm wide would take the table past the edge of the text. The "
+                   "widest it can be is %2 cm.")
+        .arg(QString::number(cm))
+        .arg(centimetreText(std::max(widest, 0)));
+}
+
+void Tcellsdlg::cmdOKClick() {
+    const double cm = txtWidthCm->text().toDouble();
+    if (widthChanged() && m_maxWidth > 0 && centimetresToTwips(cm) > m_maxWidth) {
+        ShowMessageDialog(widthRefusal(cm, m_maxWidth), mtWarning, mbOK, mbOK, 0);
+        return;
+    }
+    accept();
 }
 
 void Tcellsdlg::ComboBox1Change() {

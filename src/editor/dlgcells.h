@@ -21,8 +21,14 @@ public:
     int execute();
 
     // Opening: the row number (from 0), the current cell's width and the row's height in
-    // twips.
-    void prepare(int row, int widthTwips, int heightTwips);
+    // twips. `maxWidthTwips` above 0 is the widest the cells may become: OK refuses a wider
+    // one with a message and keeps the window open.
+    void prepare(int row, int widthTwips, int heightTwips, int maxWidthTwips = 0);
+    // Whether the width was changed since the window opened: a width nobody touched is
+    // left alone (the one shown is rounded).
+    bool widthChanged() const;
+    // The message refusing a width: "... The widest it can be is 4.2 cm."
+    static QString widthRefusal(double cm, int maxWidthTwips);
 
     // Width in whole millimetres, rounded.
     static int widthMillimetres(int twips);
@@ -47,7 +53,12 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
+    void cmdOKClick();
     void ComboBox1Change();
     void udHeightClick();
     void udWidthClick();
+
+private:
+    QString m_openingWidth;
+    int m_maxWidth = 0;
 };

@@ -1,5 +1,6 @@
 #include "editor/dlgsplit.h"
 
+#include "editor/tablecommands.h"
 #include "editor/tblfrm.h"
 #include "editor/updown.h"
 
@@ -40,6 +41,10 @@ void Tsplitcelllsdlg::FormShow() {
     udColumns->setPosition(2);
     txtColumns->setFocus();
     txtColumns->selectAll();
+}
+
+void Tsplitcelllsdlg::accept() {
+    if (TableCommands::acceptCounts({txtColumns})) QDialog::accept();
 }
 
 int Tsplitcelllsdlg::execute() {

@@ -24,6 +24,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
 
@@ -80,6 +81,21 @@ bool isTextFunctionKey(int key) {
     case Qt::Key_F9:
     case Qt::Key_F11:
     case Qt::Key_F12:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Keys that move the caret with Ctrl held (by words, to the start or end of the text).
+bool movesCaretWithCtrl(int key) {
+    switch (key) {
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
         return true;
     default:
         return false;
@@ -169,6 +185,11 @@ EditCommands::EditCommands(TfrmEdit* window) : QObject(window), w(window) {
     m_find->onTextChanged = [this] { w->PlanModified = true; };
     m_guidance = new GuidanceText(t);
 
+    // A size typed into the box that the box does not list is refused; the box then
+    // shows the text's size again rather than the refused one.
+    if (QLineEdit* sizeEdit = w->cmbFontSize->lineEdit())
+        connect(sizeEdit, &QLineEdit::editingFinished, this, &EditCommands::showFontSize);
+
     w->rulMain->setTextControl(t);
     w->rulMain->setPixelsPerInch(w->logicalDpiX() > 0 ? w->logicalDpiX() : 96);
     // An indent dragged on the ruler is a change to the plan like any other.
@@ -228,6 +249,18 @@ void EditCommands::cmdUndoClick() {
         return;
     }
     textChanged();
+    // The navigator, the guidance and the toolbar go with the caret to the undone text;
+    // a prompt brought back is entered again, ready to be typed over.
+    if (!budgetShown()) followCaretInText(0);
+}
+
+void EditCommands::cmdRedoClick() {
+    if (budgetShown()) return;
+    TextControl* t = w->ATX321;
+    if (t->ReDoAction() <= 2 || t->WriteProtect() != 0) return;
+    t->setReDoAction(1);
+    textChanged();
+    followCaretInText(0);
 }
 
 void EditCommands::cmdCutClick() {
@@ -364,6 +397,12 @@ void EditCommands::cmdUnderClick() {
 
 void EditCommands::setAlignment(int alignment) {
     w->ATX321->setAlignment(alignment);
+    // The buttons show the paragraph's alignment however it was set (Ctrl+E and the rest
+    // included).
+    w->cmdLeft->setChecked(alignment == 0);
+    w->cmdRight->setChecked(alignment == 1);
+    w->cmdCenter->setChecked(alignment == 2);
+    w->cmdJustify->setChecked(alignment == 3);
     textChanged();
 }
 
@@ -444,6 +483,16 @@ void EditCommands::cmbFontSizeClick() {
         textChanged();
     }
     w->ATX321->setFocus();
+}
+
+void EditCommands::showFontSize() {
+    if (budgetShown()) return;
+    const double size = w->ATX321->FontSize();
+    if (size <= 0) return;
+    const QString shown = QString::number(size, 'g', 4);
+    const int i = w->cmbFontSize->findText(shown);
+    if (i >= 0) w->cmbFontSize->setCurrentIndex(i);
+    w->cmbFontSize->setEditText(shown);
 }
 
 bool EditCommands::FormKeyPreview(QKeyEvent*) {
@@ -561,7 +610,13 @@ void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
             textChanged();
             break;
         case Qt::Key_Z:
-            cmdUndoClick();
+            if (shift & Qt::ShiftModifier)
+                cmdRedoClick();
+            else
+                cmdUndoClick();
+            break;
+        case Qt::Key_Y:
+            cmdRedoClick();
             break;
         case Qt::Key_F:
             mnuFindClick();
@@ -598,7 +653,9 @@ void EditCommands::atx321KeyPress(int& key) {
 }
 
 void EditCommands::atx321KeyUp(int key, Qt::KeyboardModifiers) {
-    if (CtrlKeyHeld || TagJumpPending) return;
+    // Ctrl+Home, Ctrl+End and Ctrl with an arrow move the caret like any other key: the
+    // navigator, the guidance and the toolbar follow it.
+    if (TagJumpPending || (CtrlKeyHeld && !movesCaretWithCtrl(key))) return;
     followCaretInText(key);
 }
 

@@ -24,6 +24,8 @@ public:
     static QString UndoErrorMessage();
 
     void cmdUndoClick();
+    // Does the last undone step again (Edit menu "&Redo", Ctrl+Y, Ctrl+Shift+Z).
+    void cmdRedoClick();
     void cmdCutClick();
     void cmdCopyClick();
     void cmdPasteClick();
@@ -82,6 +84,8 @@ protected:
 
 private:
     void followCaretInText(int key);
+    // Shows the caret's font size again in place of a size the box refused.
+    void showFontSize();
     void setAlignment(int alignment);
     void textChanged();
     void scrollGuidance(int key);

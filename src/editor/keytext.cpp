@@ -9,13 +9,16 @@
 
 void InsertKeytext(TextControl* text, const QString& caption) {
     if (!text) return;
+    TextControl::EditStep step(text); // one undo brings back what it replaced
     text->setHTag(0);
     text->setFontColor(0);
     text->setSelText(caption);
 }
 
 void TypeKeytext(TextControl* text, const QString& caption) {
-    if (text) text->setSelText(caption);
+    if (!text) return;
+    TextControl::EditStep step(text);
+    text->setSelText(caption);
 }
 
 DateEntry::DateEntry(TextControl* text, QWidget* window, TfrmCal* calendar)
@@ -64,6 +67,7 @@ void DateEntry::txtdate2Change() {
 void DateEntry::insertDate(const QString& date) {
     // An emptied edit is not a date: the selection stays until a date replaces it.
     if (date.isEmpty() || !m_text) return;
+    TextControl::EditStep step(m_text); // one undo brings the date prompt back
     m_text->setHTag(0);
     m_text->setFontColor(0);
     m_text->setSelText(date);

@@ -116,6 +116,7 @@ SpellCheckEnd CheckSpelling(TextControl* text, Speller* speller, TfrmDic* dialog
                     speller->setReplacementWord(dic->txtRight->text());
                     const QString replacement = speller->ReplacementWord();
                     const int at = text->SelStart();
+                    TextControl::EditStep step(text);
                     text->setSelText(replacement);
                     // The corrected word is the user's own black text, like anything typed.
                     text->setSelStart(at);

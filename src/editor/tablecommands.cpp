@@ -1,6 +1,7 @@
 #include "editor/tablecommands.h"
 
 #include "controls/text/tablefunctions.h"
+#include "controls/text/tablemodel.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/dlgbord.h"
@@ -20,6 +21,7 @@ namespace TableCommands {
 namespace {
 
 constexpr int kMinCount = 1;
+constexpr int kEveryRow = -2; // ATX_CHANGETABLEBOUND: the bound in every row, not one
 constexpr int kMaxCount = 100;
 
 void repaint(TextControl* atx) {
@@ -57,6 +59,28 @@ QString errorText(int code) {
     return QStringLiteral("%1 (Table error %2)").arg(reason).arg(code);
 }
 
+QString countOutOfRange(const QString& text) {
+    bool ok = false;
+    const long long value = text.trimmed().toLongLong(&ok);
+    if (!ok || (value >= kMinCount && value <= kMaxCount)) return QString();
+    return QStringLiteral("'%1' is out of range: please enter a whole number from %2 to %3.")
+        .arg(text.trimmed())
+        .arg(kMinCount)
+        .arg(kMaxCount);
+}
+
+bool acceptCounts(std::initializer_list<QLineEdit*> edits) {
+    for (QLineEdit* edit : edits) {
+        const QString refusal = countOutOfRange(edit->text());
+        if (refusal.isEmpty()) continue;
+        ShowMessageDialog(refusal, mtWarning, mbOK, mbOK, 0);
+        edit->setFocus();
+        edit->selectAll();
+        return false;
+    }
+    return true;
+}
+
 std::optional<int> readCount(const QString& text, QWidget* parent) {
     bool ok = false;
     const long long value = text.trimmed().toLongLong(&ok);
@@ -65,13 +89,8 @@ std::optional<int> readCount(const QString& text, QWidget* parent) {
                               QStringLiteral("'%1' is not a valid integer value").arg(text));
         return std::nullopt;
     }
-    if (value < kMinCount || value > kMaxCount) {
-        ShowMessageDialog(
-            QStringLiteral("'%1' is out of range: please enter a whole number from %2 to %3.")
-                .arg(text.trimmed())
-                .arg(kMinCount)
-                .arg(kMaxCount),
-            mtWarning, mbOK, mbOK, 0);
+    if (const QString refusal = countOutOfRange(text); !refusal.isEmpty()) {
+        ShowMessageDialog(refusal, mtWarning, mbOK, mbOK, 0);
         return std::nullopt;
     }
     return int(value);
@@ -162,15 +181,24 @@ bool cellHeightAndWidth(TextControl* atx, Tcellsdlg* dialog) {
     ATX_GETCURCELLINFO(atx, cellRow, cell, cellLeft, cellRight, width);
     int height = 0;
     ATX_GETCURROWH(atx, height);
-    dialog->prepare(row, width, height);
+    // The selected cells share what the rest of the table leaves of the text width (or of
+    // the table's own width, when it is already wider).
+    const QList<int> grid = tableGridBounds(atx->textCursor().currentTable());
+    const int tableWidth = grid.isEmpty() ? rowRight : grid.last();
+    const int room = std::max(atx->DocWidth(), tableWidth) - (tableWidth - (right - left));
+    const int selected = std::max(lastBound - firstBound, 1);
+    dialog->prepare(row, width, height, std::max(room / selected, 1));
     if (dialog->execute() != 1) return false;
 
     RepaintLock lock(atx);
+    // A width nobody touched is left alone (the one shown is rounded). Each selected cell
+    // takes the width, in its column in every row; the cells to their right keep theirs.
+    // Bounds are moved from the right when cells grow and from the left when they shrink,
+    // so that no bound ever has to pass its neighbour on the way. (Each move is a step of
+    // its own: the table functions find the table through the document's frames, which an
+    // edit block around them all would leave out of date.)
     const int wanted = Tcellsdlg::centimetresToTwips(dialog->txtWidthCm->text().toDouble());
-    // Each selected cell takes the width; the cells to their right keep theirs. Bounds are
-    // moved from the right when cells grow and from the left when they shrink, so that no
-    // bound ever has to pass its neighbour on the way.
-    for (int c = lastBound - 1; c >= firstBound; --c) {
+    for (int c = lastBound - 1; dialog->widthChanged() && c >= firstBound; --c) {
         int r = 0, n = 0, l = 0, rr = 0;
         ATX_GETCURROWINFO(atx, r, n, l, rr);
         int cr = 0, cc = 0, cl = 0, crr = 0, cw = 0;
@@ -179,10 +207,10 @@ bool cellHeightAndWidth(TextControl* atx, Tcellsdlg* dialog) {
         const int distance = wanted - cw;
         if (distance > 0)
             for (int i = n; i >= c + 1; --i)
-                ATX_CHANGETABLEBOUND(atx, i, 1, distance);
+                ATX_CHANGETABLEBOUND(atx, i, kEveryRow, distance);
         else if (distance < 0)
             for (int i = c + 1; i <= n; ++i)
-                ATX_CHANGETABLEBOUND(atx, i, 1, distance);
+                ATX_CHANGETABLEBOUND(atx, i, kEveryRow, distance);
     }
     const QString rule = dialog->ComboBox1->currentText();
     if (rule == "Exactly" || rule == "At Least") {

@@ -2,8 +2,10 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
 
+class QLineEdit;
 class QWidget;
 class TextControl;
 class Tcellsdlg;
@@ -36,6 +38,13 @@ bool borders(TextControl* atx, Tdlgborder* dialog);
 // A count typed into the insert or split dialog: a whole number from 1 to 100. Anything
 // else is refused with a message and gives nothing.
 std::optional<int> readCount(const QString& text, QWidget* parent = nullptr);
+// The warning for a whole number outside 1 to 100; empty for a count in range and for
+// text that is no whole number.
+QString countOutOfRange(const QString& text);
+// The insert and split dialogs' OK: a count out of range is refused with that warning and
+// the dialog stays open with the count selected, to be corrected. Returns whether the
+// dialog may close.
+bool acceptCounts(std::initializer_list<QLineEdit*> edits);
 
 // The message for an error code of the control's table functions.
 QString errorText(int code);

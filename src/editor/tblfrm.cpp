@@ -1,5 +1,6 @@
 #include "editor/tblfrm.h"
 
+#include "editor/tablecommands.h"
 #include "editor/updown.h"
 
 #include <QApplication>
@@ -84,6 +85,10 @@ void Tfrminserttbl::FormShow() {
     udColumns->setPosition(2);
     txtRows->setFocus();
     txtRows->selectAll();
+}
+
+void Tfrminserttbl::accept() {
+    if (TableCommands::acceptCounts({txtRows, txtColumns})) QDialog::accept();
 }
 
 int Tfrminserttbl::execute() {

@@ -28,6 +28,9 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
+    // OK: a count out of range is refused and the window stays open to correct it.
+    void accept() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

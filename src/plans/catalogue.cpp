@@ -136,15 +136,19 @@ QString Catalogue::nameProblem(const QString& name) {
         return QStringLiteral("Please enter a name for the new plan.");
     if (name != name.trimmed())
         return QStringLiteral("A plan name cannot begin or end with a blank.");
+    // Worded as the new-plan window words its refusal of brackets.
+    const auto illegal = [](QChar c) {
+        return QStringLiteral("Illegal character in plan name '%1'.").arg(c);
+    };
     if (name.startsWith(QLatin1Char(';')) || name.startsWith(QLatin1Char('[')))
-        return QStringLiteral("A plan name cannot begin with \"%1\".").arg(name.left(1));
-    if (name.contains(QLatin1Char('=')) || name.contains(QLatin1Char(']')))
-        return QStringLiteral("A plan name cannot contain \"=\" or \"]\".");
+        return illegal(name.at(0));
+    for (QChar c : {QLatin1Char('='), QLatin1Char(']')})
+        if (name.contains(c)) return illegal(c);
     for (QChar c : name)
         if (c.unicode() < 0x20 || c == QChar(0x7f) || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator)
-            return QStringLiteral("A plan name cannot contain a line break or other control "
-                                  "character.");
+            return QStringLiteral("Illegal character in plan name: a line break or other "
+                                  "control character.");
     // The catalogue keeps its own lists in these sections; a plan of the same name would
     // overwrite them.
     if (name.compare(QLatin1String(kTitles), Qt::CaseInsensitive) == 0 ||

@@ -13,6 +13,7 @@
 #include "widgets/ruler.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QTreeView>
@@ -107,7 +108,9 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
     PlanSession& session = planSession();
     w->SetPlanCaption(session.CurrentPlanName);
     BusyCursor busy;
-    pumpMessages();
+    // Keys and clicks wait until the plan is in place: while it loads (and is saved at
+    // once) its text is selected whole, and a key would replace it.
+    pumpMessagesExceptInput();
 
     try {
         text->setSelStart(0);
@@ -140,10 +143,10 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         text->setFileName(session.CurrentPlanFile);
         text->setDataType(TextControl::NativeRtf);
         m_planLoaded = true;
-        pumpMessages();
+        pumpMessagesExceptInput();
         text->setSelStart(0);
         text->setSelLength(0);
-        pumpMessages();
+        pumpMessagesExceptInput();
         text->setShowHidden(1);
 
         TakeHeader();
@@ -155,7 +158,7 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         w->SetPlanControls(true);
         text->setUnDoAction(0);
         w->PanelAll->show();
-        pumpMessages();
+        pumpMessagesExceptInput();
         busy.restore();
         text->setSelStart(0);
         text->setSelLength(0);
@@ -212,8 +215,8 @@ int PlanLifecycle::ReplacePlaceholders(const QString& companyName, const QString
         if (found <= 0 || found == last) break;
         last = found;
         QString s = text->SelText();
-        // A placeholder ends with its paragraph, though the tag may run on over the
-        // paragraph break: one paragraph's piece at a time.
+        // A placeholder ends with its paragraph (the control's runs of a kind of text
+        // never reach over a break); one paragraph's piece at a time all the same.
         const qsizetype cut = s.indexOf(QRegularExpression(QStringLiteral("[\\x{2029}\\n]")));
         if (cut >= 0) {
             const int start = text->SelStart();
@@ -273,11 +276,17 @@ bool PlanLifecycle::mnuSaveClick() {
     RepaintLock lockWindow(w);
     const int selStart = text->SelStart();
     const int selLength = text->SelLength();
-    const int scroll = text->ScrollVert();
+    const TextControl::ViewPlace view = text->viewPlace();
+    // Hiding the panel takes the keyboard focus away to the next widget (the font box):
+    // it goes back where it was, so that typing goes on in the text.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     const bool panelShown = !w->PanelAll->isHidden();
     w->PanelAll->hide();
+    // The whole text is selected while it is written: keys typed meanwhile wait (the
+    // message pumps below leave them queued), and any that reach the text find it held
+    // read-only, so that nothing replaces the plan in the file.
     const int oldProtect = text->WriteProtect();
-    text->setWriteProtect(0);
+    text->setWriteProtect(2);
     text->setShowHidden(1);
     text->setSelStart(0);
     text->setSelLength(0);
@@ -297,7 +306,7 @@ bool PlanLifecycle::mnuSaveClick() {
 
     text->setSelStart(0);
     text->setSelLength(text->TextLength());
-    pumpMessages();
+    pumpMessagesExceptInput();
     text->setDataType(TextControl::NativeRtf);
     text->setFileSave(1);
     const bool textSaved = text->lastFileOk();
@@ -308,20 +317,23 @@ bool PlanLifecycle::mnuSaveClick() {
     text->setSelText(QString());
     text->setUnDoAction(0);
     text->setShowHidden(0);
-    pumpMessages();
+    pumpMessagesExceptInput();
 
     const bool budgetSaved = textSaved && SaveBudget(Catalogue::budgetFileOf(text->FileName()));
 
-    pumpMessages();
+    pumpMessagesExceptInput();
     w->PanelAll->setVisible(panelShown);
-    text->setSelStart(selStart);
-    text->setSelLength(selLength);
-    text->setScrollVert(scroll);
     text->setWriteProtect(oldProtect);
     const bool saved = textSaved && budgetSaved;
     if (saved) w->PlanModified = false;
-    pumpMessages();
+    pumpMessagesExceptInput();
     text->setShowHidden(1);
+    // The caret and the view as the user left them, once the notes take their room again:
+    // a scroll position taken before would now show another part of the plan.
+    text->setSelStart(selStart);
+    text->setSelLength(selLength);
+    text->setViewPlace(view);
+    if (focused && focused->isVisible()) focused->setFocus();
     lockWindow.release();
 
     if (!saved) ShowError(QStringLiteral("An error occurred when saving this plan."));

@@ -459,6 +459,9 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
         if (number != m_shownSectionNode) loadGuidance(number);
 
         const bool budget = itemText(number) == budgetItemText();
+        // A move puts the caret in the section chosen: the caret is synchronised to it, so
+        // that a later caret move back into the section left follows there again.
+        if (navigatorMove) m_currentSectionTag = sectionTagOf(number);
         if (!budget) {
             if (navigatorMove) scrollToSection(number);
             text->setFocus();

@@ -7,6 +7,7 @@
 #include "plans/catalogue.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -30,7 +31,8 @@ TfrmNew::TfrmNew(QWidget* parent) : QDialog(parent) {
     auto* nameLabel = new QLabel(QStringLiteral("Type the name of the new plan below:"), this);
     txtNewPlanName = new QLineEdit(this);
     txtNewPlanName->setObjectName(QStringLiteral("txtNewPlanName"));
-    txtNewPlanName->setMaxLength(200);
+    // No length limit of its own: a limit would cut a pasted name without a word, where
+    // OK refuses a name that is too long and says why.
     nameLabel->setBuddy(txtNewPlanName);
     layout->addWidget(nameLabel);
     layout->addWidget(txtNewPlanName);
@@ -106,6 +108,7 @@ void TfrmNew::FormShow() {
 }
 
 void TfrmNew::rdoOriginalClick() {
+    m_baseName.clear();
     Label2->setEnabled(false);
     lstAnotherPlan->setEnabled(false);
     planSession().BasePlanFile = originalPlanFile();
@@ -120,15 +123,22 @@ void TfrmNew::lstAnotherPlanClick() {
     QListWidgetItem* item = lstAnotherPlan->currentItem();
     if (!item)
         return;
+    m_baseName = item->text();
     const QString file = Catalogue().planTextFile(item->text());
-    if (file.isEmpty()) {
-        ShowMessageDialog(QStringLiteral("The files of the plan \"%1\" cannot be found, so a new "
-                                         "plan cannot be based on it.")
-                              .arg(item->text()),
-                          mtWarning, mbOK, mbOK, 0);
-        return;
-    }
+    // Even a base that cannot be found is the one chosen: OK refuses it rather than take
+    // another.
     planSession().BasePlanFile = file;
+    if (file.isEmpty())
+        ShowMessageDialog(missingBaseMessage(), mtWarning, mbOK, mbOK, 0);
+}
+
+QString TfrmNew::missingBaseMessage() const {
+    if (m_baseName.isEmpty())
+        return QStringLiteral("The original plan cannot be found, so a new plan cannot be made "
+                              "from it.");
+    return QStringLiteral("The files of the plan \"%1\" cannot be found, so a new plan cannot "
+                          "be based on it.")
+        .arg(m_baseName);
 }
 
 void TfrmNew::refuse(const QString& message) {
@@ -156,6 +166,10 @@ void TfrmNew::cmdOKClick() {
         message = Catalogue::nameProblem(name);
     if (message.isEmpty() && Catalogue().contains(name))
         message = QStringLiteral("Plan name already exists.");
+    // A plan is made by copying its base: without the base's files it could never be
+    // opened, so it is refused before anything is written.
+    if (message.isEmpty() && !QFileInfo::exists(planSession().BasePlanFile))
+        message = missingBaseMessage();
     if (!message.isEmpty()) {
         refuse(message);
         return;

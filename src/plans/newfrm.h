@@ -33,8 +33,10 @@ protected:
 
 private:
     void refuse(const QString& message);
+    QString missingBaseMessage() const;
 
     QStringList m_plans;
+    QString m_baseName; // the plan clicked in the list, the base with "Another Plan"
     bool m_mayClose = true;
     QLineEdit* txtNewPlanName;
     QRadioButton* rdoOriginal;

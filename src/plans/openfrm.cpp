@@ -8,6 +8,7 @@
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
@@ -23,6 +24,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // The navy numbered circles that lead the user through the window's steps.
@@ -123,6 +126,8 @@ QWidget* Tfrmopen::buildCompanyPage() {
     cmbfilename->setObjectName(QStringLiteral("cmbfilename"));
     cmbfilename->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbfilename->setMinimumContentsLength(24);
+    // A long plan name is cut short in the middle rather than widening the list.
+    cmbfilename->view()->setTextElideMode(Qt::ElideMiddle);
     Newbtn = new QPushButton(QStringLiteral("&New"), page);
     Newbtn->setObjectName(QStringLiteral("Newbtn"));
     Button5 = new QPushButton(QStringLiteral("&Delete"), page);
@@ -245,6 +250,14 @@ void Tfrmopen::selectEntry(int index) {
     cmbfilenameChange();
 }
 
+void Tfrmopen::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    // The drop-down list of plans widens itself to its longest name; it stays within the
+    // window from the list's left edge.
+    const int left = cmbfilename->mapTo(this, QPoint(0, 0)).x();
+    cmbfilename->view()->window()->setMaximumWidth(std::max(width() - left, cmbfilename->width()));
+}
+
 void Tfrmopen::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     if (!e->spontaneous())
@@ -266,10 +279,13 @@ void Tfrmopen::cmbfilenameChange() {
     const QString name = cmbfilename->currentText();
     if (name.isEmpty())
         return;
-    // While a new plan is being completed, looking at other entries changes nothing
-    // about which plan is being made.
-    if (planSession().CreatingPlan && name != planSession().NewPlanName)
+    // Choosing another plan while a new one waits for its details gives the new one up:
+    // OK then opens the plan chosen, with its own details.
+    if (planSession().CreatingPlan && name != planSession().NewPlanName) {
+        discardPendingPlan();
+        selectEntry(int(cmbfilename->findText(name, Qt::MatchFixedString)));
         return;
+    }
     Catalogue cat;
     if (!planSession().CreatingPlan) {
         planSession().CurrentPlanFile = cat.planTextFile(name);
@@ -310,9 +326,27 @@ void Tfrmopen::rememberUser(const CompanyDetails& d) {
     }
 }
 
+// A new plan lives in the catalogue from the new-plan window's OK, and gets its files only
+// when it is opened. One left behind by a second "&New" or by choosing another plan would
+// stay listed for ever without files, so it goes the way Cancel takes it: out of the
+// catalogue, the counter alone staying advanced.
+void Tfrmopen::discardPendingPlan() {
+    if (!planSession().CreatingPlan)
+        return;
+    const int at = cmbfilename->findText(planSession().NewPlanName, Qt::MatchFixedString);
+    if (at >= 0)
+        cmbfilename->setCurrentIndex(at);
+    const bool confirm = m_confirmPlanDelete;
+    m_confirmPlanDelete = false;
+    Button5Click();
+    m_confirmPlanDelete = confirm;
+    planSession().CreatingPlan = false;
+}
+
 void Tfrmopen::NewbtnClick() {
     if (!m_new)
         return;
+    discardPendingPlan();
     setEnabled(false);
     m_new->setPlanList(planList());
     const int result = m_new->exec();
@@ -338,6 +372,9 @@ void Tfrmopen::Button5Click() {
         ShowMessageDialog(QStringLiteral("Deleted plans cannot be recovered.\nContinue?"), mtWarning,
                           mbYes | mbNo, mbNo, 0) != mrYes)
         return;
+    // The plan waiting for its details is no longer being made once it is deleted.
+    if (planSession().CreatingPlan && name == planSession().NewPlanName)
+        planSession().CreatingPlan = false;
     try {
         eraseAnalysisSections(name);
         Catalogue cat;
@@ -399,14 +436,7 @@ void Tfrmopen::Button3Click() {
 }
 
 void Tfrmopen::Button4Click() {
-    if (planSession().CreatingPlan) {
-        const int last = cmbfilename->findText(planSession().NewPlanName, Qt::MatchFixedString);
-        if (last >= 0)
-            cmbfilename->setCurrentIndex(last);
-        m_confirmPlanDelete = false;
-        Button5Click();
-        planSession().CreatingPlan = false;
-    }
+    discardPendingPlan();
     m_mayClose = true;
     done(mrCancel);
 }

@@ -46,6 +46,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -60,6 +61,7 @@ private:
     void prefillFromUser();
     void rememberUser(const CompanyDetails& d);
     void selectEntry(int index);
+    void discardPendingPlan();
 
     TfrmNew* m_new = nullptr;
     Tfrmopennag* m_nag = nullptr;

@@ -3,3 +3,7 @@
 #include <QCoreApplication>
 
 void pumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void pumpMessagesExceptInput() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

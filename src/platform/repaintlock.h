@@ -31,3 +31,6 @@ private:
 
 // Lets pending window messages run, so progress windows repaint during long work.
 void pumpMessages();
+// The same, but the user's keys and clicks wait until the work is done: for work during
+// which what they would reach must not change (a plan being saved is selected whole).
+void pumpMessagesExceptInput();

@@ -148,17 +148,21 @@ private slots:
         QCOMPARE(t->FontItalic(), -1);
         QVERIFY(app.w->cmdItalic->isChecked());
 
-        // Alignment keys leave the buttons alone.
+        // Alignment keys press the matching button.
         QVERIFY(app.w->cmdLeft->isChecked());
         QTest::keyClick(t, Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(t->Alignment(), 2);
-        QVERIFY(app.w->cmdLeft->isChecked());
+        QVERIFY(app.w->cmdCenter->isChecked());
+        QVERIFY(!app.w->cmdLeft->isChecked());
         QTest::keyClick(t, Qt::Key_J, Qt::ControlModifier);
         QCOMPARE(t->Alignment(), 3);
+        QVERIFY(app.w->cmdJustify->isChecked());
         QTest::keyClick(t, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(t->Alignment(), 1);
+        QVERIFY(app.w->cmdRight->isChecked());
         QTest::keyClick(t, Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(t->Alignment(), 0);
+        QVERIFY(app.w->cmdLeft->isChecked());
 
         // A character typed with Ctrl goes nowhere; the selection is still there.
         const QString before = t->toPlainText();
@@ -339,11 +343,15 @@ private slots:
         QVERIFY(!w->cmdCenter->isChecked());
         QCOMPARE(w->cmbFontSize->currentText(), QStringLiteral("10"));
 
-        // Keys with Ctrl leave the toolbar as the key made it.
+        // Ctrl+End moves the caret like any other key: the toolbar follows it.
         t->setAlignment(3);
         QTest::keyClick(t, Qt::Key_End, Qt::ControlModifier);
-        QVERIFY(w->cmdRight->isChecked());
+        QVERIFY(w->cmdJustify->isChecked());
         QTest::keyClick(t, Qt::Key_Left);
+        QVERIFY(w->cmdJustify->isChecked());
+        // Other keys with Ctrl leave the toolbar as the key made it.
+        t->setAlignment(0);
+        QTest::keyClick(t, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(w->cmdJustify->isChecked());
     }
 

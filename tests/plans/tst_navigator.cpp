@@ -304,7 +304,22 @@ private slots:
         QCOMPARE(p.selected(), 2);
         QCOMPARE(p.guidance(), guidanceWords(2));
         QCOMPARE(p.nav->SectionStartParagraph(), start);
-        QCOMPARE(p.nav->CurrentSectionTag(), 0);
+        // The caret was last synchronised by the move to section 2 (tag 1).
+        QCOMPARE(p.nav->CurrentSectionTag(), 1);
+    }
+
+    // After a move away, a click back in the section left follows there again.
+    void caretBackInTheSectionLeftFollows() {
+        PlanWindow p("One\r\nTwo\r\nThree\r\n", 3);
+        p.clickItem(2);
+        const int inTwo = p.text->SelStart() + 3;
+        p.text->setSelStart(inTwo);
+        p.nav->SectionSync(p.text, Navigator::CaretMoved);
+        p.clickItem(3);
+        QCOMPARE(p.selected(), 3);
+        p.text->setSelStart(inTwo);
+        p.nav->SectionSync(p.text, Navigator::CaretMoved);
+        QCOMPARE(p.selected(), 2);
     }
 
     void tagJumpsSelectThePromptAndFollowIt() {

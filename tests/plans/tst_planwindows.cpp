@@ -9,6 +9,7 @@
 #include "support/modal.h"
 #include "support/testenv.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -95,7 +96,8 @@ private slots:
         QTest::newRow("other case") << "harbour PLAN" << "Plan name already exists.";
         QTest::newRow("both brackets") << "Plan [1]" << "Illegal character in plan name '['.";
         QTest::newRow("closing bracket") << "Plan 1]" << "Illegal character in plan name ']'.";
-        QTest::newRow("equals sign") << "a=b" << "A plan name cannot contain \"=\" or \"]\".";
+        QTest::newRow("equals sign") << "a=b" << "Illegal character in plan name '='.";
+        QTest::newRow("semicolon first") << ";a" << "Illegal character in plan name ';'.";
         QTest::newRow("leading blank") << " Plan" << "A plan name cannot begin or end with a blank.";
     }
     void newPlanNameRefusals() {
@@ -137,6 +139,94 @@ private slots:
         QCOMPARE(after.keys("titles"), QStringList({"Existing"}));
         QVERIFY(!after.hasSection("Brand New"));
         QVERIFY(before.size() > 0);
+    }
+
+    // New, "PendA", New again, "PendB": the first new plan, still without details or files,
+    // goes as Cancel would take it. Choosing another plan then gives up the second too.
+    // No plan is ever left listed without files, and details reach only their own plan.
+    void aWaitingNewPlanIsGivenUpByAnotherNewOrChoice() {
+        TestEnv env;
+        Catalogue cat(catalogueFile());
+        cat.addPlan("Existing", cat.takePlanNumber());
+        const int counter = IniFile(catalogueFile()).readInteger("counter", "no", 0);
+        Windows w;
+        w.open.FormShow();
+        createThroughNew(w, "PendA");
+        createThroughNew(w, "PendB");
+        QCOMPARE(Catalogue(catalogueFile()).plans(), QStringList({"Existing", "PendB"}));
+        QVERIFY(!IniFile(catalogueFile()).hasSection("PendA"));
+        QCOMPARE(IniFile(catalogueFile()).readInteger("counter", "no", 0), counter + 2);
+        auto* list = child<QComboBox>(&w.open, "cmbfilename");
+        QCOMPARE(list->currentText(), QString("PendB"));
+
+        // The steps: with PendB waiting, pick another entry, type a unit, OK.
+        setEditText(&w.open, "conameedit", "B company");
+        list->setCurrentIndex(list->findText("Existing"));
+        w.open.cmbfilenameChange();
+        QVERIFY(!w.session.CreatingPlan);
+        QCOMPARE(Catalogue(catalogueFile()).plans(), QStringList({"Existing"}));
+        QCOMPARE(list->currentText(), QString("Existing"));
+        QCOMPARE(w.open.companyName(), QString()); // Existing's own (empty) details
+        setEditText(&w.open, "conameedit", "Existing Ltd");
+        setEditText(&w.open, "cosbuedit", "A unit");
+        w.open.Button3Click();
+        QCOMPARE(w.open.result(), int(mrOk));
+        QCOMPARE(w.session.CurrentPlanName, QString("Existing"));
+        QCOMPARE(Catalogue(catalogueFile()).details("Existing").value("sbu"), QString("A unit"));
+        QCOMPARE(Catalogue(catalogueFile()).plans(), QStringList({"Existing"}));
+    }
+
+    // A plan based on one whose files are gone could never be opened: refused before
+    // anything is written.
+    void aBaseWithoutFilesIsRefused() {
+        TestEnv env;
+        Catalogue cat(catalogueFile());
+        cat.addPlan("Ghost", cat.takePlanNumber()); // listed, but its files are gone
+        const QByteArray before = readFileBytes(catalogueFile());
+        Windows w;
+        w.open.FormShow();
+        w.newWindow.setPlanList(w.open.planList());
+        w.newWindow.show();
+        child<QRadioButton>(&w.newWindow, "rdoAnother")->click();
+        child<QListWidget>(&w.newWindow, "lstAnotherPlan")->setCurrentRow(0);
+        w.newWindow.lstAnotherPlanClick();
+        setEditText(&w.newWindow, "txtNewPlanName", "Copy of Ghost");
+        MessageCatcher msg;
+        w.newWindow.cmdOKClick();
+        QCOMPARE(msg.text, QString("The files of the plan \"Ghost\" cannot be found, so a new "
+                                   "plan cannot be based on it."));
+        QVERIFY(w.newWindow.isVisible());
+        QCOMPARE(readFileBytes(catalogueFile()), before);
+    }
+
+    // A name too long for the catalogue is refused with a word, not cut short; the plan
+    // list stays within its window whatever the names.
+    void anOverlongNameIsRefusedNotCut() {
+        TestEnv env;
+        const QString longName = QString(150, 'x') + QString(51, 'y');
+        Catalogue cat(catalogueFile());
+        cat.addPlan(QString(200, 'L'), cat.takePlanNumber());
+        Windows w;
+        w.open.show();
+        const int width = w.open.width();
+        auto* plans = child<QComboBox>(&w.open, "cmbfilename");
+        QVERIFY(plans->width() < width);
+        QVERIFY(width <= 640);
+        plans->showPopup();
+        QVERIFY(plans->view()->isVisible());
+        const QRect popup = plans->view()->window()->geometry();
+        plans->hidePopup();
+        QVERIFY2(popup.width() <= width, qPrintable(QString::number(popup.width())));
+        w.newWindow.setPlanList(w.open.planList());
+        w.newWindow.show();
+        auto* name = child<QLineEdit>(&w.newWindow, "txtNewPlanName");
+        name->setFocus();
+        QTest::keyClicks(name, longName);
+        QCOMPARE(name->text(), longName);
+        MessageCatcher msg;
+        w.newWindow.cmdOKClick();
+        QCOMPARE(msg.text, QString("A plan name can be at most 200 characters long."));
+        QVERIFY(w.newWindow.isVisible());
     }
 
     void anotherPlanThenOriginalBasesOnTheOriginal() {

@@ -556,6 +556,12 @@ private slots:
         QVERIFY(anyIssueContains(check("## Price\n\nNo prompt.\n"), "no blue prompt"));
         QVERIFY(anyIssueContains(check("## Price\n\n{{Prices will [rise/fall] soon}}\n"),
                                  "prompt of its own"));
+        // Prompts that only a paragraph break would part (as the title page's date and its
+        // choice list once were) run together; a bullet's mark or a word keeps them apart.
+        QVERIFY(anyIssueContains(check("## Price\n\nDate: {{[DATE]}}\n\n{{[a/b]}}\n"),
+                                 "run together", 5));
+        QVERIFY(check("## Price\n\nDate: {{[DATE]}}\n\nStatus: {{[a/b]}}\n").isEmpty());
+        QVERIFY(check("## Price\n\n- {{a}}\n- {{b}}\n").isEmpty());
         QVERIFY(parse.isEmpty());
     }
 
@@ -668,6 +674,15 @@ private slots:
             QVERIFY2(anyIssueContains(issues, b.message), qPrintable(describe(issues)));
             QVERIFY(out.originalPlan.isEmpty());
         }
+        // Prompts meeting across the break between two sections are refused too.
+        MiniTemplate t;
+        t.put("plan/02.txt", "# Section 2\n\n[BusinessName] and [SBUName] sell {{what}}.\n\n"
+                             "<<Delete this note.>>\n\nAsk {{whom}}\n");
+        t.put("plan/03.txt", "# {{Section 3}}\n\nWe sell {{what}}.\n");
+        CompiledTemplate out;
+        Issues issues;
+        QVERIFY(!compileTemplate(t.root(), &out, &issues));
+        QVERIFY2(anyIssueContains(issues, "run together", 1), qPrintable(describe(issues)));
     }
 
     void outputsAreWrittenOnlyWhenChangedAndSeedsRespectTheUser() {

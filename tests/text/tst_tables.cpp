@@ -480,11 +480,26 @@ void TestTables::boundsAndWidths() {
     ATX_CHANGETABLEBOUND(&t, 1, 1, -100000);
     QCOMPARE(widths(tableAt(t), 1).first(), TableFormat::MinCellWidth);
     QCOMPARE(ATX_CHANGETABLEBOUND(&t, 0, 1, 500), int(TableBadArgument));
-    // Every row at once.
+    // Every row at once: the column edge moves wherever it stands in a row. Row 1 ends at
+    // 9000 and row 0 at 7000, so its edge is row 1's alone.
     caretInto(t, 1, 0);
     ATX_CHANGETABLEBOUND(&t, 3, 0, 500);
-    QCOMPARE(rowBounds(tableAt(t), 0).last(), 7500);
+    QCOMPARE(rowBounds(tableAt(t), 0).last(), 7000);
     QCOMPARE(rowBounds(tableAt(t), 1).last(), 9500);
+    // Under a cell merged across columns the edge it spans does not exist: the merged
+    // cell's row keeps its own bounds, the others move.
+    TextControl m;
+    m.setDocWidth(9000);
+    prepare(m);
+    ATX_INSERTTABLE(&m, 3, 3);
+    caretInto(m, 1, 0);
+    ATX_SETCURTABLEROWCELL(&m, 1, -1, -1);
+    QCOMPARE(ATX_MERGETABLECELL(&m, 1), int(TableOk));
+    caretInto(m, 0, 0);
+    QCOMPARE(ATX_CHANGETABLEBOUND(&m, 1, 0, 1000), int(TableOk));
+    QCOMPARE(widths(tableAt(m), 0), (QList<int>{4000, 2000, 3000}));
+    QCOMPARE(widths(tableAt(m), 1), (QList<int>{6000, 3000}));
+    QCOMPARE(widths(tableAt(m), 2), (QList<int>{4000, 2000, 3000}));
 }
 
 void TestTables::rowHeights() {

@@ -99,6 +99,7 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
     QTextDocument original;
     QMap<QString, QByteArray> files;
     bool sawBusiness = false, sawSbu = false, sawNote = false;
+    Paragraph previousEnd; // the last paragraph of the section before
 
     for (int n = 1; n <= items.size(); ++n) {
         const OutlineItem& item = items.at(n - 1);
@@ -108,6 +109,11 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
             const QString planPath = src.path(planRel);
             const QList<Paragraph> paragraphs = parseMarkup(text, planPath, issues);
             issues->append(validatePlanSection(paragraphs, item, n, planPath));
+            if (!paragraphs.isEmpty()) {
+                if (promptsMeet(previousEnd, paragraphs.first()))
+                    issues->append({planPath, paragraphs.first().line, promptsMeetMessage()});
+                previousEnd = paragraphs.last();
+            }
             for (const Paragraph& p : paragraphs)
                 for (const Span& s : p.spans) {
                     sawBusiness |= s.kind == Span::Placeholder && s.text == kBusinessName;

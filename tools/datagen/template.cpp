@@ -99,6 +99,9 @@ Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem
                                .arg(qMin(item.depth, 2) + 1)
                                .arg(QString(qMin(item.depth, 2) + 1, QLatin1Char('#')))});
     }
+    for (int i = 1; i < paragraphs.size(); ++i)
+        if (promptsMeet(paragraphs.at(i - 1), paragraphs.at(i)))
+            issues.append({fileName, paragraphs.at(i).line, promptsMeetMessage()});
     static const QRegularExpression choice(QStringLiteral("\\[[^\\[\\]]*/[^\\[\\]]*\\]"));
     bool anyPrompt = false;
     for (const Paragraph& p : paragraphs) {
@@ -122,6 +125,19 @@ Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem
                        QStringLiteral("section %1 has no blue prompt for the user to replace")
                            .arg(sectionNumber)});
     return issues;
+}
+
+bool promptsMeet(const Paragraph& before, const Paragraph& after) {
+    // A bullet's mark is plain text in front of the item's first word.
+    return !before.spans.isEmpty() && before.spans.last().kind == Span::Prompt &&
+           !after.spans.isEmpty() && after.spans.first().kind == Span::Prompt &&
+           after.kind != Paragraph::Bullet;
+}
+
+QString promptsMeetMessage() {
+    return QStringLiteral("this paragraph opens with a prompt right after the prompt that ends "
+                          "the paragraph before it: with only a paragraph break between them "
+                          "they run together; put words in front of this prompt");
 }
 
 DocumentStyle planStyle() {

@@ -23,8 +23,16 @@ constexpr int sectionTag(int sectionNumber) {
 // The plan text of one section: it must have text (or the section would have no tags),
 // open with a heading that names the section, and keep choice lists as whole prompts so
 // that a double-click picks one option cleanly.
+// Prompts must also stay apart across paragraph breaks (see promptsMeet).
 Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem& item,
                            int sectionNumber, const QString& fileName);
+
+// Whether a paragraph ending with a prompt and the next one opening with a prompt would
+// meet across the break: only the break and an empty paragraph lie between them. A reader
+// that lets a tag run on over a paragraph mark would take the two for one prompt, and
+// typing over it would delete both and the break.
+bool promptsMeet(const Paragraph& before, const Paragraph& after);
+QString promptsMeetMessage();
 
 // Fonts and sizes of a generated document.
 struct DocumentStyle {

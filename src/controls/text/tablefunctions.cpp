@@ -2,8 +2,10 @@
 
 #include "controls/text/tableformat.h"
 #include "controls/text/tablemodel.h"
+#include "controls/text/textcontrol.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -12,6 +14,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <optional>
 
 using namespace TableFormat;
 
@@ -103,13 +106,33 @@ CellContent oneParagraphLike(const CellContent& content) {
     return {p};
 }
 
+// One step of the undo history. The caret is put into the rebuilt table while the edit
+// is still open, when the layout does not know the table yet; the view is settled at the
+// end, where the user was, moved only as far as needed to show the caret.
 class EditBlock {
 public:
-    explicit EditBlock(QTextEdit* atx) : m_c(atx->document()) { m_c.beginEditBlock(); }
-    ~EditBlock() { m_c.endEditBlock(); }
+    explicit EditBlock(QTextEdit* atx) : m_atx(atx), m_c(atx->textCursor()) {
+        if (auto* text = qobject_cast<TextControl*>(atx)) {
+            m_step.emplace(text);
+        } else {
+            m_x = atx->horizontalScrollBar()->value();
+            m_y = atx->verticalScrollBar()->value();
+            m_c.beginEditBlock();
+        }
+    }
+    ~EditBlock() {
+        if (m_step) return; // the step settles the view itself
+        m_c.endEditBlock();
+        m_atx->horizontalScrollBar()->setValue(m_x);
+        m_atx->verticalScrollBar()->setValue(m_y);
+        m_atx->ensureCursorVisible();
+    }
 
 private:
+    QTextEdit* m_atx;
     QTextCursor m_c;
+    std::optional<TextControl::EditStep> m_step;
+    int m_x = 0, m_y = 0;
 };
 
 // Inserts a table at the cursor so that it stands between paragraphs the way a reader
@@ -406,6 +429,39 @@ int ATX_CONVERTTOTABLE(QTextEdit* atx) {
     return TableOk;
 }
 
+int ATX_NEXTTABLECELL(QTextEdit* atx, int direction) {
+    // The caret goes to the end of the cell's text, so that nothing typed next lands in
+    // the middle of what the cell holds.
+    QTextTable* table = caretTable(atx);
+    if (!table) return TableNotInTable;
+    const CellPlace place = cellPlace(table, atx->textCursor().position());
+    if (!place.isValid()) return TableNotInTable;
+    const QTextTableCell current = rowCells(table, place.row).value(place.cell);
+    QList<QTextTableCell> order;
+    for (int r = 0; r < table->rows(); ++r)
+        for (const QTextTableCell& cell : rowCells(table, r))
+            if (cell.row() == r) order.append(cell);
+    const int next = int(order.indexOf(current)) + (direction < 0 ? -1 : 1);
+    if (next < 0) return TableNothingToDo;
+    if (next < order.size()) {
+        QTextCursor c = atx->textCursor();
+        c.setPosition(order.at(next).lastCursorPosition().position());
+        atx->setTextCursor(c);
+        return TableOk;
+    }
+    TableModel m = TableModel::read(table);
+    TableRow row = m.rows.last();
+    for (TableCell& cell : row.cells) {
+        cell.content = oneParagraphLike(cell.content);
+        cell.vmerge = 0;
+    }
+    m.rows.append(row);
+    normalizeMerges(m);
+    EditBlock edit(atx);
+    caretToCell(atx, m.replace(table), int(m.rows.size()) - 1, 0);
+    return TableOk;
+}
+
 int ATX_TABLEROWS(QTextEdit* atx) {
     const QTextTable* table = caretTable(atx);
     return table ? table->rows() : 0;
@@ -488,24 +544,35 @@ int ATX_CHANGETABLEBOUND(QTextEdit* atx, int bound, int rows, int distance) {
     const CellPlace place = cellPlace(table, atx->textCursor().position());
     if (!place.isValid()) return TableNotInTable;
     TableModel m = TableModel::read(table);
+    const TableRow& current = m.rows.at(place.row);
+    if (bound < 1 || bound > current.cells.size()) return TableBadArgument;
+    const int edge = current.bound(bound);
     const int from = rows == 1 ? place.row : 0;
     const int to = rows == 1 ? place.row : int(m.rows.size()) - 1;
     bool changed = false;
     for (int r = from; r <= to; ++r) {
         TableRow& row = m.rows[r];
         const int n = int(row.cells.size());
-        if (bound < 1 || bound > n) continue;
-        const int lower = row.bound(bound - 1) + std::min(MinCellWidth, row.width(bound - 1));
+        // In another row the same column edge is the bound standing at the same place; a
+        // row whose cell spans that place has none.
+        int b = bound;
+        if (r != place.row) {
+            b = 0;
+            for (int i = 1; i <= n && !b; ++i)
+                if (row.bound(i) == edge) b = i;
+            if (!b) continue;
+        }
+        const int lower = row.bound(b - 1) + std::min(MinCellWidth, row.width(b - 1));
         const int upper =
-            bound < n ? row.bound(bound + 1) - std::min(MinCellWidth, row.width(bound)) : kMaxBound;
-        const qint64 wanted = qint64(row.bound(bound)) + distance;
+            b < n ? row.bound(b + 1) - std::min(MinCellWidth, row.width(b)) : kMaxBound;
+        const qint64 wanted = qint64(row.bound(b)) + distance;
         const int moved = int(std::clamp<qint64>(wanted, lower, std::max(lower, upper)));
-        if (moved != row.cells[bound - 1].right) {
-            row.cells[bound - 1].right = moved;
+        if (moved != row.cells[b - 1].right) {
+            row.cells[b - 1].right = moved;
             changed = true;
         }
     }
-    if (!changed) return bound < 1 ? TableBadArgument : TableOk;
+    if (!changed) return TableOk;
     normalizeMerges(m);
     EditBlock edit(atx);
     caretToCell(atx, m.replace(table), place.row, place.cell);

@@ -45,6 +45,11 @@ int ATX_SPLITTABLECELL(QTextEdit* atx, int columns);
 // Turns the selected paragraphs (the caret's paragraph without a selection) into a table:
 // one row per paragraph, the cells separated by tabs.
 int ATX_CONVERTTOTABLE(QTextEdit* atx);
+// Tab (direction 1) and Shift+Tab (-1) in a table: the caret goes to the end of the text of
+// the next or previous cell in reading order (a cell merged down counts in its first row). Tab in
+// the last cell first adds an empty row shaped like the last one; Shift+Tab in the first
+// cell returns TableNothingToDo.
+int ATX_NEXTTABLECELL(QTextEdit* atx, int direction);
 // Returns the number of rows of the table at the caret, 0 when the caret is not in one.
 int ATX_TABLEROWS(QTextEdit* atx);
 // With both flags 0 puts the caret at the start of the row's first cell; with either flag
@@ -60,8 +65,10 @@ int ATX_GETCURCELLINFO(QTextEdit* atx, int& row, int& cell, int& left, int& righ
 // In the current row: the bound numbers where the selected cells begin and end, and the
 // positions of those two bounds.
 int ATX_GETSELCELLSBOUNDS(QTextEdit* atx, int& firstBound, int& lastBound, int& left, int& right);
-// Moves bound number `bound` by `distance`: in the current row when `rows` is 1, in every
-// row of the table otherwise. A bound never passes its neighbours; bound 0 does not move.
+// Moves bound number `bound` of the current row by `distance`. With `rows` 1 only that
+// row changes; otherwise the same column edge moves in every row: each row's bound that
+// stands where the current row's does (rows with no bound there keep theirs). A bound
+// never passes its neighbours; bound 0 does not move.
 int ATX_CHANGETABLEBOUND(QTextEdit* atx, int bound, int rows, int distance);
 // The current row's height: the height given to it, else the height it takes on screen.
 int ATX_GETCURROWH(QTextEdit* atx, int& height);

@@ -60,8 +60,11 @@ void TagIndex::contentsChange(int position, int charsRemoved, int charsAdded) {
         update(Kind(k), position, charsRemoved, charsAdded);
 }
 
-void TagIndex::appendRun(std::vector<Run>& runs, Run run) {
-    if (!runs.empty() && runs.back().value == run.value) {
+void TagIndex::appendRun(std::vector<Run>& runs, Run run, bool acrossBreaks) {
+    // Runs of one paragraph touch; a break (at least one character) lies between runs of
+    // different paragraphs.
+    if (!runs.empty() && runs.back().value == run.value &&
+        (acrossBreaks || runs.back().end >= run.start)) {
         runs.back().end = std::max(runs.back().end, run.end);
         return;
     }
@@ -79,7 +82,7 @@ std::vector<TagIndex::Run> TagIndex::scanRange(const QTextDocument& doc, Kind ki
             const int pos = block.position();
             if (pos > to && !runs.empty()) break;
             const int value = block.blockFormat().intProperty(TextFormat::PTagProperty);
-            appendRun(runs, Run{pos, pos + block.length() - 1, value});
+            appendRun(runs, Run{pos, pos + block.length() - 1, value}, true);
         }
         return runs;
     }
@@ -92,7 +95,8 @@ std::vector<TagIndex::Run> TagIndex::scanRange(const QTextDocument& doc, Kind ki
             const int start = std::max(fragment.position(), from);
             const int end = std::min(fragment.position() + fragment.length(), to);
             if (start >= end) continue;
-            appendRun(runs, Run{start, end, fragment.charFormat().intProperty(property)});
+            appendRun(runs, Run{start, end, fragment.charFormat().intProperty(property)},
+                      joinsAcrossBreaks(kind));
         }
     }
     return runs;
@@ -187,6 +191,7 @@ void TagIndex::update(Kind kind, int position, int charsRemoved, int charsAdded)
     const int rlo = lo > 0 ? lo - 1 : lo;
     const int rhi = hi < n ? hi + 1 : hi;
 
+    const bool across = joinsAcrossBreaks(kind);
     std::vector<Run> merged;
     if (rlo < lo) merged.push_back(t.runs[rlo]);
     if (lo < hi && t.runs[lo].start < from) {
@@ -194,19 +199,20 @@ void TagIndex::update(Kind kind, int position, int charsRemoved, int charsAdded)
         if (kind != PTag) // a cut just after a paragraph break ends the run before the break
             while (left.end > left.start && !isText(left.end - 1))
                 --left.end;
-        if (left.end > left.start || kind == PTag) appendRun(merged, left);
+        if (left.end > left.start || kind == PTag) appendRun(merged, left, across);
     }
     for (const Run& r : scanRange(*doc_, kind, from, to))
-        appendRun(merged, r);
+        appendRun(merged, r, across);
     if (lo < hi && t.runs[hi - 1].end > oldTo) {
         Run right{keepRight, t.runs[hi - 1].end + delta, t.runs[hi - 1].value};
         if (kind != PTag)
             while (right.start < right.end && !isText(right.start))
                 ++right.start;
-        if (right.end > right.start || kind == PTag) appendRun(merged, right);
+        if (right.end > right.start || kind == PTag) appendRun(merged, right, across);
     }
     if (rhi > hi)
-        appendRun(merged, Run{t.runs[hi].start + delta, t.runs[hi].end + delta, t.runs[hi].value});
+        appendRun(merged, Run{t.runs[hi].start + delta, t.runs[hi].end + delta, t.runs[hi].value},
+                  across);
 
     for (int i = rlo; i < rhi; ++i)
         removeStart(t, t.runs[i].value, t.runs[i].start);

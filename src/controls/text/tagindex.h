@@ -10,10 +10,13 @@ class QTextDocument;
 // the tag searches of the text control do not walk the document on every call.
 //
 // A run is a maximal stretch of characters carrying the same value. Paragraph breaks carry
-// no value of their own: a run goes on across a break when the text on both sides has the
-// same value, so a section's text tag forms one run over all its paragraphs. For the
-// paragraph tag each paragraph's text (without its break) is one stretch, so an empty
-// paragraph makes an empty stretch that still counts.
+// no value of their own. A section's text tag (NTag) goes on across a break when the text
+// on both sides has the same value, so that it forms one run over all the section's
+// paragraphs. The kind of text (HTag) ends with its paragraph: a prompt at the end of one
+// paragraph and another at the start of the next (even with empty paragraphs between)
+// are two runs, never one that a search would select across the break. For the paragraph
+// tag each paragraph's text (without its break) is one stretch, so an empty paragraph
+// makes an empty stretch that still counts.
 class TagIndex {
 public:
     enum Kind { HTag = 0, NTag = 1, PTag = 2 };
@@ -56,7 +59,9 @@ private:
     void build();
     void update(Kind kind, int position, int charsRemoved, int charsAdded);
     static std::vector<Run> scanRange(const QTextDocument& doc, Kind kind, int from, int to);
-    static void appendRun(std::vector<Run>& runs, Run run);
+    // Whether runs of a kind go on over paragraph breaks.
+    static bool joinsAcrossBreaks(Kind kind) { return kind != HTag; }
+    static void appendRun(std::vector<Run>& runs, Run run, bool acrossBreaks);
     void addStart(Table& t, int value, int start);
     void removeStart(Table& t, int value, int start);
     int runIndexByStart(const Table& t, int start) const;

@@ -1,5 +1,6 @@
 #include "controls/text/textcontrol.h"
 
+#include "controls/text/tablefunctions.h"
 #include "controls/text/tablemodel.h"
 
 #include "controls/text/rtfreader.h"
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 const char* const TextControl::NativeMimeType = "application/x-tandel-rtf";
 
@@ -216,6 +218,7 @@ struct TextControl::Private {
     bool lastFileOk = true;
     QString lastFileError;
     bool undoCleared = true; // UnDoAction reads 0 until the next edit
+    int editDepth = 0;       // EditSteps open
     bool afterDoubleClick = false;
     QString lastPhrase;
     bool lastPhraseCase = false;
@@ -1049,9 +1052,58 @@ void TextControl::setUnDoAction(int value) {
         document()->clearUndoRedoStacks(QTextDocument::UndoAndRedoStacks);
         d->undoCleared = true;
     } else if (value == 1 && document()->isUndoAvailable()) {
-        document()->undo();
-        setTextCursor(textCursor());
+        // Through the editor, so that the caret goes where the text changed.
+        const ViewPlace view = viewPlace();
+        undo();
+        keepView(view);
     }
+}
+
+int TextControl::ReDoAction() const {
+    return document()->isRedoAvailable() ? 3 : 0;
+}
+
+void TextControl::setReDoAction(int value) {
+    if (value == 1 && document()->isRedoAvailable()) {
+        const ViewPlace view = viewPlace();
+        redo();
+        keepView(view);
+    }
+}
+
+// While an edit block is open the layout has not yet taken the changes in: a caret placed
+// then is shown by where the old layout had it, often the top of the text. So the view is
+// settled once, when the outermost step ends.
+TextControl::EditStep::EditStep(TextControl* text) : m_text(text) {
+    if (!m_text) return;
+    if (m_text->d->editDepth++ == 0) m_view = m_text->viewPlace();
+    // Begun with the caret, which is where an undo of the step puts the caret back.
+    m_text->textCursor().beginEditBlock();
+}
+
+TextControl::EditStep::~EditStep() {
+    if (!m_text) return;
+    QTextCursor(m_text->document()).endEditBlock();
+    if (--m_text->d->editDepth == 0) m_text->keepView(m_view);
+}
+
+TextControl::ViewPlace TextControl::viewPlace() const {
+    const QTextCursor top = cursorForPosition(QPoint(0, 0));
+    return {top.position(), -cursorRect(top).top(), horizontalScrollBar()->value()};
+}
+
+void TextControl::setViewPlace(const ViewPlace& place) {
+    QTextCursor at(document());
+    at.setPosition(clampPosition(place.position));
+    const int lineTop = cursorRect(at).top();
+    if (lineTop + place.offset != 0)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + lineTop + place.offset);
+    horizontalScrollBar()->setValue(place.scrollX);
+}
+
+void TextControl::keepView(const ViewPlace& place) {
+    setViewPlace(place);
+    ensureCursorVisible();
 }
 
 int TextControl::ClipboardAction() const {
@@ -1178,8 +1230,24 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
         return;
     }
 
+    // Tab in a table goes from cell to cell, as in other word processors.
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
+        !(mods & (Qt::ControlModifier | Qt::AltModifier)) && !d->writeProtect &&
+        textCursor().currentTable()) {
+        ATX_NEXTTABLECELL(this, key == Qt::Key_Backtab || (mods & Qt::ShiftModifier) ? -1 : 1);
+        event->accept();
+        return;
+    }
+
     const QString text = event->text();
-    if (!text.isEmpty()) {
+    // Typing over a selection (a whole prompt, entered by a click) is one step of the undo
+    // history together with the tag and colour the key handler gives the new text, so that
+    // one undo brings the selected text back as it was.
+    std::optional<EditStep> step;
+    if (!text.isEmpty() && !d->writeProtect && textCursor().hasSelection()) step.emplace(this);
+    // A character the text refuses is no character typed: its handler, which colours and
+    // tags what is typed, must not touch the selection of a text held read-only.
+    if (!text.isEmpty() && !d->writeProtect) {
         int ch = text.at(0).unicode();
         emit OnKeyPress(ch);
         if (ch == 0) {
@@ -1232,10 +1300,12 @@ void TextControl::keyReleaseEvent(QKeyEvent* event) {
 
 void TextControl::inputMethodEvent(QInputMethodEvent* event) {
     const QString commit = event->commitString();
-    if (commit.isEmpty()) {
+    if (commit.isEmpty() || d->writeProtect) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
+    std::optional<EditStep> step; // as for a key typed over a selection
+    if (!d->writeProtect && textCursor().hasSelection()) step.emplace(this);
     QString kept;
     for (QChar ch : commit) {
         int code = ch.unicode();

@@ -90,6 +90,7 @@ class TextControl : public QTextEdit {
     Q_PROPERTY(int FileSave READ FileSave WRITE setFileSave)
     // Editing.
     Q_PROPERTY(int UnDoAction READ UnDoAction WRITE setUnDoAction)
+    Q_PROPERTY(int ReDoAction READ ReDoAction WRITE setReDoAction)
     Q_PROPERTY(int ClipboardAction READ ClipboardAction WRITE setClipboardAction)
     Q_PROPERTY(int WriteProtect READ WriteProtect WRITE setWriteProtect)
 
@@ -209,8 +210,41 @@ public:
     void adoptDocument(QTextDocument* doc);
 
     // Editing.
+    // Where the view stands: the first character on screen, how far the view's top edge
+    // lies below the top of that character's line (pixels), and the sideways scroll.
+    // Setting it shows the same text at the top again after the layout changed (hidden text
+    // shown or hidden, text edited above).
+    struct ViewPlace {
+        int position = 0;
+        int offset = 0;
+        int scrollX = 0;
+    };
+    ViewPlace viewPlace() const;
+    void setViewPlace(const ViewPlace& place);
+
+    // Undo and redo bring the caret, and the text it changed, into view.
     int UnDoAction() const; // 0 nothing to undo (or just loaded / saved), 3 something to undo
     void setUnDoAction(int value); // 1 undoes one step
+    int ReDoAction() const;        // 3 when an undone step can be done again, else 0
+    void setReDoAction(int value); // 1 does the last undone step again
+
+    // One command's writes to the text (attributes, insertions, table changes) as one
+    // step of the undo history. While the outermost step lives the view is left alone;
+    // when it ends, the text is shown where it was, moved only as far as needed to show
+    // the caret. Steps nest. Keep table functions out of an outer step: they find the table
+    // at the caret through the document's frames, which Qt brings up to date only when the
+    // outermost edit ends (each of them is a step of its own).
+    class EditStep {
+    public:
+        explicit EditStep(TextControl* text);
+        ~EditStep();
+        EditStep(const EditStep&) = delete;
+        EditStep& operator=(const EditStep&) = delete;
+
+    private:
+        TextControl* m_text;
+        ViewPlace m_view;
+    };
     int ClipboardAction() const;
     void setClipboardAction(int action); // 1 cut, 2 copy, 3 paste
     int WriteProtect() const; // 0 editable, 1 read-only, 2 read-only while the program works
@@ -301,6 +335,7 @@ private:
     int twipsToPixelsY(int twips) const;
     void finishLayout() const;
     void keepTypingVisible();
+    void keepView(const ViewPlace& place);
     void findNextPhrase();
 
     struct Private;
