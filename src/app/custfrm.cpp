@@ -83,6 +83,15 @@ TfrmCust::TfrmCust(TfrmEdit* editor, QWidget* parent) : QDialog(parent), m_edito
     chkTips->setObjectName(QStringLiteral("chkTips"));
     tipsRow->addWidget(chkTips);
     optionsColumn->addWidget(tips);
+
+    auto* planCheck = new QGroupBox(QStringLiteral("Plan Check"), options);
+    planCheck->setObjectName(QStringLiteral("grpPlanCheck"));
+    auto* planCheckRow = new QHBoxLayout(planCheck);
+    chkPlanCheck = new QCheckBox(
+        QStringLiteral("&Remind me of template prompts before printing or exporting"), planCheck);
+    chkPlanCheck->setObjectName(QStringLiteral("chkPlanCheck"));
+    planCheckRow->addWidget(chkPlanCheck);
+    optionsColumn->addWidget(planCheck);
     optionsColumn->addStretch(1);
     pages->addTab(options, QStringLiteral("Options"));
 
@@ -170,6 +179,7 @@ void TfrmCust::FormShow() {
     // The box shows the setting start-up reads, so that tips switched off in the tips
     // window can be switched on again here.
     chkTips->setChecked(ini.readInteger(TipsSection, "tips", 1) == 1);
+    chkPlanCheck->setChecked(ini.readInteger(MainSection, PlanCheckReminderKey, 1) != 0);
     txtURL->setText(m_editor ? m_editor->WebHomePage : QString());
 
     const QStringList company = companyKeytexts();
@@ -199,6 +209,7 @@ void TfrmCust::cmdOkClick() {
         ini.writeString(MainSection, "MarginB", txtBottomMargin->text());
         ini.writeString(WebSection, "Home", txtURL->text());
         ini.writeInteger(TipsSection, "tips", chkTips->isChecked() ? 1 : 0);
+        ini.writeInteger(MainSection, PlanCheckReminderKey, chkPlanCheck->isChecked() ? 1 : 0);
         for (int i = 0; i < 10; ++i)
             ini.writeString(MainSection, keytextKey(i), keytexts.at(i));
         ini.commit();

@@ -23,6 +23,7 @@ public:
     QLineEdit* txtBottomMargin = nullptr;
     QLineEdit* txtURL = nullptr;
     QCheckBox* chkTips = nullptr;
+    QCheckBox* chkPlanCheck = nullptr;
     QLineEdit* txtKey[10] = {}; // txtKey1 ... txtKey9, txtKey0
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;

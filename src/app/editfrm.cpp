@@ -2,6 +2,7 @@
 
 #include "app/custfrm.h"
 #include "app/printcommands.h"
+#include "app/plancheckcommands.h"
 #include "app/startup.h"
 #include "budget/budgetview.h"
 #include "budget/cashdet.h"
@@ -123,6 +124,11 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     m_editing = new EditCommands(this);
     m_print = new PrintCommands(this);
     buildBudget();
+    m_planCheck = new PlanCheckCommands(this);
+    m_planCheck->SetBudgetFacts([this]() -> std::optional<BudgetFacts> {
+        return BudgetFacts{m_budget->DetailsConfirmed(), m_budget->GrandTotal()};
+    });
+    connect(spread, &SheetControl::Changed, m_planCheck, &PlanCheckCommands::BudgetChanged);
 
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);
@@ -733,6 +739,7 @@ void TfrmEdit::SetPlanControls(bool on) {
                                                       SpellCheck1})
         a->setEnabled(on);
     Table1->menuAction()->setVisible(on);
+    if (m_planCheck) m_planCheck->SetPlanOpen(on);
 }
 
 void TfrmEdit::SetPlanCaption(const QString& planName) {
@@ -916,9 +923,11 @@ void TfrmEdit::ExplorerButton7Click() {
     m_navigator->ExplorerButton7Click();
 }
 void TfrmEdit::cmdPrintAllClick() {
+    if (!m_planCheck->BeforePlanLeaves()) return;
     m_print->cmdPrintAllClick();
 }
 void TfrmEdit::cmdPrintClick() {
+    if (!m_planCheck->BeforePlanLeaves()) return;
     m_print->cmdPrintClick();
 }
 void TfrmEdit::Preview1Click() {
@@ -940,8 +949,12 @@ void TfrmEdit::mnuPageSetupClick() {
 void TfrmEdit::PrinterSetup1Click() {
     m_print->PrinterSetup1Click();
 }
-void TfrmEdit::Plan1Click() {}
-void TfrmEdit::Cashflow1Click() {}
+void TfrmEdit::Plan1Click() {
+    if (!m_planCheck->BeforePlanLeaves()) return;
+}
+void TfrmEdit::Cashflow1Click() {
+    if (!m_planCheck->BeforePlanLeaves()) return;
+}
 void TfrmEdit::cmdUndoClick() {
     m_editing->cmdUndoClick();
 }

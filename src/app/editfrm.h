@@ -24,6 +24,7 @@ class SheetControl;
 class Navigator;
 class PlanLifecycle;
 class PrintCommands;
+class PlanCheckCommands;
 class Speller;
 class TextControl;
 class ToolPanel;
@@ -336,6 +337,7 @@ public:
     EditCommands* editing() const { return m_editing; }
     PrintCommands* printCommands() const { return m_print; }
     BudgetView* budgetView() const { return m_budget; }
+    PlanCheckCommands* planCheck() const { return m_planCheck; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -373,6 +375,7 @@ private:
     EditCommands* m_editing = nullptr;
     PrintCommands* m_print = nullptr;
     BudgetView* m_budget = nullptr;
+    PlanCheckCommands* m_planCheck = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

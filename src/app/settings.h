@@ -19,6 +19,9 @@ constexpr int MinimumDivider2 = 110;
 constexpr int DefaultWindowWidth = 630;
 constexpr int DefaultWindowHeight = 470;
 
+// 0 switches off the reminder of template prompts before printing or exporting.
+inline const QString PlanCheckReminderKey = QStringLiteral("PlanCheckReminder");
+
 // Keytext keys in the order of the menu items: keytext1 ... keytext9, keytext0.
 QString keytextKey(int index); // index 0..9 -> "keytext1" ... "keytext9", "keytext0"
 

@@ -395,6 +395,29 @@ bool BudgetView::TypeIntoActiveCell(const QString& text) {
 
 // --- Printing ---------------------------------------------------------------------------
 
+// --- What the plan check asks -------------------------------------------------------------
+
+bool BudgetView::DetailsConfirmed() const {
+    return m_sheet.CellText(1, 1) != unconfirmedTitle();
+}
+
+double BudgetView::GrandTotal() const {
+    const Sheet::SheetModel& model = m_sheet.model();
+    const int rows = m_sheet.MaxRow();
+    const int cols = m_sheet.MaxCol();
+    for (int row = 1; row <= rows; ++row) {
+        if (m_sheet.CellText(row, 1).trimmed().compare(QLatin1String("Total marketing budget"),
+                                                       Qt::CaseInsensitive) != 0)
+            continue;
+        for (int col = cols; col > 1; --col) {
+            const Sheet::Value v = model.cellValue(row, col);
+            if (v.type == Sheet::Value::Number) return v.number;
+        }
+        return 0;
+    }
+    return 0;
+}
+
 bool BudgetView::PrintBudget(QPrinter* printer) {
     QPrinter* p = printer ? printer : PrinterInfo::instance().printer();
     return p && m_sheet.Print(p, false);

@@ -94,6 +94,14 @@ public:
     void pnlSpreadResize();
     bool RightButtonDown() const { return m_rightButtonDown; }
 
+    // --- What the plan check asks -----------------------------------------------------------
+    // Whether the budget's details were confirmed at least once (A1 no longer carries the
+    // template's marker).
+    bool DetailsConfirmed() const;
+    // The budget's grand total: the last number on the row headed "Total marketing budget";
+    // 0 when the sheet has no such row.
+    double GrandTotal() const;
+
     // --- Printing ------------------------------------------------------------------------
     // The whole sheet on `printer` (the program's printer when none is given), with no
     // dialog. False when nothing was printed; nothing is reported.

@@ -154,10 +154,11 @@ private slots:
         QList<QPair<QString, QString>> made;
         for (QObject* o : frmEdit->children()) {
             auto* w = qobject_cast<QWidget*>(o);
-            // The modeless find and replace windows belong to the editing commands, not to
-            // the windows the start-up makes.
+            // The modeless find and replace windows belong to the editing commands, and the
+            // Check Plan window to the plan check, not to the windows the start-up makes.
             const bool findWindow = w && (w->objectName() == QLatin1String("dlgFind") ||
-                                          w->objectName() == QLatin1String("dlgReplace"));
+                                          w->objectName() == QLatin1String("dlgReplace") ||
+                                          w->objectName() == QLatin1String("TfrmCheckPlan"));
             if (w && w->isWindow() && !qobject_cast<QMenu*>(w) && !qobject_cast<QFileDialog*>(w) &&
                 !findWindow)
                 made.append({QString::fromLatin1(w->metaObject()->className()), w->windowTitle()});

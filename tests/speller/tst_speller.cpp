@@ -217,6 +217,35 @@ private slots:
         QVERIFY(s.ResumeCheck() >= 0);
     }
 
+    // Counting misspelt words elsewhere while a check waits on the user over a word: the
+    // check goes on exactly where it was, replacement and all.
+    void countingLeavesACheckInProgressAlone() {
+        Speller s;
+        int raised = 0;
+        connect(&s, &Speller::OnMisspelled, this, [&raised] { ++raised; });
+        s.setCheckText("I recieve teh goods and teh bill");
+        QCOMPARE(s.MisspelledWord(), QString("recieve"));
+        QCOMPARE(raised, 1);
+
+        const QList<Speller::Misspelling> found =
+            s.findMisspelled("Teh bakery sells breed and cakse");
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(found.at(0).word, QString("Teh"));
+        QCOMPARE(found.at(0).offset, 0);
+        QCOMPARE(found.at(1).word, QString("cakse"));
+        QCOMPARE(found.at(1).offset, 27);
+        QCOMPARE(raised, 1);
+
+        QCOMPARE(s.ResultCode(), int(Speller::Misspelled));
+        QCOMPARE(s.MisspelledWord(), QString("recieve"));
+        QCOMPARE(s.Suggestion(1), QString("receive"));
+        s.setReplacementWord("receive");
+        s.setReplaceLastWord(1);
+        QCOMPARE(s.ResumeCheck(), int(Speller::Misspelled));
+        QCOMPARE(s.MisspelledWord(), QString("teh"));
+        QCOMPARE(s.WordOffset(), 10);
+    }
+
     void replacementCannotSplitAParagraph() {
         Speller s;
         s.setCheckText("teh");

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSignalBlocker>
 
 #include <hunspell/hunspell.hxx>
 #include <iconv.h>
@@ -649,6 +650,41 @@ int Speller::AddMisspelledWord(int flags, int dictionary) {
         return -1;
     }
     return 0;
+}
+
+QList<Speller::Misspelling> Speller::findMisspelled(const QString& text) {
+    QList<Misspelling> found;
+    if (!load()) return found;
+    // The check's state is put aside and brought back whole.
+    const QString text0 = m_text;
+    const qsizetype pos0 = m_pos, chunkEnd0 = m_chunkEnd;
+    const int result0 = m_result, checked0 = m_wordsChecked, offset0 = m_wordOffset;
+    const QString word0 = m_word, replacement0 = m_replacement;
+    const bool replaceable0 = m_wordReplaceable, ready0 = m_suggestionsReady;
+    const QStringList suggestions0 = m_suggestions;
+    const int sliceWords0 = m_sliceWords, sliceMs0 = m_sliceMs;
+    {
+        const QSignalBlocker quiet(this);
+        m_sliceWords = 0;
+        m_sliceMs = 0;
+        setCheckText(text);
+        for (int code = m_result; code == Misspelled; code = ResumeCheck())
+            found.append({m_wordOffset, m_word});
+    }
+    m_text = text0;
+    m_pos = pos0;
+    m_chunkEnd = chunkEnd0;
+    m_result = result0;
+    m_wordsChecked = checked0;
+    m_wordOffset = offset0;
+    m_word = word0;
+    m_replacement = replacement0;
+    m_wordReplaceable = replaceable0;
+    m_suggestionsReady = ready0;
+    m_suggestions = suggestions0;
+    m_sliceWords = sliceWords0;
+    m_sliceMs = sliceMs0;
+    return found;
 }
 
 void Speller::setSliceLimits(int words, int milliseconds) {

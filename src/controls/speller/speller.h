@@ -103,6 +103,14 @@ public:
 
     // Whether a single word is correct (with the ignore list and the user's words).
     bool isCorrect(const QString& word);
+    // The words of a text the check would stop on, with their offsets, found by the same
+    // rules. A check in progress (one waiting on the user over a word) is left exactly as
+    // it was, and OnMisspelled is not raised. Empty when the dictionary cannot be opened.
+    struct Misspelling {
+        int offset = 0;
+        QString word;
+    };
+    QList<Misspelling> findMisspelled(const QString& text);
     // Words kept in the custom dictionary, as loaded and added.
     QStringList customWords() const { return m_customWords; }
 

@@ -724,6 +724,10 @@ std::vector<std::array<int, 3>> TextControl::tagRuns(int kind, bool fromIndex) {
     return out;
 }
 
+TagIndex& TextControl::tagIndex() {
+    return d->index;
+}
+
 // ---------------------------------------------------------------------------------------
 // Searching and geometry
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QMimeData;
+class TagIndex;
 class QTextBlock;
 class QTextDocument;
 
@@ -285,6 +286,10 @@ public:
     // The runs of a tag (0 HTag, 1 NTag, 2 PTag) as {start, end, value}, from the index the
     // searches use or read straight from the document; the two always agree.
     std::vector<std::array<int, 3>> tagRuns(int kind, bool fromIndex = true);
+    // The index itself, for readers that look at many runs after every edit. It follows
+    // the current document and is up to date whenever the document's contentsChange
+    // signal has reached the slots connected after the control's own.
+    TagIndex& tagIndex();
 
 signals:
     void OnClick();
