@@ -5,6 +5,7 @@
 #include "app/plancheckcommands.h"
 #include "app/startup.h"
 #include "budget/budgetview.h"
+#include "builder/buildertoolbar.h"
 #include "budget/cashdet.h"
 #include "budget/sprprev.h"
 #include "controls/sheet/sheetcontrol.h"
@@ -129,6 +130,16 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
         return BudgetFacts{m_budget->DetailsConfirmed(), m_budget->GrandTotal()};
     });
     connect(spread, &SheetControl::Changed, m_planCheck, &PlanCheckCommands::BudgetChanged);
+    m_builder = new BuilderToolbar(
+        *docBuilder, *ATX321, *ATX322, *m_navigator,
+        {[this] {
+             return m_navigator->WriteNav(
+                 Folders::resolve(Folders::dataFolder() + QStringLiteral("struct.nav")));
+         },
+         [this](const QString& message) { Statusbar1->showMessage(message); },
+         [this] { PlanModified = true; }},
+        this);
+    if (QCoreApplication::arguments().contains(QStringLiteral("--builder"))) OfferBuilder();
 
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);
@@ -804,6 +815,11 @@ void TfrmEdit::mnuFormattingClick() {
 void TfrmEdit::mnuBuilderClick() {
     RepaintLock lock(this);
     docBuilder->setVisible(docBuilder->isHidden());
+}
+
+void TfrmEdit::OfferBuilder() {
+    if (!mnuToolbars->actions().contains(mnuBuilder)) mnuToolbars->addAction(mnuBuilder);
+    docBuilder->show();
 }
 
 void TfrmEdit::mnuStatusbarClick() {

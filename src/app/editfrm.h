@@ -17,6 +17,7 @@ class QToolButton;
 class QTreeView;
 class QVBoxLayout;
 class BudgetView;
+class BuilderToolbar;
 class DividerBar;
 class Ruler;
 class EditCommands;
@@ -232,6 +233,9 @@ public:
     QString KeytextCaption(int index) const;
 
     void SetNavigatorShown(bool shown);
+    // For template authors (the command line's --builder): the builder's item joins
+    // View > Toolbars and its toolbar shows. Nothing else offers it.
+    void OfferBuilder();
     // Recomputes the guidance pane's page width from its panel.
     void Panel4Resize();
 
@@ -338,6 +342,7 @@ public:
     PrintCommands* printCommands() const { return m_print; }
     BudgetView* budgetView() const { return m_budget; }
     PlanCheckCommands* planCheck() const { return m_planCheck; }
+    BuilderToolbar* builder() const { return m_builder; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -376,6 +381,7 @@ private:
     PrintCommands* m_print = nullptr;
     BudgetView* m_budget = nullptr;
     PlanCheckCommands* m_planCheck = nullptr;
+    BuilderToolbar* m_builder = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

@@ -31,6 +31,7 @@
 #include <QTreeView>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -187,6 +188,47 @@ bool Navigator::WriteNav(const QString& fileName) const {
         return false;
     }
     return true;
+}
+
+bool Navigator::AddItem(int number, const QString& caption, bool asChild) {
+    if (number < 1 || number > m_items.size()) return false;
+    QStandardItem* at = m_items[number - 1];
+    QStandardItem* parent = asChild ? at : at->parent();
+    if (!parent) parent = m_model->invisibleRootItem();
+    auto* node = new QStandardItem(caption);
+    node->setEditable(false);
+    node->setSizeHint(QSize(-1, kRowHeight));
+    parent->appendRow(node);
+    collectItems();
+    // The new item shows under its heading.
+    if (asChild) w->Outline1->expand(at->index());
+    updatePictures();
+    m_shownSectionNode = 0;
+    return true;
+}
+
+bool Navigator::RemoveItem(int number) {
+    if (number < 1 || number > m_items.size()) return false;
+    QStandardItem* node = m_items[number - 1];
+    QStandardItem* parent = node->parent() ? node->parent() : m_model->invisibleRootItem();
+    // The list in file order is rebuilt before anything can read it again.
+    m_items.clear();
+    parent->removeRow(node->row());
+    collectItems();
+    updatePictures();
+    m_shownSectionNode = 0;
+    return true;
+}
+
+void Navigator::collectItems() {
+    m_items.clear();
+    const std::function<void(QStandardItem*)> walk = [&](QStandardItem* parent) {
+        for (int row = 0; row < parent->rowCount(); ++row) {
+            m_items.append(parent->child(row));
+            walk(parent->child(row));
+        }
+    };
+    walk(m_model->invisibleRootItem());
 }
 
 QString Navigator::itemText(int number) const {
@@ -482,6 +524,7 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
     w->NavigatorGuard = false;
     const int number = selectedItem();
     if (number > 0) m_shownSectionNode = number;
+    emit Synchronised();
 }
 
 // --- Places for the budget view and the analyses -----------------------------------------

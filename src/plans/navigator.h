@@ -32,6 +32,14 @@ public:
     // Writes the outline as a structure file ("struct.nav" for the builder).
     bool WriteNav(const QString& fileName) const;
 
+    // Editing the outline (the template builder). AddItem adds an item captioned
+    // `caption` as the last child of item `number`, or as the last item at its level;
+    // RemoveItem deletes item `number` with the items below it. Both return false, and
+    // change nothing, when `number` names no item. The items after the change are
+    // numbered anew, so the next run of SectionSync loads its section's guidance again.
+    bool AddItem(int number, const QString& caption, bool asChild);
+    bool RemoveItem(int number);
+
     void SectionSync(QObject* sender, Kind kind, int key = 0);
 
     void Outline1Click();
@@ -80,7 +88,12 @@ public:
     void ShowBudgetView(bool budget);
     void RunAnalysis(int section);
 
+signals:
+    // The end of every run of SectionSync (not the nested calls its guard turns away).
+    void Synchronised();
+
 private:
+    void collectItems();
     void selectItem(int number);
     void expandFully(int number);
     void selectByTag(int tag);
