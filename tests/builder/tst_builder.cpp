@@ -215,6 +215,16 @@ private slots:
         p.text->setSelStart(p.text->TextLength());
         p.b->ExplorerButton4->click();
         QCOMPARE(p.text->SelStart(), later);
+        // The hidden "find ptag" the same way for the paragraph tagged.
+        const int fifth =
+            p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(5)).position();
+        p.b->Edit3->setText(QStringLiteral("4"));
+        p.text->setSelStart(0);
+        p.b->ExplorerButton2->click();
+        QCOMPARE(p.text->SelStart(), fifth);
+        p.text->setSelStart(p.text->TextLength());
+        p.b->ExplorerButton2->click();
+        QCOMPARE(p.text->SelStart(), fifth);
 
         // Marks: blue prompt, red note, untagged red note, 1001; red notes shown or not.
         p.text->setSelStart(later);
