@@ -1314,10 +1314,15 @@ void TfrmEdit::closeEvent(QCloseEvent* event) {
     const bool mayClose = FormCloseQuery();
     if (mayClose) FormClose();
     m_closing = false;
-    if (mayClose)
-        event->accept();
-    else
+    if (!mayClose) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // Windows of their own (help, the examples, the plan check) would keep the program
+    // running with no main window behind them.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && w->isWindow()) w->close();
 }
 
 bool TfrmEdit::eventFilter(QObject* watched, QEvent* event) {

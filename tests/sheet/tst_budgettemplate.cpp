@@ -23,7 +23,7 @@ private:
 };
 
 void TestBudgetTemplate::init() {
-    QFile f(QStringLiteral(TANDEL_BIN_DIR "/userdata/1.mps"));
+    QFile f(QStringLiteral(TANDEL_PRISTINE_DIR "/userdata/1.mps"));
     QVERIFY2(f.open(QIODevice::ReadOnly), "the build seeds userdata/1.mps");
     QString error;
     QVERIFY2(readNative(f.readAll(), &m, &error), qPrintable(error));

@@ -28,7 +28,7 @@ using namespace Sheet;
 
 namespace {
 
-const QString kTemplate = QStringLiteral(TANDEL_BIN_DIR "/userdata/1.mps");
+const QString kTemplate = QStringLiteral(TANDEL_PRISTINE_DIR "/userdata/1.mps");
 
 SheetView* viewOf(SheetControl& s) {
     return s.findChild<SheetView*>(QStringLiteral("sheetView"));

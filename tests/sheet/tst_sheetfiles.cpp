@@ -271,7 +271,7 @@ void TestSheetFiles::biff4OpensInLibreOffice() {
     SheetModel sample, budget;
     buildSample(&sample);
     QString error;
-    QVERIFY2(readNative(readFile(QStringLiteral(TANDEL_BIN_DIR "/userdata/1.mps")), &budget, &error), qPrintable(error));
+    QVERIFY2(readNative(readFile(QStringLiteral(TANDEL_PRISTINE_DIR "/userdata/1.mps")), &budget, &error), qPrintable(error));
     budget.setText(2, 1, QStringLiteral("Period - Quarterly"));
     budget.setText(1, 3, QStringLiteral("01/11/2027"));
     budget.setEntry(6, 2, QStringLiteral("1200"));

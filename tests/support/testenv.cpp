@@ -29,7 +29,7 @@ bool copyTree(const QString& from, const QString& to) {
 }
 
 TestEnv::TestEnv() {
-    const QString bin = QStringLiteral(TANDEL_BIN_DIR);
+    const QString bin = QStringLiteral(TANDEL_PRISTINE_DIR);
     copyTree(bin + QStringLiteral("/data"), m_program.path() + QStringLiteral("/data"));
     copyTree(bin + QStringLiteral("/userdata"), m_program.path() + QStringLiteral("/userdata"));
     Folders::setProgramFolder(m_program.path());
