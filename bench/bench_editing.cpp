@@ -24,10 +24,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QDirIterator>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTextDocument>
 
 #include <benchmark/benchmark.h>
@@ -140,7 +142,14 @@ Window& window(int pages = kPages) {
     if (!win || win->pages != pages) {
         delete win;
         win = new Window(pages);
-        QApplication::processEvents();
+        // The window's file dialogs list their folder in the background at start-up; let
+        // that finish before anything is timed.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 1500) {
+            QApplication::processEvents();
+            QThread::msleep(10);
+        }
     }
     return *win;
 }
