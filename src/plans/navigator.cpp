@@ -32,6 +32,7 @@
 
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -425,8 +426,22 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
     m_guard = true;
     w->NavigatorGuard = true;
     TextControl* text = w->ATX321;
-    RepaintLock lockText(text);
-    RepaintLock lockWindow(w);
+    // Painting is held off while the routine may move the caret about, scroll the text or
+    // change the section shown. A caret that stays in its section (every ordinary
+    // keystroke and click) does none of that: the routine only selects a prompt and sets
+    // the toolbar, whose widgets repaint themselves. Holding the whole window off for it
+    // would repaint every widget of the window after each key.
+    const bool staysInSection = kind == CaretMoved && selectedItem() == m_shownSectionNode &&
+                                [&] {
+                                    const int tag = text->NTag();
+                                    return tag == 0 || tag == m_currentSectionTag;
+                                }();
+    std::optional<RepaintLock> lockText;
+    std::optional<RepaintLock> lockWindow;
+    if (!staysInSection) {
+        lockText.emplace(text);
+        lockWindow.emplace(w);
+    }
 
     try {
         enum Call { First, Previous, Next, Last, OutlineClick, Caret, TagJump } call;

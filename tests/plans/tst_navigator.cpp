@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeView>
@@ -306,6 +307,57 @@ private slots:
         QCOMPARE(p.nav->SectionStartParagraph(), start);
         // The caret was last synchronised by the move to section 2 (tag 1).
         QCOMPARE(p.nav->CurrentSectionTag(), 1);
+    }
+
+    // Keys typed and released in the text: the navigator follows the caret when it crosses
+    // into another section; inside a section nothing but the text repaints.
+    void keysFollowTheCaretAndRepaintOnlyWhatChanged() {
+        PlanWindow p("One\r\nTwo\r\nThree\r\n", 3);
+        p.win->btnFirstClick();
+        QCOMPARE(p.selected(), 1);
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint) ++paints;
+                return false;
+            }
+        } outline, guidance;
+        p.win->Outline1->viewport()->installEventFilter(&outline);
+        p.win->ATX322->viewport()->installEventFilter(&guidance);
+        p.text->setFocus();
+
+        // Typing in the body of section 1, the view and the caret where typing left them.
+        const QTextBlock body =
+            p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(1) + 3);
+        p.text->setSelStart(body.position() + 4);
+        QApplication::processEvents();
+        const int scroll = p.text->ScrollVert();
+        outline.paints = guidance.paints = 0;
+        QTest::keyClicks(p.text, QStringLiteral("ab"));
+        QApplication::processEvents();
+        QCOMPARE(body.text().mid(4, 2), QStringLiteral("ab"));
+        QCOMPARE(p.text->SelStart(), body.position() + 6);
+        QCOMPARE(p.text->SelLength(), 0);
+        QCOMPARE(p.text->ScrollVert(), scroll);
+        QCOMPARE(p.selected(), 1);
+        QCOMPARE(p.nav->LastCaretPos(), body.position() + 6);
+        QVERIFY(p.win->updatesEnabled() && p.text->updatesEnabled());
+        QCOMPARE(outline.paints, 0);
+        QCOMPARE(guidance.paints, 0);
+
+        // From the end of section 1's last paragraph onto section 2's heading.
+        const QTextBlock last =
+            p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(2) - 1);
+        p.text->setSelStart(last.position() + last.length() - 1);
+        QTest::keyClick(p.text, Qt::Key_Right);
+        QApplication::processEvents();
+        QCOMPARE(p.text->CurPar(), PlanBuilder::firstParagraphOf(2));
+        QCOMPARE(p.selected(), 2);
+        QCOMPARE(p.nav->CurrentSectionTag(), 1);
+        QCOMPARE(p.guidance(), guidanceWords(2));
+        QVERIFY(p.win->updatesEnabled() && p.text->updatesEnabled());
+        QVERIFY(outline.paints > 0);
+        QVERIFY(guidance.paints > 0);
     }
 
     // After a move away, a click back in the section left follows there again.
