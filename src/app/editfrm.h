@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -24,6 +26,7 @@ class SheetControl;
 class Navigator;
 class PlanLifecycle;
 class PrintCommands;
+class ExportCommands;
 class PlanCheckCommands;
 class Speller;
 class TextControl;
@@ -338,6 +341,7 @@ public:
     PrintCommands* printCommands() const { return m_print; }
     BudgetView* budgetView() const { return m_budget; }
     PlanCheckCommands* planCheck() const { return m_planCheck; }
+    ExportCommands* exportCommands() const { return m_export.get(); }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -358,6 +362,7 @@ private:
     void buildToolbars();
     void buildMenus();
     void buildBudget();
+    void buildExport();
     void readSettings();
     void fillFontList();
     void loadStartupTexts();
@@ -376,6 +381,7 @@ private:
     PrintCommands* m_print = nullptr;
     BudgetView* m_budget = nullptr;
     PlanCheckCommands* m_planCheck = nullptr;
+    std::unique_ptr<ExportCommands> m_export;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;
