@@ -142,13 +142,18 @@ bool PdfExport::finish(const QString& path, const PdfInfo& info, QString* error)
 
 bool writePlanOdt(const TextControl& text, const QString& path, QString* error) {
     const std::unique_ptr<QTextDocument> doc = text.paperDocument();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
+    // The ODF writer closes the device it writes to; the file is made in memory first and
+    // then written whole.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QTextDocumentWriter writer(&buffer, QByteArrayLiteral("ODF"));
+    if (!writer.write(doc.get())) {
+        if (error) *error = QStringLiteral("The document could not be made.");
         return false;
     }
-    QTextDocumentWriter writer(&file, QByteArrayLiteral("ODF"));
-    if (!writer.write(doc.get()) || !file.commit()) {
+    const QByteArray bytes = buffer.data();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error) *error = file.errorString();
         return false;
     }
