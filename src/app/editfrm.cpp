@@ -1,6 +1,7 @@
 #include "app/editfrm.h"
 
 #include "app/custfrm.h"
+#include "app/exportcommands.h"
 #include "app/printcommands.h"
 #include "app/plancheckcommands.h"
 #include "app/startup.h"
@@ -20,6 +21,7 @@
 #include "platform/launcher.h"
 #include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
+#include "plans/catalogue.h"
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
 #include "widgets/dividerbar.h"
@@ -140,6 +142,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
          [this] { PlanModified = true; }},
         this);
     if (QCoreApplication::arguments().contains(QStringLiteral("--builder"))) OfferBuilder();
+    buildExport();
 
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);
@@ -967,9 +970,11 @@ void TfrmEdit::PrinterSetup1Click() {
 }
 void TfrmEdit::Plan1Click() {
     if (!m_planCheck->BeforePlanLeaves()) return;
+    m_export->Plan1Click();
 }
 void TfrmEdit::Cashflow1Click() {
     if (!m_planCheck->BeforePlanLeaves()) return;
+    m_export->Cashflow1Click();
 }
 void TfrmEdit::cmdUndoClick() {
     m_editing->cmdUndoClick();
@@ -1092,6 +1097,40 @@ void TfrmEdit::LoadNewTemplate1Click() {
 }
 void TfrmEdit::DeleteRow1Click() {
     m_budget->DeleteRow1Click();
+}
+
+void TfrmEdit::buildExport() {
+    ExportLinks links;
+    links.text = ATX321;
+    links.sheet = spread;
+    links.window = this;
+    links.editingArea = PanelAll;
+    links.planDialog = dlgExport;
+    links.sheetDialog = dlgSavespread;
+    links.userDataFolder = [this] { return Folders::resolve(UserDataFolder); };
+    links.printing = [this]() -> PlanPrinting& { return m_print->printing(); };
+    links.geometry = [this] { return m_print->planGeometry(); };
+    links.sections = [this] {
+        QList<PdfSection> sections;
+        for (int n = 1; n <= m_navigator->itemCount(); ++n) {
+            PdfSection s;
+            s.title = m_navigator->itemText(n);
+            for (QModelIndex i = m_navigator->indexOf(n).parent(); i.isValid(); i = i.parent())
+                ++s.depth;
+            s.tag = Navigator::sectionTagOf(n);
+            s.budget = s.title == Navigator::budgetItemText();
+            sections << s;
+        }
+        return sections;
+    };
+    links.info = [this] {
+        PdfInfo info;
+        info.title = CurrentPlanName;
+        info.author = Catalogue().details(CurrentPlanName).value("coname");
+        info.creator = QStringLiteral("Tandel Zurozurov Irod");
+        return info;
+    };
+    m_export = std::make_unique<ExportCommands>(std::move(links));
 }
 
 void TfrmEdit::buildBudget() {

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -25,6 +27,7 @@ class SheetControl;
 class Navigator;
 class PlanLifecycle;
 class PrintCommands;
+class ExportCommands;
 class PlanCheckCommands;
 class Speller;
 class TextControl;
@@ -343,6 +346,7 @@ public:
     BudgetView* budgetView() const { return m_budget; }
     PlanCheckCommands* planCheck() const { return m_planCheck; }
     BuilderToolbar* builder() const { return m_builder; }
+    ExportCommands* exportCommands() const { return m_export.get(); }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -363,6 +367,7 @@ private:
     void buildToolbars();
     void buildMenus();
     void buildBudget();
+    void buildExport();
     void readSettings();
     void fillFontList();
     void loadStartupTexts();
@@ -382,6 +387,7 @@ private:
     BudgetView* m_budget = nullptr;
     PlanCheckCommands* m_planCheck = nullptr;
     BuilderToolbar* m_builder = nullptr;
+    std::unique_ptr<ExportCommands> m_export;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

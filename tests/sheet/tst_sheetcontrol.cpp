@@ -93,6 +93,7 @@ private slots:
     void typingAndTheEditBar();
     void selectionByMouseAndKeys();
     void frozenHeadingsStayWhileTheRestScrolls();
+    void selectingWhileHiddenScrollsByTheShownSize();
     void protection();
     void formatsAndQueries();
     void clipboard();
@@ -280,6 +281,31 @@ void TestSheetControl::frozenHeadingsStayWhileTheRestScrolls() {
     s.setFixedCols(0);
     v->verticalScrollBar()->setValue(2);
     QCOMPARE(v->visibleRows().front().index, 3);
+}
+
+void TestSheetControl::selectingWhileHiddenScrollsByTheShownSize() {
+    Shown w(900, 120);
+    SheetControl& s = w.sheet;
+    QVERIFY(w.loadTemplate());
+    s.setSelection(QStringLiteral("B2"));
+    const int top = s.TopRow();
+    // Hidden, the sheet is made larger (as the main window's layout does) and a cell is
+    // chosen that the small size could not show but the new one does.
+    s.hide();
+    s.resize(900, 450);
+    s.setSelection(QStringLiteral("B12"));
+    s.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s));
+    QCOMPARE(s.TopRow(), top);
+    QVERIFY(!viewOf(s)->cellRect(12, 2).isEmpty());
+    // A cell beyond the shown size is still brought into view.
+    s.hide();
+    s.resize(900, 120);
+    s.setSelection(QStringLiteral("B20"));
+    s.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s));
+    QVERIFY(s.TopRow() > top);
+    QVERIFY(!viewOf(s)->cellRect(20, 2).isEmpty());
 }
 
 void TestSheetControl::protection() {

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 QString run(const QString& program, const QStringList& args) {
@@ -59,4 +61,39 @@ PdfWord pdfWord(const QList<PdfWord>& words, const QString& text) {
     for (const PdfWord& w : words)
         if (w.text == text) return w;
     return {};
+}
+
+QString pdfInfoField(const QString& pdf, const QString& field) {
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(field) +
+                               QStringLiteral(":\\s+(.*)$"),
+                           QRegularExpression::MultilineOption)
+            .match(info);
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+QList<PdfOutlineItem> pdfOutline(const QString& pdf) {
+    const QString xml = run(QStringLiteral("pdftohtml"),
+                            {QStringLiteral("-xml"), QStringLiteral("-i"), QStringLiteral("-q"),
+                             QStringLiteral("-stdout"), pdf});
+    QList<PdfOutlineItem> items;
+    static const QRegularExpression tag(
+        QStringLiteral("<outline>|</outline>|<item page=\"(\\d+)\">([^<]*)</item>"));
+    int depth = -1;
+    for (auto it = tag.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(0) == QLatin1String("<outline>")) ++depth;
+        else if (m.captured(0) == QLatin1String("</outline>")) --depth;
+        else {
+            QString title = m.captured(2);
+            title.replace(QLatin1String("&amp;"), QLatin1String("&"))
+                .replace(QLatin1String("&lt;"), QLatin1String("<"))
+                .replace(QLatin1String("&gt;"), QLatin1String(">"))
+                .replace(QLatin1String("&quot;"), QLatin1String("\""))
+                .replace(QLatin1String("&#39;"), QLatin1String("'"));
+            items.append({title, m.captured(1).toInt(), std::max(0, depth)});
+        }
+    }
+    return items;
 }

@@ -20,3 +20,14 @@ struct PdfWord {
 QList<PdfWord> pdfWords(const QString& pdf);
 // The first word with this text, or a word with page 0.
 PdfWord pdfWord(const QList<PdfWord>& words, const QString& text);
+
+// A field of pdfinfo's report ("Title", "Author"); empty when missing.
+QString pdfInfoField(const QString& pdf, const QString& field);
+
+struct PdfOutlineItem {
+    QString title;
+    int page = 0;  // from 1
+    int depth = 0; // 0 top level
+};
+// The PDF's outline (its bookmarks), in order, as poppler's pdftohtml reads it.
+QList<PdfOutlineItem> pdfOutline(const QString& pdf);

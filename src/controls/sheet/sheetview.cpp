@@ -112,6 +112,12 @@ void SheetView::scrollContentsBy(int, int) {
 void SheetView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateLayout();
+    if (m_pendingRow > 0 && isVisible()) ensureVisible(m_pendingRow, m_pendingCol);
+}
+
+void SheetView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (m_pendingRow > 0) ensureVisible(m_pendingRow, m_pendingCol);
 }
 
 std::vector<Span> SheetView::visibleRows() const {
@@ -182,6 +188,15 @@ bool SheetView::cellAt(const QPoint& pos, int* row, int* col) const {
 }
 
 void SheetView::ensureVisible(int row, int col) {
+    // A hidden view's size is the one it had when last shown (or none): scrolling by it
+    // would leave the sheet oddly scrolled when it appears. The cell is brought into view
+    // once the view is shown.
+    if (!isVisible()) {
+        m_pendingRow = row;
+        m_pendingCol = col;
+        return;
+    }
+    m_pendingRow = m_pendingCol = 0;
     const SheetModel& m = m_control->model();
     const ViewSettings& v = m.view();
     bool changed = false;

@@ -52,6 +52,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -81,6 +82,8 @@ private:
     SheetControl* m_control;
     QLineEdit* m_editor;
     int m_topRow = 1;
+    // A cell to bring into view once the view is shown with its real size.
+    int m_pendingRow = 0, m_pendingCol = 0;
     int m_leftCol = 1;
     bool m_replaceEdit = false;
     bool m_updatingScrollBars = false;

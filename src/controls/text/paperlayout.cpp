@@ -228,6 +228,15 @@ std::vector<PaperLayout::Unit> PaperLayout::units() const {
     return out;
 }
 
+int PaperLayout::pageOfBlock(const QTextBlock& block) const {
+    if (!block.isValid()) return 0;
+    const double top = m_doc->documentLayout()->blockBoundingRect(block).top();
+    // The last page starting at or above the paragraph's first line.
+    const auto after = std::upper_bound(m_pages.begin(), m_pages.end(), top + 0.5,
+                                        [](double y, const Page& p) { return y < p.top; });
+    return std::max(0, int(after - m_pages.begin()) - 1);
+}
+
 double PaperLayout::usedHeight(int index) const {
     const Page& p = page(index);
     return p.bottom - p.top;

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QPainter;
+class QTextBlock;
 class QTextDocument;
 
 // A text laid out for paper once, and cut into pages, so that any page can be drawn on its
@@ -54,6 +55,8 @@ public:
     // How far down its text area the content of a page reaches, twips.
     double usedHeight(int index) const;
     const QTextDocument* document() const { return m_doc.get(); }
+    // The page (from 0) on which the paragraph `block` of document() begins.
+    int pageOfBlock(const QTextBlock& block) const;
 
     // Draws page `index` with its text area's top left at `originTwips` (from the painter's
     // origin, in twips), scaled to the painter's device.

@@ -2,6 +2,9 @@
 
 #include "controls/text/paperlayout.h"
 #include "controls/text/textcontrol.h"
+#include "controls/text/textformat.h"
+
+#include <QTextBlock>
 
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -125,6 +128,18 @@ int ATX_PRINT_FINISH() {
     const bool started = g_session.started;
     g_session = Session{};
     return started ? PrintOk : PrintNotStarted;
+}
+
+std::vector<std::pair<int, int>> ATX_SECTION_PAGES(TextControl* atx, int width, int height) {
+    std::vector<std::pair<int, int>> out;
+    if (!atx || width <= 0 || height <= 0) return out;
+    const std::shared_ptr<const PaperLayout> paper = cacheOf(atx)->layout(0, -1, width, height);
+    const QTextDocument* doc = paper->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QVariant tag = b.blockFormat().property(TextFormat::PTagProperty);
+        if (tag.isValid()) out.emplace_back(tag.toInt(), paper->pageOfBlock(b));
+    }
+    return out;
 }
 
 int paperLayoutCount(const TextControl* atx) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <utility>
+#include <vector>
+
 class QPainter;
 class TextControl;
 
@@ -44,6 +47,12 @@ int ATX_PRINT_REGION(TextControl* atx, int& y, int height, int left, int width, 
 
 // Ends the print run.
 int ATX_PRINT_FINISH();
+
+// Where the sections begin on paper: for each paragraph carrying a PTag, in text order,
+// its tag and the page (from 0) it begins on when the whole text prints `width` by
+// `height` twips, as ATX_PRINT lays it out (the layout is shared with it). A paragraph of
+// hidden text alone does not reach paper and is not listed.
+std::vector<std::pair<int, int>> ATX_SECTION_PAGES(TextControl* atx, int width, int height);
 
 // How many times the control's text has been laid out for paper: a layout is made only
 // when the text or the geometry changed since the last (tests and benchmarks watch it).

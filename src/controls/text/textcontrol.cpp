@@ -972,6 +972,13 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
 }
 
 bool TextControl::saveFile(const QString& fileName, int dataType) {
+    if (!exportFile(fileName, dataType)) return false;
+    d->undoCleared = true;
+    document()->setModified(false);
+    return true;
+}
+
+bool TextControl::exportFile(const QString& fileName, int dataType) {
     const QString shown = QDir::toNativeSeparators(fileName);
     auto fail = [&](const QString& why) {
         d->lastFileOk = false;
@@ -998,8 +1005,6 @@ bool TextControl::saveFile(const QString& fileName, int dataType) {
     if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(data) != data.size() ||
         !file.commit())
         return fail(tr("Unable to write to %1").arg(shown));
-    d->undoCleared = true;
-    document()->setModified(false);
     d->lastFileOk = true;
     d->lastFileError.clear();
     return true;

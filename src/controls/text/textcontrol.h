@@ -205,6 +205,9 @@ public:
     // Direct forms of FileLoad / FileSave, returning whether they succeeded.
     bool loadFile(const QString& fileName, int dataType);
     bool saveFile(const QString& fileName, int dataType);
+    // Writes a copy of the text to another file (an export): like saveFile, but the text
+    // stays as it was, its unsaved changes and its undo history with it.
+    bool exportFile(const QString& fileName, int dataType);
 
     // Shows `doc` in place of the current text, as a file load does (nothing to undo, caret
     // at the start); the control takes the document over.

@@ -1,0 +1,145 @@
+// Exporting a 300-page plan to PDF.
+//
+// BM_ExportPlanPdf: the whole export as File > Export gives it: the pages through the plan's
+// print pass (footers, layout made afresh), the outline of 40 sections and the document's
+// title and author added, the file written; against the same print pass to a PDF printer
+// with no outline, timed in the same run. Counters: "pages", "bookmarks", "pages_per_s",
+// "ratio" (export time / plain print time: what the outline and the atomic write cost).
+// BM_AddOutline: the outline pass alone on the made pages (ms).
+
+#include "controls/text/paperlayout.h"
+#include "controls/text/textcontrol.h"
+#include "printing/planexport.h"
+#include "printing/planprint.h"
+#include "support/plandoc.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+constexpr int kPages = 300;
+constexpr double kMargin = 1.0;
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+QPageLayout a4() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0.2, 0.2, 0.2, 0.2),
+                       QPageLayout::Inch);
+}
+
+struct Plan {
+    TextControl text;
+    TextControl footer;
+    QWidget window;
+    PlanPrinting printing{text, footer, &window};
+    PageGeometry geometry;
+    QList<PdfSection> sections;
+    Plan() {
+        geometry.left = geometry.right = geometry.top = geometry.bottom = kMargin;
+        geometry.fitTo(a4().paintRect(QPageLayout::Inch).size());
+        int screenPages = kPages;
+        text.adoptDocument(makePlanDocument(screenPages));
+        const int paper = paperPages();
+        if (paper < kPages) text.adoptDocument(makePlanDocument(screenPages * kPages / paper + 1));
+        for (int n = 1; n <= kPlanSections; ++n)
+            sections.append({QStringLiteral("Section %1").arg(n), n % 4 == 1 ? 0 : 1,
+                             planSectionTag(n), false});
+    }
+    int paperPages() const {
+        const PaperLayout paper(text.paperDocument(), twips(geometry.textWidth),
+                                twips(geometry.textHeight));
+        return paper.pageCount();
+    }
+};
+
+Plan& plan() {
+    static Plan* p = new Plan;
+    return *p;
+}
+
+void BM_ExportPlanPdf(benchmark::State& state) {
+    Plan& p = plan();
+    QTemporaryDir dir;
+    std::vector<double> ours, plain;
+    int pages = 0, bookmarks = 0, round = 0;
+    for (auto _ : state) {
+        // A text area a twip narrower every other time: each run lays the text out afresh.
+        PageGeometry g = p.geometry;
+        g.textWidth -= (round++ % 2) / 1440.0;
+        {
+            const auto t0 = Clock::now();
+            PdfExport pdf;
+            pdf.addPlan(p.printing, p.text, g, a4(), p.sections);
+            pdf.finish(dir.filePath(QStringLiteral("export.pdf")),
+                       {QStringLiteral("Plan"), QStringLiteral("Acme Ltd"), QString()});
+            ours.push_back(seconds(t0));
+            pages = pdf.pageCount();
+            bookmarks = int(pdf.bookmarks().size());
+        }
+        g.textWidth -= 2 / 1440.0;
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath(QStringLiteral("plain.pdf")));
+            printer.setPageLayout(a4());
+            const auto t0 = Clock::now();
+            QPainter painter(&printer);
+            p.printing.printPass(painter, g);
+            painter.end();
+            plain.push_back(seconds(t0));
+        }
+    }
+    std::sort(ours.begin(), ours.end());
+    std::sort(plain.begin(), plain.end());
+    const double mine = ours[ours.size() / 2];
+    state.counters["pages"] = pages;
+    state.counters["bookmarks"] = bookmarks;
+    state.counters["pages_per_s"] = pages / mine;
+    state.counters["ratio"] = mine / plain[plain.size() / 2];
+}
+BENCHMARK(BM_ExportPlanPdf)->Unit(benchmark::kSecond)->Iterations(3);
+
+void BM_AddOutline(benchmark::State& state) {
+    Plan& p = plan();
+    QTemporaryDir dir;
+    PdfExport pdf;
+    pdf.addPlan(p.printing, p.text, p.geometry, a4(), p.sections);
+    pdf.finish(dir.filePath(QStringLiteral("made.pdf")), {});
+    QFile f(dir.filePath(QStringLiteral("made.pdf")));
+    f.open(QIODevice::ReadOnly);
+    const QByteArray made = f.readAll();
+    for (auto _ : state) {
+        QByteArray out;
+        addPdfOutline(made, pdf.bookmarks(), {QStringLiteral("Plan"), QStringLiteral("Acme"), {}},
+                      &out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["kB"] = made.size() / 1024.0;
+}
+BENCHMARK(BM_AddOutline)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

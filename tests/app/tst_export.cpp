@@ -1,0 +1,339 @@
+// File > Export end to end: a new plan made through the open window, then each format
+// written through the menu and its save dialog, and read back by another program
+// (LibreOffice, poppler) or by our own reader.
+#include "app/editfrm.h"
+#include "app/exportcommands.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "controls/sheet/sheetcontrol.h"
+#include "controls/sheet/sheetfile.h"
+#include "controls/text/paperlayout.h"
+#include "controls/text/rtfreader.h"
+#include "controls/text/textcontrol.h"
+#include "controls/text/textformat.h"
+#include "plans/answers.h"
+#include "plans/navigator.h"
+#include "platform/folders.h"
+#include "platform/inifile.h"
+#include "platform/printerinfo.h"
+#include "printing/pagegeometry.h"
+#include "support/modal.h"
+#include "support/pdftext.h"
+#include "support/testenv.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <memory>
+
+namespace {
+
+const QString kVisibleEnd = QStringLiteral("ClosingWordsZeta");
+const QString kHiddenNote = QStringLiteral("SecretRedNote");
+
+// Answers the save dialog with a file name and, when given, a filter.
+bool chooseFile(QWidget* w, const QString& path, const QString& filter = QString()) {
+    auto* d = qobject_cast<QFileDialog*>(w);
+    if (!d) return false;
+    if (!filter.isEmpty()) d->selectNameFilter(filter);
+    // The name typed whole into the dialog's entry, as a user may.
+    auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!name) return false;
+    name->setText(path);
+    // As the Save button does.
+    return QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+}
+
+// Runs an export menu item, answering its dialog.
+bool runExport(QAction* item, const QString& path, const QString& filter = QString()) {
+    ModalAnswer answer([&](QWidget* w) { QVERIFY(chooseFile(w, path, filter)); });
+    item->trigger();
+    if (!answer.wasAnswered()) qWarning("%s", qPrintable(answer.failure()));
+    return answer.wasAnswered();
+}
+
+// Converts files with LibreOffice into `dir`; empty when LibreOffice is missing.
+QString soffice() {
+    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+}
+bool convert(const QString& to, const QStringList& files, const QString& dir) {
+    QProcess p;
+    p.start(soffice(), QStringList{QStringLiteral("-env:UserInstallation=file://") + dir +
+                                       QStringLiteral("/profile"),
+                                   QStringLiteral("--headless"), QStringLiteral("--convert-to"), to,
+                                   QStringLiteral("--outdir"), dir} +
+                           files);
+    return p.waitForFinished(240000) && p.exitCode() == 0;
+}
+
+QString fileText(const QString& path) {
+    return QString::fromUtf8(readFileBytes(path));
+}
+
+} // namespace
+
+class TestExport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void planAsRichAndPlainText();
+    void budgetAsWorkbooksAndTabbedText();
+    void pdfsAsTheyPrint();
+    void failureIsReportedAndTheTextComesBack();
+
+private:
+    std::unique_ptr<TestEnv> m_env;
+    QTemporaryDir m_out;
+    TfrmEdit* w = nullptr;
+    QString out(const QString& name) const { return m_out.filePath(name); }
+};
+
+void TestExport::initTestCase() {
+    m_env = std::make_unique<TestEnv>();
+    PrinterInfo::setPdfPrinterForTesting(out(QStringLiteral("printed.pdf")));
+    // The reminder of template prompts left would ask before every export.
+    IniFile(Folders::settingsFile())
+        .writeInteger(Settings::MainSection, Settings::PlanCheckReminderKey, 0);
+    AnswerBook book;
+    book.add(QStringLiteral("TfrmTips"),
+             [](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });
+    book.add(QStringLiteral("Tfrmopen"), [](QWidget* d) {
+        clickButton(d, QStringLiteral("Newbtn"));
+        setEditText(d, QStringLiteral("conameedit"), QStringLiteral("Acme Ltd"));
+        setEditText(d, QStringLiteral("cosbuedit"), QStringLiteral("Retail"));
+        clickButton(d, QStringLiteral("Button3"));
+    });
+    book.add(QStringLiteral("TfrmNew"), [](QWidget* d) {
+        setEditText(d, QStringLiteral("txtNewPlanName"), QStringLiteral("Acme Plan"));
+        clickButton(d, QStringLiteral("Button1"));
+    });
+    Application::startUp({0});
+    QVERIFY2(book.allAnswered(), qPrintable(book.seen().join(QLatin1Char(','))));
+    w = frmEdit;
+    QVERIFY(w);
+    // A visible closing line and a red note that never leaves the program but in its
+    // own files and rich text.
+    QTextCursor c(w->ATX321->document());
+    c.movePosition(QTextCursor::End);
+    c.insertBlock();
+    c.insertText(kVisibleEnd, QTextCharFormat());
+    QTextCharFormat hidden;
+    hidden.setProperty(TextFormat::HiddenProperty, true);
+    hidden.setProperty(TextFormat::HTagProperty, 999);
+    c.insertText(kHiddenNote, hidden);
+    w->spread->SetCellText(6, 2, QStringLiteral("1200"));
+    w->spread->SetCellText(11, 3, QStringLiteral("450"));
+}
+
+void TestExport::cleanupTestCase() {
+    Application::shutDown();
+    PrinterInfo::setPdfPrinterForTesting(QString());
+    m_env.reset();
+}
+
+void TestExport::planAsRichAndPlainText() {
+    TextControl* t = w->ATX321;
+    const QString planFile = w->CurrentPlanFile;
+    const QByteArray planBefore = readFileBytes(planFile);
+    QVERIFY(!planBefore.isEmpty());
+    t->setSelStart(300);
+    t->setSelLength(12);
+    t->setScrollVert(t->EndScrollPos() / 2);
+    const int start = t->SelStart(), length = t->SelLength(), scroll = t->ScrollVert();
+    QVERIFY(scroll > 0);
+    const bool modified = w->PlanModified;
+
+    // The extension decides, whatever its case.
+    QVERIFY(runExport(w->Plan1, out(QStringLiteral("Plan.RTF"))));
+    const QByteArray rtf = readFileBytes(out(QStringLiteral("Plan.RTF")));
+    QVERIFY(rtf.startsWith("{\\rtf1"));
+    QVERIFY2(!rtf.contains("\\tzhtag") && !rtf.contains("\\tzptag"), "our own control words");
+    QTextDocument doc;
+    QVERIFY(RtfReader::read(rtf, &doc));
+    QVERIFY(doc.toPlainText().contains(kVisibleEnd));
+    // The user is where they were; the plan's own file and its unsaved state are as before.
+    QCOMPARE(t->SelStart(), start);
+    QCOMPARE(t->SelLength(), length);
+    QCOMPARE(t->ScrollVert(), scroll);
+    QVERIFY(w->PanelAll->isVisible());
+    QCOMPARE(readFileBytes(planFile), planBefore);
+    QCOMPARE(w->PlanModified, modified);
+
+    QVERIFY(runExport(w->Plan1, out(QStringLiteral("notes.txt"))));
+    const QString plain = fileText(out(QStringLiteral("notes.txt")));
+    QVERIFY(!plain.startsWith(QLatin1String("{\\rtf")));
+    QVERIFY(plain.contains(kVisibleEnd));
+    QVERIFY(!plain.contains(kHiddenNote));
+
+    QVERIFY(runExport(w->Plan1, out(QStringLiteral("plan.odt"))));
+    QVERIFY(QFile::exists(out(QStringLiteral("plan.odt"))));
+
+    // The next save writes the plan in its own format again.
+    w->mnuSave->trigger();
+    QVERIFY(readFileBytes(planFile).contains("\\tzptag"));
+
+    if (soffice().isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed: rich text checked by our reader alone");
+    QVERIFY(convert(QStringLiteral("txt:Text (encoded):UTF8"),
+                    {out(QStringLiteral("Plan.RTF")), out(QStringLiteral("plan.odt"))}, m_out.path()));
+    const QString fromRtf = fileText(out(QStringLiteral("Plan.txt")));
+    const QString fromOdt = fileText(out(QStringLiteral("plan.txt")));
+    QVERIFY2(fromRtf.contains(kVisibleEnd), qPrintable(fromRtf.left(200)));
+    QVERIFY2(fromOdt.contains(kVisibleEnd), qPrintable(fromOdt.left(200)));
+    QVERIFY(!fromOdt.contains(kHiddenNote));
+    // Tables come through: the template's first words of the plan are in both.
+    const QString firstLine = plain.section(QLatin1Char('\n'), 0, 0).trimmed();
+    QVERIFY(!firstLine.isEmpty());
+    QVERIFY(fromOdt.contains(firstLine));
+}
+
+void TestExport::budgetAsWorkbooksAndTabbedText() {
+    SheetControl* sheet = w->spread;
+    const QString budgetFile = sheet->FileName();
+    const QByteArray budgetBefore = readFileBytes(budgetFile);
+    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("budget.xls"))));
+    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("budget.txt"))));
+    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("book.xlsx"))));
+    {
+        // A name the budget has no format for writes nothing and says nothing.
+        ModalAnswer message([](QWidget* d) { d->close(); }, 1500);
+        QVERIFY(!w->exportCommands()->ExportBudget(out(QStringLiteral("budget.csv"))));
+        QVERIFY(!message.wasAnswered());
+    }
+    QVERIFY(!QFile::exists(out(QStringLiteral("budget.csv"))));
+    QCOMPARE(sheet->FileName(), budgetFile);
+    QCOMPARE(readFileBytes(budgetFile), budgetBefore);
+
+    // Tabbed text: the values as the sheet shows them, a row a line.
+    const Sheet::CellRange used = sheet->model().usedRange();
+    QByteArray tsv("\xEF\xBB\xBF");
+    for (int r = 1; r <= used.row2; ++r) {
+        QStringList fields;
+        for (int c = 1; c <= used.col2; ++c) fields << sheet->CellText(r, c);
+        tsv += fields.join(QLatin1Char('\t')).toUtf8() + "\r\n";
+    }
+    QCOMPARE(readFileBytes(out(QStringLiteral("budget.txt"))), tsv);
+    QVERIFY(tsv.contains("\xC2\xA3" "1,200"));
+
+    if (soffice().isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed: the workbooks are not opened");
+    QVERIFY(convert(QStringLiteral("csv:Text - txt - csv (StarCalc):9,34,76,1"),
+                    {out(QStringLiteral("budget.xls")), out(QStringLiteral("book.xlsx"))},
+                    m_out.path()));
+    for (const QString& name : {QStringLiteral("budget.csv"), QStringLiteral("book.csv")}) {
+        const QList<QStringList> got = Sheet::parseTsv(fileText(out(name)));
+        QCOMPARE(got.size(), used.row2);
+        for (int r = 1; r <= used.row2; ++r)
+            for (int c = 1; c <= used.col2; ++c) {
+                const QString want = sheet->CellText(r, c);
+                const QString have = got[r - 1].value(c - 1);
+                // Cells that wrap come back with their line break.
+                QVERIFY2(have.simplified() == want.simplified(),
+                         qPrintable(QStringLiteral("%1 %2: LibreOffice shows \"%3\", the sheet \"%4\"")
+                                        .arg(name, Sheet::cellName(r, c), have, want)));
+            }
+    }
+}
+
+void TestExport::pdfsAsTheyPrint() {
+    TextControl* t = w->ATX321;
+    const PaperLayout paper(t->paperDocument(), twips(w->TextAreaWidth), twips(w->TextAreaHeight));
+    const int planPages = paper.pageCount();
+    QVERIFY(planPages >= 3);
+
+    const QString planPdf = out(QStringLiteral("plan.pdf"));
+    QVERIFY(runExport(w->Plan1, planPdf));
+    QCOMPARE(pdfPageCount(planPdf), planPages);
+    QCOMPARE(pdfInfoField(planPdf, QStringLiteral("Title")), QStringLiteral("Acme Plan"));
+    QCOMPARE(pdfInfoField(planPdf, QStringLiteral("Author")), QStringLiteral("Acme Ltd"));
+    const QString all = pdfText(planPdf);
+    QVERIFY(all.contains(kVisibleEnd));
+    QVERIFY(!all.contains(kHiddenNote));
+    // Page for page what the printer gets, footers included.
+    w->cmdPrintClick();
+    const QString printed = out(QStringLiteral("printed.pdf"));
+    QCOMPARE(pdfPageCount(printed), planPages);
+    for (int page : {1, 2, planPages}) {
+        QCOMPARE(pdfText(planPdf, page), pdfText(printed, page));
+        QVERIFY(pdfText(planPdf, page).contains(QStringLiteral("Page %1").arg(page)));
+    }
+
+    // A bookmark for every navigator item, nested as the navigator is, each on the page
+    // where its section begins.
+    Navigator* nav = w->navigator();
+    const QList<PdfOutlineItem> marks = pdfOutline(planPdf);
+    QCOMPARE(marks.size(), nav->itemCount());
+    int lastPage = 1;
+    bool nested = false;
+    for (int n = 1; n <= nav->itemCount(); ++n) {
+        const PdfOutlineItem& m = marks[n - 1];
+        QCOMPARE(m.title, nav->itemText(n));
+        QVERIFY2(m.page >= lastPage, qPrintable(m.title));
+        lastPage = m.page;
+        nested = nested || m.depth > 0;
+    }
+    QVERIFY(nested);
+    QVERIFY(marks.back().page > 1);
+    // A section's heading is on the page its bookmark leads to.
+    const PdfOutlineItem& lastSection = marks.back();
+    QVERIFY2(pdfText(planPdf, lastSection.page).contains(lastSection.title.left(12)),
+             qPrintable(lastSection.title));
+
+    // The budget as it prints, alone and after the plan.
+    SheetControl* sheet = w->spread;
+    const int sheetPages = sheet->PageCount();
+    const QString budgetPdf = out(QStringLiteral("budget.pdf"));
+    QVERIFY(runExport(w->Cashflow1, budgetPdf));
+    QCOMPARE(pdfPageCount(budgetPdf), sheetPages);
+    // (pdftotext reads the "fl" of "Cashflow" as a ligature.)
+    QVERIFY(pdfText(budgetPdf, 1).contains(QStringLiteral("Marketing costs")));
+    QVERIFY(pdfText(budgetPdf).contains(QStringLiteral("\u00A3" "1,200")));
+
+    const QString allPdf = out(QStringLiteral("all.pdf"));
+    QVERIFY(runExport(w->Plan1, allPdf, ExportCommands::planAndBudgetFilter()));
+    QCOMPARE(pdfPageCount(allPdf), planPages + sheetPages);
+    QCOMPARE(pdfText(allPdf, planPages + 1), pdfText(budgetPdf, 1));
+    QCOMPARE(pdfText(allPdf, 1), pdfText(planPdf, 1));
+    bool budgetMark = false;
+    for (const PdfOutlineItem& m : pdfOutline(allPdf))
+        if (m.title == Navigator::budgetItemText()) {
+            QCOMPARE(m.page, planPages + 1);
+            budgetMark = true;
+        }
+    QVERIFY(budgetMark);
+}
+
+void TestExport::failureIsReportedAndTheTextComesBack() {
+    TextControl* t = w->ATX321;
+    t->setSelStart(120);
+    t->setSelLength(4);
+    QString message;
+    ModalAnswer answer([&](QWidget* d) {
+        if (auto* l = child<QLabel>(d, QStringLiteral("dlgLabel"))) message = l->text();
+        clickButton(d, QStringLiteral("cmdOk"));
+    });
+    const QString nowhere = out(QStringLiteral("missing/folder/plan.rtf"));
+    QVERIFY(!w->exportCommands()->ExportPlanText(nowhere));
+    QVERIFY(answer.wasAnswered());
+    QCOMPARE(message, QStringLiteral("An error occurred when saving this file"));
+    QVERIFY(w->PanelAll->isVisible());
+    QVERIFY(w->updatesEnabled());
+    QCOMPARE(t->SelStart(), 120);
+    QCOMPARE(t->SelLength(), 4);
+    QVERIFY(!QFile::exists(nowhere));
+
+    ModalAnswer again([&](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });
+    QVERIFY(!w->exportCommands()->ExportBudget(out(QStringLiteral("missing/book.xlsx"))));
+    QVERIFY(again.wasAnswered());
+}
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"
