@@ -52,6 +52,8 @@ struct Program {
                         dir.path() + QStringLiteral("/data/") + f);
         original = dir.path() + QStringLiteral("/userdata/1.mp");
         QFile::copy(bin + QStringLiteral("userdata/1.mp"), original);
+        // A plan loads with its budget beside it.
+        QFile::copy(bin + QStringLiteral("userdata/1.mps"), dir.path() + QStringLiteral("/userdata/1.mps"));
         Folders::setProgramFolder(dir.path() + QLatin1Char('/'));
         Folders::setConfigFolder(dir.path() + QStringLiteral("/config"));
         PrinterInfo::setNoPrinterForTesting();
