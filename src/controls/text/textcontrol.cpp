@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QSaveFile>
+#include "platform/safefile.h"
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -216,6 +217,8 @@ struct TextControl::Private {
     int writeProtect = 0;
     QString fileName;
     bool lastFileOk = true;
+    bool lastFileComplete = true;
+    QString lastFileFailure;
     QString lastFileError;
     bool undoCleared = true; // UnDoAction reads 0 until the next edit
     int editDepth = 0;       // EditSteps open
@@ -937,6 +940,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     auto fail = [&](const QString& why) {
         adoptDocument(newDocument());
         d->lastFileOk = false;
+        d->lastFileComplete = false;
         d->lastFileError = why;
         return false;
     };
@@ -949,6 +953,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     if (file.error() != QFileDevice::NoError) return fail(tr("Unable to read %1").arg(shown));
 
     QTextDocument* doc = newDocument();
+    bool complete = true;
     if (dataType == PlainText) {
         QTextCursor c(doc);
         c.insertText(normalizeBreaks(QString::fromUtf8(data)));
@@ -958,7 +963,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
             delete doc;
             return fail(tr("%1 is not a rich text file").arg(shown));
         }
-        if (!RtfReader::read(data, doc, &error)) {
+        if (!RtfReader::read(data, doc, &error, &complete)) {
             delete doc;
             return fail(tr("Unable to read %1: %2").arg(shown, error));
         }
@@ -967,8 +972,17 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     doc->setModified(false);
     adoptDocument(doc);
     d->lastFileOk = true;
+    d->lastFileComplete = complete;
     d->lastFileError.clear();
     return true;
+}
+
+QString TextControl::lastFileFailure() const {
+    return d->lastFileFailure;
+}
+
+bool TextControl::lastFileComplete() const {
+    return d->lastFileComplete;
 }
 
 bool TextControl::saveFile(const QString& fileName, int dataType) {
@@ -994,14 +1008,17 @@ bool TextControl::saveFile(const QString& fileName, int dataType) {
     default:
         return fail(tr("Unable to write to %1: unknown file type %2").arg(shown).arg(dataType));
     }
-    QSaveFile file(fileName);
-    if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(data) != data.size() ||
-        !file.commit())
-        return fail(tr("Unable to write to %1").arg(shown));
+    SafeFile file(fileName);
+    if (!file.open() || !file.write(data) || !file.commit()) {
+        fail(tr("Unable to write to %1").arg(shown));
+        d->lastFileFailure = file.failure();
+        return false;
+    }
     d->undoCleared = true;
     document()->setModified(false);
     d->lastFileOk = true;
     d->lastFileError.clear();
+    d->lastFileFailure.clear();
     return true;
 }
 
