@@ -202,13 +202,13 @@ private:
             qobject_cast<QPageSetupDialog*>(m) || qobject_cast<QFontDialog*>(m) ||
             qobject_cast<QColorDialog*>(m) || qobject_cast<QMenu*>(m)) {
             note(QStringLiteral("  cancel %1").arg(name));
-            m->close();
+            QTimer::singleShot(0, m, [m] { m->close(); });
             return;
         }
         if (m_acts > 30) {
             note(QStringLiteral("  close %1 after %2 acts").arg(name).arg(m_acts));
-            if (dialog && m_acts < 40) dialog->reject();
-            else m->hide();
+            if (dialog && m_acts < 40) QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
+            else QTimer::singleShot(0, m, [m] { m->hide(); });
             return;
         }
         const int r = pick(100);
@@ -238,7 +238,7 @@ private:
         }
         if (r < 45) {
             note(QStringLiteral("  escape on %1").arg(name));
-            QTest::keyClick(m, Qt::Key_Escape);
+            QTimer::singleShot(0, m, [m] { QTest::keyClick(m, Qt::Key_Escape); });
             return;
         }
         QList<QAbstractButton*> buttons;
@@ -246,12 +246,14 @@ private:
             if (b->isVisible() && b->isEnabled() && b->window() == m) buttons.append(b);
         if (buttons.isEmpty()) {
             note(QStringLiteral("  close %1").arg(name));
-            m->close();
+            QTimer::singleShot(0, m, [m] { m->close(); });
             return;
         }
         QAbstractButton* b = buttons[pick(int(buttons.size()))];
         note(QStringLiteral("  click %1.%2 '%3'").arg(name, b->objectName(), b->text()));
-        b->click();
+        // Later, from the message loop: the click may open another window, which this
+        // timer must be free to answer.
+        QTimer::singleShot(0, b, [b] { b->click(); });
     }
 
     TfrmEdit* m_w;
