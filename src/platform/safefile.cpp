@@ -24,7 +24,11 @@ QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(er
 
 } // namespace
 
-SafeFile::SafeFile(const QString& path) : m_path(path) {}
+SafeFile::SafeFile(const QString& path) : m_path(path) {
+    // A link is followed: the file it points to is replaced, and the link stays.
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.symLinkTarget().isEmpty()) m_path = info.symLinkTarget();
+}
 
 SafeFile::~SafeFile() {
     if (m_fd >= 0) ::close(m_fd);
@@ -58,7 +62,7 @@ bool SafeFile::open() {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    ::fchmod(m_fd, mode);
+    if (::fchmod(m_fd, mode) != 0) return fail(errno);
     return true;
 }
 
