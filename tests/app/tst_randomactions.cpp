@@ -44,6 +44,7 @@
 #include <QTreeView>
 
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -337,30 +338,6 @@ class TestRandomActions : public QObject {
 private slots:
     void initTestCase() { PrinterInfo::setNoPrinterForTesting(); }
 
-    // Found by the random actions: Page Down in the plan hung for ever where the caret
-    // sat among hidden notes and tables (each step down left it where it was on screen).
-    void pageKeysEndEverywhereInThePlan() {
-        TextControl text;
-        text.resize(700, 500);
-        text.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&text));
-        QVERIFY(text.loadFile(QStringLiteral(TANDEL_BIN_DIR "/userdata/1.mp"), TextControl::NativeRtf));
-        text.setShowHidden(0);
-        QApplication::processEvents();
-        const int length = text.TextLength();
-        QElapsedTimer clock;
-        clock.start();
-        for (int i = 0; i <= 200; ++i) {
-            text.setSelStart(int(qint64(length) * i / 200));
-            text.setSelLength(0);
-            const Qt::KeyboardModifiers mods = i % 3 == 0 ? Qt::ShiftModifier : Qt::NoModifier;
-            QTest::keyClick(&text, Qt::Key_PageDown, mods);
-            QTest::keyClick(&text, Qt::Key_PageDown, mods);
-            QTest::keyClick(&text, Qt::Key_PageUp, mods);
-        }
-        QVERIFY(text.SelStart() >= 0 && text.SelStart() <= text.TextLength());
-    }
-
     void tenThousandRandomActions() {
         TestEnv env;
         const quint32 seed = seedToUse();
@@ -407,6 +384,15 @@ private slots:
                         std::abort();
                     }
                 }
+            });
+            // A crash prints the seed and the last actions too.
+            static RandomUser* crashed = nullptr;
+            crashed = &user;
+            std::signal(SIGSEGV, [](int sig) {
+                if (crashed)
+                    std::fprintf(stderr, "crash (signal %d); %s\n", sig, qPrintable(crashed->trail()));
+                std::signal(sig, SIG_DFL);
+                std::raise(sig);
             });
             struct Join {
                 std::thread& t;
