@@ -340,6 +340,33 @@ class TestRandomActions : public QObject {
 private slots:
     void initTestCase() { PrinterInfo::setNoPrinterForTesting(); }
 
+    // Found by the random actions (seed 4, and the default seed under the sanitizers):
+    // the whole text of a justified paragraph selected and deleted with Backspace crashed
+    // inside Qt's line justification.
+    void justifiedParagraphEmptiedByBackspace() {
+        for (const int key : {int(Qt::Key_Backspace), int(Qt::Key_Delete), int(Qt::Key_X)}) {
+            TextControl t;
+            t.resize(600, 400);
+            t.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&t));
+            t.setWriteProtect(0);
+            t.setShowHidden(1);
+            t.setFocus();
+            QTest::keyClicks(&t, QStringLiteral("Every word"));
+            t.setSelStart(0);
+            t.setSelLength(t.TextLength());
+            t.setAlignment(3);
+            QApplication::processEvents();
+            t.setSelStart(0);
+            t.setSelLength(t.TextLength());
+            QTest::keyClick(&t, Qt::Key(key));
+            QCOMPARE(t.TextLength(), key == Qt::Key_X ? 1 : 0);
+            QTest::keyClick(&t, Qt::Key_Backspace);
+            QTest::keyClick(&t, Qt::Key_A);
+            QCOMPARE(t.toPlainText(), QStringLiteral("a"));
+        }
+    }
+
     void tenThousandRandomActions() {
         TestEnv env;
         const quint32 seed = seedToUse();
