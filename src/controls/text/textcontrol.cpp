@@ -764,7 +764,7 @@ int TextControl::ATX_CURTOXY(int paragraph, int character, int& x, int& y) {
         // Asked in the middle of an edit (a scroll the edit causes), the paragraph may not
         // have been laid out again yet: a line that reaches past its text is left from
         // before, and justifying it crashed inside Qt. Its paragraph's top is all there is.
-        if (line.isValid() && line.textStart() + line.textLength() <= layout->text().size()) {
+        if (line.isValid() && line.textStart() + line.textLength() <= block.length() - 1) {
             px += line.cursorToX(inBlock);
             py += line.y();
         }
