@@ -1186,11 +1186,18 @@ void TfrmEdit::FormShow() {
     ProgramFolder = Folders::programFolder();
     DataFolder = Folders::dataFolder();
     UserDataFolder = Folders::userDataFolder();
+    // Installed for all users: the user's own folder, with the catalogue and the original
+    // plan copied in on the first start.
+    Folders::seedUserFolder();
     QDir().mkpath(Folders::resolve(UserDataFolder));
 
     SetPlanControls(false);
+    // Files are exported beside the program in a portable copy, else in the user's home.
+    const QString dialogFolder = Folders::storage() == Folders::Storage::BesideProgram
+                                     ? ProgramFolder
+                                     : QDir::homePath();
     for (QFileDialog* d : {dlgSavespread, dlgExport, dlgOpen})
-        d->setDirectory(ProgramFolder);
+        d->setDirectory(dialogFolder);
     OpenAtStart = true;
     BuildNav();
     readSettings();
@@ -1277,7 +1284,7 @@ void TfrmEdit::fillFontList() {
 }
 
 void TfrmEdit::loadStartupTexts() {
-    const QString plan = Folders::resolve(DataFolder + QStringLiteral("startup.plt"));
+    const QString plan = Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("startup.plt"));
     ATX321->setFileName(plan);
     ATX321->setDataType(TextControl::NativeRtf);
     ATX321->setFileLoad(1);
@@ -1289,7 +1296,7 @@ void TfrmEdit::loadStartupTexts() {
     Panel4Resize();
     ATX322->setPrinterDC(0);
     ATX322->PrepareLoad();
-    const QString guidance = Folders::resolve(DataFolder + QStringLiteral("startup.rtf"));
+    const QString guidance = Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("startup.rtf"));
     ATX322->setFileName(guidance);
     ATX322->setDataType(TextControl::NativeRtf);
     ATX322->setFileLoad(1);

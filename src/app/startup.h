@@ -28,9 +28,9 @@ extern Tcellsdlg* cellsdlg;
 namespace Application {
 
 struct StartUpOptions {
-    // How long the splash stays up at the least, in milliseconds; it also stays while
-    // the windows are being made.
-    int splashMilliseconds = 1500;
+    // The splash is up exactly while the windows are being made: nobody waits for it.
+    // A value above 0 keeps it up at least that long (for a look at it, never in use).
+    int splashMilliseconds = 0;
 };
 
 // Runs the start-up sequence up to the message loop. Returns once the main window is up

@@ -150,6 +150,8 @@ bool BudgetView::SaveBudget() {
     return m_sheet.Write(m_sheet.FileName(), SheetControl::NativeFile);
 }
 
+QString BudgetView::lastSaveFailure() const { return m_sheet.lastFailure(); }
+
 void BudgetView::SelectStartCell() {
     m_sheet.setSelection(kStartCell);
     // The sheet is hidden while a plan loads and scrolls to the cell by the size it had

@@ -76,6 +76,8 @@ public:
     bool LoadBudget(const QString& sourceFile, const QString& ownFile);
     // Writes the sheet to its file (nothing to write before a budget was loaded).
     bool SaveBudget();
+    // After a failed SaveBudget: the file and the system's reason.
+    QString lastSaveFailure() const;
     void SelectStartCell();
 
     // --- The view --------------------------------------------------------------------

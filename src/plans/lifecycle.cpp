@@ -8,6 +8,7 @@
 #include "plans/catalogue.h"
 #include "plans/navigator.h"
 #include "plans/openfrm.h"
+#include "plans/plandamage.h"
 #include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
 #include "widgets/ruler.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTimer>
 #include <QTreeView>
 
@@ -140,6 +142,12 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
             return false;
         }
 
+        // A file cut short or missing part of its sections opens as it is, but the load
+        // does not write it back: that would make the damage permanent.
+        const PlanDamage damage = checkLoadedPlan();
+        QString damageCopy;
+        if (damage.damaged()) damageCopy = PlanDamageCheck::keepDamagedCopy(source);
+
         text->setFileName(session.CurrentPlanFile);
         text->setDataType(TextControl::NativeRtf);
         m_planLoaded = true;
@@ -165,17 +173,41 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         text->setFocus();
 
         layOutPage();
-        mnuSaveClick();
+        if (!damage.damaged())
+            mnuSaveClick();
+        else
+            // The file on disk is as it was; a new plan made from a damaged one has no file
+            // yet, and closing asks to save it.
+            w->PlanModified = session.CreatingPlan;
         w->navigator()->btnFirstClick();
 
         text->viewport()->update();
         SelectBudgetStartCell();
+        if (damage.damaged()) {
+            QStringList titles;
+            for (int n = 1; n <= w->navigator()->itemCount(); ++n)
+                titles.append(w->navigator()->itemText(n));
+            ShowMessageDialog(PlanDamageCheck::message(damage, titles, damageCopy), mtWarning,
+                              mbOK, mbOK, 0);
+        }
     } catch (...) {
         busy.restore();
         w->PanelAll->show();
         ShowNotice(QStringLiteral("An error occurred while trying to load the plan."));
     }
     return true;
+}
+
+PlanDamage PlanLifecycle::checkLoadedPlan() {
+    TextControl* text = w->ATX321;
+    PlanDamage damage;
+    damage.cutShort = !text->lastFileComplete();
+    QSet<int> tags;
+    for (const auto& run : text->tagRuns(2))
+        tags.insert(run[2]);
+    damage.missingSections =
+        PlanDamageCheck::sectionsWithoutTag(tags, w->navigator()->itemCount());
+    return damage;
 }
 
 bool PlanLifecycle::TakeHeader() {
@@ -301,7 +333,9 @@ bool PlanLifecycle::mnuSaveClick() {
     text->setSelFText(PlanHeader::make(page));
     text->setHTag(PlanHeader::HeaderTag);
     text->setFontColor(kHeaderColour);
-    text->setFontHidden(0);
+    // Hidden in the file, so that another word processor opening the plan does not show
+    // the 68 digits; our own reader finds the run by its tag, whatever its formatting.
+    text->setFontHidden(-1);
     const int n = text->SelLength();
 
     text->setSelStart(0);
@@ -336,7 +370,15 @@ bool PlanLifecycle::mnuSaveClick() {
     if (focused && focused->isVisible()) focused->setFocus();
     lockWindow.release();
 
-    if (!saved) ShowError(QStringLiteral("An error occurred when saving this plan."));
+    if (!saved) {
+        // The words users know, and below them which file failed and why, so that they
+        // can free space or choose another folder.
+        const QString failure =
+            !textSaved ? text->lastFileFailure() : w->budgetView()->lastSaveFailure();
+        QString message = QStringLiteral("An error occurred when saving this plan.");
+        if (!failure.isEmpty()) message += QLatin1Char('\n') + failure;
+        ShowError(message);
+    }
     return saved;
 }
 

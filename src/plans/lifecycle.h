@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plans/plandamage.h"
 #include "plans/planheader.h"
 
 #include <QObject>
@@ -54,6 +55,8 @@ private:
     // The save question asked before another plan replaces the open one.
     Answer askToSave();
     void layOutPage();
+    // What the text just loaded lacks: an end, or the tags of some sections.
+    PlanDamage checkLoadedPlan();
 
     TfrmEdit* w;
     bool m_pressNew = false;

@@ -15,6 +15,7 @@
 #include "platform/helpsystem.h"
 #include "platform/inifile.h"
 #include "platform/repaintlock.h"
+#include "platform/safefile.h"
 #include "widgets/ruler.h"
 
 #include <QAction>
@@ -24,7 +25,6 @@
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QToolButton>
@@ -134,7 +134,7 @@ Navigator::Navigator(TfrmEdit* window)
 // --- The outline ------------------------------------------------------------------------
 
 void Navigator::BuildNav() {
-    BuildNavFrom(Folders::resolve(Folders::dataFolder() + QStringLiteral("mp.nav")));
+    BuildNavFrom(Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("mp.nav")));
     pumpMessages();
     // The outline fills its panel; the panel's layout sizes it.
     if (w->Panel3 && w->Panel3->layout()) w->Panel3->layout()->activate();
@@ -182,10 +182,10 @@ bool Navigator::WriteNav(const QString& fileName) const {
             ++depth;
         items.append({depth, node->text()});
     }
-    QSaveFile file(fileName);
-    const QByteArray data = writeNavStructure(items);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        ShowError(QStringLiteral("An error occurred while writing the navigator structure"));
+    const SafeFile::Result written = SafeFile::write(fileName, writeNavStructure(items));
+    if (!written.ok) {
+        ShowError(QStringLiteral("An error occurred while writing the navigator structure") +
+                  QLatin1Char('\n') + written.failure);
         return false;
     }
     return true;
@@ -254,7 +254,7 @@ QModelIndex Navigator::indexOf(int number) const {
 }
 
 QString Navigator::guidanceFile(int number) {
-    return Folders::resolve(Folders::dataFolder() + QString::number(number) +
+    return Folders::resolve(Folders::shippedDataFolder() + QString::number(number) +
                             QStringLiteral(".pla"));
 }
 
@@ -590,11 +590,11 @@ void Navigator::btnLastClick() {
 }
 
 void Navigator::ExplorerButton7Click() {
-    const QString examples = Folders::resolve(Folders::dataFolder() + QStringLiteral("eg.hlp"));
+    const QString examples = Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("eg.hlp"));
     if (QFile::exists(examples)) {
         // The examples follow more than one business: open the one the owner read last.
         const int context = ExampleIndex::chooseExample(
-            Folders::resolve(Folders::dataFolder() + QStringLiteral("egini.ini")), examples,
+            Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("egini.ini")), examples,
             selectedItem());
         HelpSystem::instance().setHelpFile(examples);
         HelpSystem::instance().showContext(context);

@@ -1,5 +1,7 @@
 #include "plans/navstructure.h"
 
+#include <algorithm>
+
 NavStructure parseNavStructure(const QByteArray& input) {
     NavStructure out;
     QByteArray data = input;
@@ -19,7 +21,13 @@ NavStructure parseNavStructure(const QByteArray& input) {
         ++lineNo;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.size() >= 4096) {
+        // A line longer than the reader's buffer, or one holding control characters
+        // other than tab (binary junk, a NUL), is no outline item: the file is damaged.
+        const bool junk = std::any_of(line.cbegin(), line.cend(), [](char c) {
+            const auto u = static_cast<unsigned char>(c);
+            return (u < 0x20 && u != '\t') || u == 0x7f;
+        });
+        if (line.size() >= 4096 || junk) {
             out.ok = false;
             out.errorLine = lineNo;
             return out;

@@ -6,7 +6,8 @@
 
 // The navigator structure file ("mp.nav"): one item per line, its depth the number of
 // tabs or spaces before the text. A line may be at most one level deeper than the one
-// before it; Ctrl+Z ends the data; a line of 4096 characters or more is invalid.
+// before it; Ctrl+Z ends the data; a line of 4096 characters or more, or one holding a
+// control character other than tab (a NUL, binary junk), is invalid.
 struct NavItem {
     int depth = 0;
     QString text;

@@ -5,9 +5,14 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace {
 QString g_programFolder;
 QString g_configFolder;
+QString g_userFolder;
+// The storage decision, made once per program folder.
+int g_storage = -1;
 
 QString withSlash(QString s) {
     s = QDir::fromNativeSeparators(s);
@@ -37,8 +42,84 @@ QString programFolder() {
     return withSlash(QCoreApplication::applicationDirPath());
 }
 
-QString dataFolder() { return programFolder() + QStringLiteral("data/"); }
-QString userDataFolder() { return programFolder() + QStringLiteral("userdata/"); }
+namespace {
+// The folder that holds the shipped data/ and userdata/: the program's own folder when
+// data/ lies beside it, else the installed layout's share/tandel/.
+QString shippedRoot() {
+    const QString own = programFolder();
+    if (QFileInfo(resolve(own + QStringLiteral("data"))).isDir()) return own;
+    const QString installed =
+        withSlash(QDir::cleanPath(own + QStringLiteral("../share/tandel")));
+    if (QFileInfo(installed + QStringLiteral("data")).isDir()) return installed;
+    return own;
+}
+
+// Whether this user may create files in a folder (or, when it does not exist yet, in the
+// folder that would hold it). access() asks the system itself, so a read-only mount counts.
+bool writableFolder(const QString& folder) {
+    QString f = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(f)) {
+        const QString up = QFileInfo(f).absolutePath();
+        if (up == f) return false;
+        f = up;
+    }
+    return ::access(QFile::encodeName(f).constData(), W_OK | X_OK) == 0;
+}
+} // namespace
+
+Storage storage() {
+    if (g_storage < 0) {
+        const QString own = programFolder();
+        const bool beside = shippedRoot() == own && writableFolder(own) &&
+                            writableFolder(resolve(own + QStringLiteral("data"))) &&
+                            writableFolder(resolve(own + QStringLiteral("userdata")));
+        g_storage = int(beside ? Storage::BesideProgram : Storage::UserFolder);
+    }
+    return Storage(g_storage);
+}
+
+QString shippedDataFolder() { return shippedRoot() + QStringLiteral("data/"); }
+QString shippedUserDataFolder() { return shippedRoot() + QStringLiteral("userdata/"); }
+
+QString userFolder() {
+    if (!g_userFolder.isEmpty()) return g_userFolder;
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QStringLiteral("/Tandel"));
+}
+
+QString dataFolder() {
+    return storage() == Storage::BesideProgram ? programFolder() + QStringLiteral("data/")
+                                               : userFolder();
+}
+
+QString userDataFolder() {
+    return storage() == Storage::BesideProgram ? programFolder() + QStringLiteral("userdata/")
+                                               : userFolder() + QStringLiteral("userdata/");
+}
+
+bool seedUserFolder() {
+    if (storage() == Storage::BesideProgram) return true;
+    if (!QDir().mkpath(userDataFolder())) return false;
+    auto seed = [](const QString& from, const QString& to) {
+        if (QFileInfo::exists(to) || !QFileInfo(from).isFile()) return;
+        // A copy under a temporary name, then renamed: a start that is cut off half-way
+        // never leaves a half catalogue that the next start would take as the user's.
+        const QString part = to + QStringLiteral(".part");
+        QFile::remove(part);
+        if (QFile::copy(from, part)) {
+            QFile::setPermissions(part, QFile::permissions(part) | QFile::WriteOwner |
+                                            QFile::ReadOwner);
+            if (!QFile::rename(part, to)) QFile::remove(part);
+        }
+    };
+    const QString shipped = shippedDataFolder();
+    for (const char* name : {"mp.ini", "ca.ini", "sw.ini", "ip.ini"})
+        seed(resolve(shipped + QLatin1String(name)), dataFolder() + QLatin1String(name));
+    const QDir plans(shippedUserDataFolder());
+    for (const QString& name : plans.entryList(QDir::Files))
+        seed(plans.filePath(name), userDataFolder() + name.toLower());
+    return true;
+}
 
 QString configFolder() {
     QString dir = g_configFolder;
@@ -85,6 +166,10 @@ QString resolve(const QString& name) {
 
 void setProgramFolder(const QString& folder) {
     g_programFolder = folder.isEmpty() ? QString() : withSlash(folder);
+    g_storage = -1;
+}
+void setUserFolder(const QString& folder) {
+    g_userFolder = folder.isEmpty() ? QString() : withSlash(folder);
 }
 void setConfigFolder(const QString& folder) {
     g_configFolder = folder.isEmpty() ? QString() : withSlash(folder);

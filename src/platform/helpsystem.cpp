@@ -290,7 +290,7 @@ void HelpSystem::setHelpFile(const QString& nameOrPath) {
 QString HelpSystem::helpFile() const {
     if (m_name.isEmpty()) return QString();
     const QString name = QDir::fromNativeSeparators(m_name);
-    if (!name.contains(QLatin1Char('/'))) return Folders::resolve(Folders::dataFolder() + name);
+    if (!name.contains(QLatin1Char('/'))) return Folders::resolve(Folders::shippedDataFolder() + name);
     return Folders::resolve(name);
 }
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include "platform/safefile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,9 +11,13 @@
 #include <emmintrin.h>
 #endif
 
-IniWriteError::IniWriteError(const QString& fileName)
+IniWriteError::IniWriteError(const QString& fileName, const QString& reason)
     : std::runtime_error(QStringLiteral("Unable to write to %1").arg(fileName).toStdString()),
-      m_fileName(fileName), m_message(QStringLiteral("Unable to write to %1").arg(fileName)) {}
+      m_fileName(fileName), m_reason(reason),
+      m_message(QStringLiteral("Unable to write to %1").arg(fileName)) {
+    // The second line says what stopped the write, in the system's words.
+    if (!reason.isEmpty()) m_message += QLatin1Char('\n') + SafeFile::failureLine(fileName, reason);
+}
 
 namespace {
 QString folded(const QString& s) { return s.trimmed().toCaseFolded(); }
@@ -496,7 +500,7 @@ namespace {
 // into one write, and remembering how the file so far ends.
 class PieceWriter {
 public:
-    explicit PieceWriter(QSaveFile& f) : m_file(f) {}
+    explicit PieceWriter(SafeFile& f) : m_file(f) {}
     void range(const QByteArray& bytes, qsizetype begin, qsizetype end) {
         if (begin >= end)
             return;
@@ -510,7 +514,7 @@ public:
     }
     void bytes(const QByteArray& b) {
         flush();
-        m_ok = m_ok && m_file.write(b) == b.size();
+        m_ok = m_ok && m_file.write(b);
         remember(b.constData(), b.size());
     }
     bool endsWithBlankLine() const { return m_tail.endsWith("\r\n\r\n"); }
@@ -523,8 +527,7 @@ public:
 private:
     void flush() {
         if (m_run && m_runEnd > m_runBegin)
-            m_ok = m_ok && m_file.write(m_run->constData() + m_runBegin, m_runEnd - m_runBegin) ==
-                               m_runEnd - m_runBegin;
+            m_ok = m_ok && m_file.write(m_run->constData() + m_runBegin, m_runEnd - m_runBegin);
         m_run = nullptr;
         m_runBegin = m_runEnd = 0;
     }
@@ -533,7 +536,7 @@ private:
         if (m_tail.size() > 4)
             m_tail.remove(0, m_tail.size() - 4);
     }
-    QSaveFile& m_file;
+    SafeFile& m_file;
     const QByteArray* m_run = nullptr;
     qsizetype m_runBegin = 0, m_runEnd = 0;
     QByteArray m_tail;
@@ -547,9 +550,9 @@ void IniFile::save() {
         return;
     }
     m_dirty = false;
-    QSaveFile f(m_fileName);
-    if (!f.open(QIODevice::WriteOnly))
-        throw IniWriteError(QDir::toNativeSeparators(m_fileName));
+    SafeFile f(m_fileName);
+    if (!f.open())
+        throw IniWriteError(QDir::toNativeSeparators(m_fileName), f.reason());
     PieceWriter out(f);
     for (size_t i = 0; i < m_sections.size(); ++i) {
         const Section& s = m_sections[i];
@@ -577,5 +580,5 @@ void IniFile::save() {
         }
     }
     if (!out.finish() || !f.commit())
-        throw IniWriteError(QDir::toNativeSeparators(m_fileName));
+        throw IniWriteError(QDir::toNativeSeparators(m_fileName), f.reason());
 }

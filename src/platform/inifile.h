@@ -7,16 +7,18 @@
 #include <stdexcept>
 #include <vector>
 
-// Raised when a profile file cannot be written. what() / message() read
-// "Unable to write to <full file name>".
+// Raised when a profile file cannot be written. what() reads "Unable to write to <full
+// file name>"; message() adds a second line with the file and the system's reason.
 class IniWriteError : public std::runtime_error {
 public:
-    explicit IniWriteError(const QString& fileName);
+    explicit IniWriteError(const QString& fileName, const QString& reason = QString());
     QString message() const { return m_message; }
     QString fileName() const { return m_fileName; }
+    QString reason() const { return m_reason; }
 
 private:
     QString m_fileName;
+    QString m_reason;
     QString m_message;
 };
 

@@ -6,6 +6,7 @@
 #include "plans/catalogue.h"
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
+#include "plans/plansession.h"
 #include "platform/folders.h"
 #include "platform/printerinfo.h"
 #include "support/modal.h"
@@ -110,6 +111,13 @@ private slots:
         QCOMPARE(reader.SelStart(), 0);
         QCOMPARE(reader.SelLength(), 68);
         QCOMPARE(reader.FontColor(), 255);
+        // Hidden, so that other word processors do not show the digits.
+        QCOMPARE(reader.FontHidden(), -1);
+        const QByteArray rtf = readFileBytes(p.planFile(5));
+        const qsizetype digits = rtf.indexOf("000000000001000000000000001000");
+        QVERIFY(digits > 0);
+        QVERIFY(rtf.lastIndexOf("\\v", digits) > 0);
+        QVERIFY(rtf.lastIndexOf("\\v", digits) > rtf.lastIndexOf("\\v0", digits));
 
         // Saving again writes the same bytes.
         const QByteArray first = readFileBytes(p.planFile(5));
@@ -133,6 +141,31 @@ private slots:
         QCOMPARE(p.life->PaperSize(), 8);
         QCOMPARE(p.life->Orientation(), 2);
         QVERIFY(!p.text->toPlainText().contains(kHeaderStart));
+    }
+
+    void headerWrittenShownByOlderVersionsStillReads() {
+        PlanWindow p;
+        const QString before = p.text->toPlainText();
+        // The header as older versions wrote it: red, tagged, but not hidden.
+        p.text->setSelStart(0);
+        p.text->setSelLength(0);
+        p.text->setSelFText(QStringLiteral("000000000000750000000000001500000000000001250"
+                                           "00000000000050000080002"));
+        p.text->setHTag(1000);
+        p.text->setFontColor(255);
+        p.text->setFontHidden(0);
+        p.text->setSelStart(0);
+        p.text->setSelLength(p.text->TextLength());
+        p.text->setDataType(TextControl::NativeRtf);
+        p.text->setFileSave(1);
+        QVERIFY(p.text->lastFileOk());
+
+        QVERIFY(p.text->loadFile(p.planFile(5), TextControl::NativeRtf));
+        QVERIFY(p.life->TakeHeader());
+        QCOMPARE(p.text->toPlainText(), before);
+        QCOMPARE(p.win->PlanMargins, (Settings::Margins{0.75, 1.5, 1.25, 0.5}));
+        QCOMPARE(p.life->PaperSize(), 8);
+        QCOMPARE(p.life->Orientation(), 2);
     }
 
     void planWithoutHeaderTakesTheDefaultMargins() {
@@ -210,7 +243,9 @@ private slots:
         });
         QVERIFY(!p.life->mnuSaveClick());
         QVERIFY(answer.wasAnswered());
-        QCOMPARE(said, QStringLiteral("An error occurred when saving this plan."));
+        // The words users know, then the file and what stopped it.
+        QCOMPARE(said, QStringLiteral("An error occurred when saving this plan.\n") +
+                           p.planFile(6) + QStringLiteral(": Is a directory"));
         QVERIFY(p.win->PlanModified);
         QVERIFY(p.win->PanelAll->isVisible());
         QVERIFY(p.win->updatesEnabled());
@@ -228,8 +263,73 @@ private slots:
         });
         QVERIFY(!p.win->FormCloseQuery());
         QVERIFY(book.allAnswered());
-        QCOMPARE(second, QStringLiteral("An error occurred when saving this plan."));
+        QVERIFY(second.startsWith(QStringLiteral("An error occurred when saving this plan.\n")));
         QVERIFY(p.win->PlanModified);
+    }
+
+    // A plan file cut short (or missing sections) opens with a plain word, is kept aside
+    // once as it was, and is not written back by the load.
+    void damagedPlanIsReportedKeptAndNotRewritten() {
+        TestEnv env;
+        TfrmEdit win;
+        win.resize(1000, 760);
+        win.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&win));
+        PlanSession& s = planSession();
+        const QString file = env.userDataFolder() + QStringLiteral("7.mp");
+        s.CreatingPlan = true;
+        s.BasePlanFile = env.userDataFolder() + QStringLiteral("1.mp");
+        s.CurrentPlanFile = file;
+        s.CurrentPlanName = QStringLiteral("Acme");
+        {
+            ModalAnswer none([](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });
+            QVERIFY(win.lifecycle()->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R")));
+            QVERIFY2(!none.wasAnswered(), "a whole plan opens without a word");
+        }
+        s.CreatingPlan = false;
+        const QByteArray whole = readFileBytes(file);
+        QVERIFY(whole.size() > 1000);
+        Navigator* nav = win.navigator();
+        const int sections = nav->itemCount();
+
+        auto openAgain = [&](const QByteArray& onDisk) {
+            writeFileBytes(file, onDisk);
+            QString said;
+            ModalAnswer answer([&said](QWidget* d) {
+                said = dialogText(d);
+                clickButton(d, QStringLiteral("cmdOk"));
+            });
+            win.lifecycle()->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R"));
+            return said;
+        };
+
+        const QByteArray half = whole.left(whole.size() / 2);
+        const QString said = openAgain(half);
+        QCOMPARE(readFileBytes(file), half); // the load wrote nothing
+        QVERIFY(!win.PlanModified);
+        QVERIFY2(said.startsWith(QStringLiteral("This plan's file is damaged: it ends before")),
+                 qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("These sections are missing")), qPrintable(said));
+        // The first missing section is named, and the last is counted.
+        QVERIFY(!said.contains(nav->itemText(1)));
+        QVERIFY(said.contains(QStringLiteral("more")));
+        QVERIFY(said.contains(file + QStringLiteral(".damaged")));
+        QCOMPARE(readFileBytes(file + QStringLiteral(".damaged")), half);
+
+        // Later damage never replaces the copy of the first; a file whose groups are
+        // closed but whose last sections are gone is damaged all the same.
+        const QByteArray closed = whole.left(whole.size() * 9 / 10) + QByteArray(40, '}');
+        const QString second = openAgain(closed);
+        QCOMPARE(readFileBytes(file), closed);
+        QVERIFY2(second.startsWith(QStringLiteral("This plan's file is damaged.")),
+                 qPrintable(second));
+        QVERIFY(second.contains(nav->itemText(sections)));
+        QCOMPARE(readFileBytes(file + QStringLiteral(".damaged")), half);
+
+        // Saving is the user's choice, and works.
+        win.PlanModified = true;
+        QVERIFY(win.lifecycle()->mnuSaveClick());
+        QVERIFY(readFileBytes(file) != closed);
     }
 
     // A user starts the program, makes a plan, writes in it, saves and opens it again.

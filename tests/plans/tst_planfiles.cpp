@@ -150,6 +150,16 @@ private slots:
         QCOMPARE(tooLong.items.size(), 1);
         QVERIFY(parseNavStructure("A\r\n" + QByteArray(4095, 'x') + "\r\n").ok);
 
+        // Binary junk is no outline item: the items before it, and the read error.
+        const auto junk = parseNavStructure(QByteArray("A\r\n\tA1\r\nB\x01\x02\xff\r\nC\r\n"));
+        QVERIFY(!junk.ok);
+        QCOMPARE(junk.errorLine, 3);
+        QCOMPARE(junk.items.size(), 2);
+        const auto nul = parseNavStructure(QByteArray("A\r\nB\0C\r\n", 9));
+        QVERIFY(!nul.ok);
+        QCOMPARE(nul.items.size(), 1);
+        QVERIFY(parseNavStructure("A\r\n\tCaf\xc3\xa9 \t plan\r\n").ok); // tabs, UTF-8 fine
+
         const QList<NavItem> items{{0, "A"}, {1, "A1"}, {0, "B"}};
         QCOMPARE(writeNavStructure(items), QByteArray("A\r\n\tA1\r\nB\r\n"));
     }

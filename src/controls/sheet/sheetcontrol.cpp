@@ -20,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include "platform/safefile.h"
 #include <QStringDecoder>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -552,12 +553,14 @@ bool SheetControl::Write(const QString& path, int fileType) {
         m_lastError = QStringLiteral("The sheet cannot write files of type %1.").arg(fileType);
         return false;
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        m_lastError = QStringLiteral("The sheet could not be saved to %1: %2.").arg(path, f.errorString());
+    SafeFile f(path);
+    if (!f.open() || !f.write(bytes) || !f.commit()) {
+        m_lastError = QStringLiteral("The sheet could not be saved to %1: %2.").arg(path, f.reason());
+        m_lastFailure = f.failure();
         return false;
     }
     m_lastError.clear();
+    m_lastFailure.clear();
     return true;
 }
 

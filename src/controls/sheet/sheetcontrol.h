@@ -208,6 +208,8 @@ public:
     // worksheet, 3 tab-separated text of the shown values.
     bool Write(const QString& path, int fileType);
     QString lastError() const { return m_lastError; }
+    // After a failed Write: the file and the system's reason ("<file>: No space left on device").
+    QString lastFailure() const { return m_lastFailure; }
 
     // ---- Printing ----
     bool PrintHCenter() const;
@@ -285,6 +287,7 @@ private:
     QLineEdit* m_editLine = nullptr;
     QString m_fileName;
     QString m_lastError;
+    QString m_lastFailure;
     bool m_reading = false;
     bool m_editBarEditing = false;
 };

@@ -457,6 +457,8 @@ public:
     }
 
     Content& content() { return m_c; }
+    // Whether the document group was closed: a file cut short ends inside it.
+    bool complete() const { return m_complete; }
 
 private:
     static void setError(QString* error, const QString& text) {
@@ -467,6 +469,7 @@ private:
         if (m_stack.size() <= 1) {
             // The document group ends the document; whatever follows is not part of it.
             finishDocument();
+            m_complete = true;
             m_p = m_end;
             return;
         }
@@ -1045,6 +1048,7 @@ private:
     const char* m_end;
     Content m_c;
     std::vector<State> m_stack;
+    bool m_complete = false;
     State m_state;
     int m_skip = 0;
     char16_t m_highSurrogate = 0;
@@ -1184,13 +1188,14 @@ bool RtfReader::isRtf(const QByteArray& data) {
     return data.mid(i, 5) == "{\\rtf";
 }
 
-bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error) {
+bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error, bool* complete) {
     if (!into) {
         if (error) *error = QStringLiteral("There is no document to read into.");
         return false;
     }
     Parser parser(rtf);
     if (!parser.parse(error)) return false;
+    if (complete) *complete = parser.complete();
     Builder builder(parser.content());
 
     const bool undo = into->isUndoRedoEnabled();

@@ -17,8 +17,10 @@ public:
     static constexpr int maxDepth = 1000;
 
     // Replaces the contents of `into`. On failure returns false, sets `error` and leaves
-    // `into` untouched.
-    static bool read(const QByteArray& rtf, QTextDocument* into, QString* error = nullptr);
+    // `into` untouched. `complete` tells whether the text ended where its groups close
+    // (false for a file cut short, which is still read as far as it goes).
+    static bool read(const QByteArray& rtf, QTextDocument* into, QString* error = nullptr,
+                     bool* complete = nullptr);
 
     // Inserts the text at the cursor, replacing its selection (pasting formatted text).
     // The first paragraph joins the cursor's paragraph, which keeps its format unless

@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QSaveFile>
+#include "platform/safefile.h"
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -216,6 +217,8 @@ struct TextControl::Private {
     int writeProtect = 0;
     QString fileName;
     bool lastFileOk = true;
+    bool lastFileComplete = true;
+    QString lastFileFailure;
     QString lastFileError;
     bool undoCleared = true; // UnDoAction reads 0 until the next edit
     int editDepth = 0;       // EditSteps open
@@ -758,7 +761,10 @@ int TextControl::ATX_CURTOXY(int paragraph, int character, int& x, int& y) {
     double py = rect.y();
     if (QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0) {
         const QTextLine line = layout->lineForTextPosition(inBlock);
-        if (line.isValid()) {
+        // Asked in the middle of an edit (a scroll the edit causes), the paragraph may not
+        // have been laid out again yet: a line that reaches past its text is left from
+        // before, and justifying it crashed inside Qt. Its paragraph's top is all there is.
+        if (line.isValid() && line.textStart() + line.textLength() <= block.length() - 1) {
             px += line.cursorToX(inBlock);
             py += line.y();
         }
@@ -937,6 +943,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     auto fail = [&](const QString& why) {
         adoptDocument(newDocument());
         d->lastFileOk = false;
+        d->lastFileComplete = false;
         d->lastFileError = why;
         return false;
     };
@@ -949,6 +956,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     if (file.error() != QFileDevice::NoError) return fail(tr("Unable to read %1").arg(shown));
 
     QTextDocument* doc = newDocument();
+    bool complete = true;
     if (dataType == PlainText) {
         QTextCursor c(doc);
         c.insertText(normalizeBreaks(QString::fromUtf8(data)));
@@ -958,7 +966,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
             delete doc;
             return fail(tr("%1 is not a rich text file").arg(shown));
         }
-        if (!RtfReader::read(data, doc, &error)) {
+        if (!RtfReader::read(data, doc, &error, &complete)) {
             delete doc;
             return fail(tr("Unable to read %1: %2").arg(shown, error));
         }
@@ -967,8 +975,17 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     doc->setModified(false);
     adoptDocument(doc);
     d->lastFileOk = true;
+    d->lastFileComplete = complete;
     d->lastFileError.clear();
     return true;
+}
+
+QString TextControl::lastFileFailure() const {
+    return d->lastFileFailure;
+}
+
+bool TextControl::lastFileComplete() const {
+    return d->lastFileComplete;
 }
 
 bool TextControl::saveFile(const QString& fileName, int dataType) {
@@ -1001,12 +1018,15 @@ bool TextControl::exportFile(const QString& fileName, int dataType) {
     default:
         return fail(tr("Unable to write to %1: unknown file type %2").arg(shown).arg(dataType));
     }
-    QSaveFile file(fileName);
-    if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(data) != data.size() ||
-        !file.commit())
-        return fail(tr("Unable to write to %1").arg(shown));
+    SafeFile file(fileName);
+    if (fileName.isEmpty() || !file.open() || !file.write(data) || !file.commit()) {
+        fail(tr("Unable to write to %1").arg(shown));
+        d->lastFileFailure = file.failure();
+        return false;
+    }
     d->lastFileOk = true;
     d->lastFileError.clear();
+    d->lastFileFailure.clear();
     return true;
 }
 
@@ -1235,6 +1255,19 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
     }
     if (key == Qt::Key_F3 && d->f3on && plain) {
         findNextPhrase();
+        event->accept();
+        return;
+    }
+
+    // Backspace or Delete over a selection takes the selection out here. Qt's own key
+    // handling lays the caret's line out again before the emptied paragraph has been, and
+    // justifying that old line of a justified paragraph crashed inside Qt.
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) &&
+        !(mods & (Qt::ControlModifier | Qt::AltModifier)) && !d->writeProtect && !isReadOnly() &&
+        textCursor().hasSelection()) {
+        QTextCursor c = textCursor();
+        c.removeSelectedText();
+        setTextCursor(c);
         event->accept();
         return;
     }

@@ -201,6 +201,11 @@ public:
     void setFileSave(int value);   // 1 saves to FileName
     bool lastFileOk() const;       // whether the last FileLoad / FileSave succeeded
     QString lastFileError() const; // why it did not, in the program's words
+    // Whether the last file loaded ended as a whole file does (a rich text file cut short
+    // is read as far as it goes, and this says so).
+    bool lastFileComplete() const;
+    // After a failed FileSave: the file and the system's reason ("<file>: Permission denied").
+    QString lastFileFailure() const;
 
     // Direct forms of FileLoad / FileSave, returning whether they succeeded.
     bool loadFile(const QString& fileName, int dataType);

@@ -1,0 +1,124 @@
+#include "platform/safefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Fault {
+    bool armed = false;
+    int error = 0;
+    qint64 afterBytes = 0;
+    QString nameContains;
+} g_fault;
+
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+} // namespace
+
+SafeFile::SafeFile(const QString& path) : m_path(path) {
+    // A link is followed: the file it points to is replaced, and the link stays.
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.symLinkTarget().isEmpty()) m_path = info.symLinkTarget();
+}
+
+SafeFile::~SafeFile() {
+    if (m_fd >= 0) ::close(m_fd);
+    if (!m_tempPath.isEmpty()) ::unlink(QFile::encodeName(m_tempPath).constData());
+}
+
+bool SafeFile::fail(int error) {
+    if (!m_failed) m_reason = systemReason(error);
+    m_failed = true;
+    return false;
+}
+
+bool SafeFile::open() {
+    if (m_path.isEmpty()) {
+        m_failed = true;
+        m_reason = QStringLiteral("No file name");
+        return false;
+    }
+    if (QFileInfo(m_path).isDir()) return fail(EISDIR);
+    QByteArray templ = QFile::encodeName(m_path) + ".XXXXXX";
+    m_fd = ::mkstemp(templ.data());
+    if (m_fd < 0) return fail(errno);
+    m_tempPath = QFile::decodeName(templ);
+    // The file keeps the permissions it had; a new one gets the usual ones for the user.
+    struct stat st {};
+    mode_t mode;
+    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(m_fd, mode) != 0) return fail(errno);
+    return true;
+}
+
+bool SafeFile::write(const char* data, qint64 size) {
+    if (m_failed || m_fd < 0) return false;
+    while (size > 0) {
+        qint64 chunk = size;
+        if (g_fault.armed && m_path.contains(g_fault.nameContains)) {
+            if (m_written >= g_fault.afterBytes) return fail(g_fault.error);
+            chunk = qMin(chunk, g_fault.afterBytes - m_written);
+        }
+        const ssize_t n = ::write(m_fd, data, size_t(chunk));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        data += n;
+        size -= n;
+        m_written += n;
+    }
+    return true;
+}
+
+bool SafeFile::commit() {
+    if (m_failed || m_fd < 0) return false;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::fsync(fd) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return fail(e);
+    }
+    if (::close(fd) != 0) return fail(errno);
+    if (::rename(QFile::encodeName(m_tempPath).constData(), QFile::encodeName(m_path).constData()) !=
+        0)
+        return fail(errno);
+    m_tempPath.clear();
+    return true;
+}
+
+QString SafeFile::failure() const { return failureLine(m_path, m_reason); }
+
+QString SafeFile::failureLine(const QString& path, const QString& reason) {
+    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
+}
+
+SafeFile::Result SafeFile::write(const QString& path, const QByteArray& bytes) {
+    SafeFile f(path);
+    Result r;
+    r.ok = f.open() && f.write(bytes) && f.commit();
+    if (!r.ok) r.failure = f.failure();
+    return r;
+}
+
+void SafeFile::injectFault(int error, qint64 afterBytes, const QString& nameContains) {
+    g_fault = Fault{true, error, afterBytes, nameContains};
+}
+
+void SafeFile::clearFault() { g_fault = Fault{}; }

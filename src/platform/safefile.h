@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes a file atomically: the bytes go to a temporary file in the same folder, which is
+// flushed to the disk and then renamed over the file. Any failure on the way (a folder
+// that cannot be written, a full disk, a refused rename) leaves the file exactly as it
+// was, and says why in the system's words ("Permission denied", "No space left on
+// device"), so that a message can tell the user which file failed and what stopped it.
+class SafeFile {
+public:
+    explicit SafeFile(const QString& path);
+    ~SafeFile(); // a file never committed takes its temporary file with it
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+
+    bool open();
+    bool write(const char* data, qint64 size);
+    bool write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
+    // Flushes, closes and renames; false (the file untouched) when any step failed.
+    bool commit();
+
+    QString path() const { return m_path; }
+    QString reason() const { return m_reason; }
+    // "<file>: <reason>", the line a failure message adds below its own words.
+    QString failure() const;
+
+    struct Result {
+        bool ok = false;
+        QString failure; // empty when ok
+    };
+    // The whole file in one go.
+    static Result write(const QString& path, const QByteArray& bytes);
+
+    // The line for a file and a reason, as failure() gives it.
+    static QString failureLine(const QString& path, const QString& reason);
+
+    // For tests: from now on, writes to files whose name contains `nameContains` fail with
+    // the system error `error` (ENOSPC, EIO ...) once `afterBytes` bytes of the file have
+    // been written, as a disk that fills up half-way does. clearFault() ends it.
+    static void injectFault(int error, qint64 afterBytes, const QString& nameContains);
+    static void clearFault();
+
+private:
+    bool fail(int error);
+
+    QString m_path;
+    QString m_tempPath;
+    int m_fd = -1;
+    qint64 m_written = 0;
+    bool m_failed = false;
+    QString m_reason;
+};
