@@ -38,7 +38,10 @@
 #include <QPrintDialog>
 #include <QPageSetupDialog>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextTable>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -365,6 +368,44 @@ private slots:
             QTest::keyClick(&t, Qt::Key_A);
             QCOMPARE(t.toPlainText(), QStringLiteral("a"));
         }
+    }
+
+    // Found by the random actions (seed 6): Shift+Page Down from one table cell into another
+    // holding two paragraphs never ended. Page keys still move the caret and the view.
+    void pageKeysInTableAndText() {
+        TextControl t;
+        t.resize(500, 200);
+        t.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t));
+        t.setWriteProtect(0);
+        t.setFocus();
+        QTextCursor c(t.document());
+        c.insertText(QStringLiteral("Before the table"));
+        c.insertBlock();
+        QTextTable* table = c.insertTable(2, 2);
+        for (int i = 0; i < 4; ++i) {
+            c.insertText(QStringLiteral("first %1").arg(i));
+            c.insertBlock();
+            c.insertText(QStringLiteral("second %1").arg(i));
+            c.movePosition(QTextCursor::NextCell);
+        }
+        c.movePosition(QTextCursor::End);
+        for (int i = 0; i < 60; ++i) c.insertText(QStringLiteral("Line %1\n").arg(i));
+        const int inCell = table->cellAt(0, 0).firstPosition();
+        t.setSelStart(inCell);
+        QTest::keyClick(&t, Qt::Key_PageDown, Qt::ShiftModifier);
+        QCOMPARE(t.textCursor().anchor(), inCell);
+        QVERIFY(t.textCursor().position() > table->cellAt(0, 0).lastPosition());
+
+        t.setSelStart(0);
+        QTest::keyClick(&t, Qt::Key_PageDown);
+        QTest::keyClick(&t, Qt::Key_PageDown);
+        const int down = t.SelStart();
+        QVERIFY(down > table->lastPosition());
+        QVERIFY(t.verticalScrollBar()->value() > 0);
+        QTest::keyClick(&t, Qt::Key_PageUp, Qt::ShiftModifier);
+        QCOMPARE(t.textCursor().anchor(), down);
+        QVERIFY(t.textCursor().position() < down);
     }
 
     void tenThousandRandomActions() {

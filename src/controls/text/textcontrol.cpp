@@ -1272,6 +1272,22 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
         return;
     }
 
+    // The page keys move the caret here rather than in Qt's own handling, which loops for
+    // ever when a selection is extended from one table cell into another holding more
+    // than one line: each step down is put back to the first position of that cell.
+    if (textInteractionFlags() & Qt::TextSelectableByKeyboard) {
+        const bool select = event == QKeySequence::SelectNextPage ||
+                            event == QKeySequence::SelectPreviousPage;
+        if (select || event == QKeySequence::MoveToNextPage ||
+            event == QKeySequence::MoveToPreviousPage) {
+            movePage(event == QKeySequence::SelectNextPage ||
+                         event == QKeySequence::MoveToNextPage,
+                     select);
+            event->accept();
+            return;
+        }
+    }
+
     // Tab in a table goes from cell to cell, as in other word processors.
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
         !(mods & (Qt::ControlModifier | Qt::AltModifier)) && !d->writeProtect &&
@@ -1310,6 +1326,35 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
         }
     }
     QTextEdit::keyPressEvent(event);
+}
+
+// A page's height of lines at a time, keeping the caret's distance from the left, and the
+// view scrolled by a page. A line step that does not take the caret onward (a selection held
+// to the first position of a table cell) ends the move.
+void TextControl::movePage(bool down, bool select) {
+    const QTextCursor::MoveOperation op = down ? QTextCursor::Down : QTextCursor::Up;
+    const QTextCursor::MoveMode mode = select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    QTextCursor c = textCursor();
+    const int height = viewport()->height();
+    int lastY = cursorRect(c).top();
+    int distance = 0;
+    bool moved = false;
+    do {
+        const int y = cursorRect(c).top();
+        distance += std::abs(y - lastY);
+        lastY = y;
+        const QTextCursor before = c;
+        moved = c.movePosition(op, mode) &&
+                (down ? c.position() > before.position() : c.position() < before.position());
+        if (!moved) c = before;
+    } while (moved && distance < height);
+    if (moved) {
+        // The last line taken went past the page: one back, and the view follows a page.
+        c.movePosition(down ? QTextCursor::Up : QTextCursor::Down, mode);
+        verticalScrollBar()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
+                                                : QAbstractSlider::SliderPageStepSub);
+    }
+    setTextCursor(c);
 }
 
 void TextControl::keepTypingVisible() {

@@ -348,6 +348,7 @@ private:
     int twipsToPixelsY(int twips) const;
     void finishLayout() const;
     void keepTypingVisible();
+    void movePage(bool down, bool select);
     void keepView(const ViewPlace& place);
     void findNextPhrase();
 
