@@ -1259,11 +1259,12 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
         return;
     }
 
-    // Backspace or Delete over a selection takes the selection out here. Qt's own key
-    // handling lays the caret's line out again before the emptied paragraph has been, and
-    // justifying that old line of a justified paragraph crashed inside Qt.
+    // Backspace or Delete over a selection, with Ctrl or without, takes the selection out
+    // here. Qt's own key handling lays the caret's line out again before the emptied
+    // paragraph has been, and justifying that old line of a justified paragraph crashed
+    // inside Qt.
     if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) &&
-        !(mods & (Qt::ControlModifier | Qt::AltModifier)) && !d->writeProtect && !isReadOnly() &&
+        !(mods & Qt::AltModifier) && !d->writeProtect && !isReadOnly() &&
         textCursor().hasSelection()) {
         QTextCursor c = textCursor();
         c.removeSelectedText();
