@@ -723,7 +723,7 @@ void TfrmEdit::SetPlanControls(bool on) {
              cmdeg,    cmdCal,     cmdSave,    cmdPrint,  cmdPrintAll, cmdPrintSpread,
              cmdSpell, cmdCut,     cmdCopy,    cmdPaste,  cmdFind,     cmdUndo,
              cmdBold,  cmdItalic,  cmdUnder,   cmdColour, cmdLeft,     cmdCenter,
-             cmdRight, cmdJustify, cmdHideNav, cmbFont,   cmbFontSize})
+             cmdRight, cmdJustify, cmdHideNav, cmbFont,   cmbFontSize, docBuilder})
         w->setEnabled(on);
     for (QAction* a : std::initializer_list<QAction*>{mnuPageSetup,
                                                       mnuFirst,

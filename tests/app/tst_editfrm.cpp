@@ -351,7 +351,7 @@ private slots:
             "cmdeg",    "cmdCal",     "cmdSave",    "cmdPrint",  "cmdPrintAll", "cmdPrintSpread",
             "cmdSpell", "cmdCut",     "cmdCopy",    "cmdPaste",  "cmdFind",     "cmdUndo",
             "cmdBold",  "cmdItalic",  "cmdUnder",   "cmdColour", "cmdLeft",     "cmdCenter",
-            "cmdRight", "cmdJustify", "cmdHideNav", "cmbFont",   "cmbFontSize"};
+            "cmdRight", "cmdJustify", "cmdHideNav", "cmbFont",   "cmbFontSize", "docBuilder"};
         const QStringList offItems = {
             "Page Set&up...", "&First",       "&Previous",     "&Next",      "&Last",
             "&Keytext",       "Insert &Date", "&Replace...",   "Cu&t",       "&Copy",
