@@ -5,6 +5,7 @@
 // summary (both files read, ranked and shown). The parts are timed too: opening a file,
 // and a write with its rebuild without any window.
 
+#include "support/qtbenchmain.h"
 #include "analysis/cafrm.h"
 #include "analysis/factorfile.h"
 #include "analysis/grids.h"
@@ -168,11 +169,5 @@ BENCHMARK(BM_OpenSwotSummary)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // budget section and back (the view switch the navigator makes), and the budget preview
 // drawing its page.
 
+#include "support/qtbenchmain.h"
 #include "app/editfrm.h"
 #include "budget/budgetview.h"
 #include "budget/sprprev.h"
@@ -143,12 +144,5 @@ BENCHMARK(BM_PreviewRedraw100)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete g_program;
-    return 0;
+    return runWidgetBenchmarks(argc, argv, {}, [] { delete g_program; });
 }

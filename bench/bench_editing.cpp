@@ -14,6 +14,7 @@
 // whatever the plan's length. "cpu_us" is the median of the thread's CPU time for the
 // same keystrokes, steadier than the clock on a busy machine.
 
+#include "support/qtbenchmain.h"
 #include "app/editfrm.h"
 #include "controls/text/textcontrol.h"
 #include "editor/bluetext.h"
@@ -295,9 +296,5 @@ BENCHMARK(BM_TypeOverPromptParts)->Iterations(50)->Unit(benchmark::kMicrosecond)
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

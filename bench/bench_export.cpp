@@ -7,6 +7,7 @@
 // "ratio" (export time / plain print time: what the outline and the atomic write cost).
 // BM_AddOutline: the outline pass alone on the made pages (ms).
 
+#include "support/qtbenchmain.h"
 #include "controls/text/paperlayout.h"
 #include "controls/text/textcontrol.h"
 #include "printing/planexport.h"
@@ -135,11 +136,5 @@ BENCHMARK(BM_AddOutline)->Unit(benchmark::kMillisecond)->Iterations(5);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // keeps its section text tags (NTag), so a caret anywhere still names its section and
 // the section starts are found where the plan has them.
 
+#include "support/qtbenchmain.h"
 #include "app/editfrm.h"
 #include "controls/text/textcontrol.h"
 #include "controls/text/textformat.h"
@@ -186,12 +187,5 @@ BENCHMARK(BM_LoadOriginalPlanToFirstSection)->Unit(benchmark::kMillisecond)->Ite
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete g_program;
-    return 0;
+    return runWidgetBenchmarks(argc, argv, {}, [] { delete g_program; });
 }

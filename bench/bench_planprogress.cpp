@@ -4,6 +4,7 @@
 // The template is the plan itself, so that no paragraph holds the owner's own words: every
 // look walks all of a section's paragraphs, the slowest case there is.
 
+#include "support/qtbenchmain.h"
 #include "controls/text/textcontrol.h"
 #include "controls/speller/speller.h"
 #include "plans/plancheck.h"
@@ -152,11 +153,5 @@ BENCHMARK(BM_CheckEntriesOfLongSection)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

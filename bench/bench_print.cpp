@@ -9,6 +9,7 @@
 // (without its hidden notes) on the same printer with the same text area, timed in the
 // same run. Counters: "pages_per_s" ours, "qt_pages_per_s" Qt's, "ratio" our time / Qt's.
 
+#include "support/qtbenchmain.h"
 #include "controls/text/paperlayout.h"
 #include "controls/text/printfunctions.h"
 #include "controls/text/textcontrol.h"
@@ -190,11 +191,5 @@ BENCHMARK(BM_PrintToPdf)->Unit(benchmark::kSecond)->Iterations(3);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

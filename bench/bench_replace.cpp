@@ -8,6 +8,7 @@
 // BM_EnterBlueText: the prompt selection that follows each key release, on a 1,000-page
 // plan, with the caret inside a prompt (the work is done) and in user text (nothing to do).
 
+#include "support/qtbenchmain.h"
 #include "controls/text/rtfwriter.h"
 #include "controls/text/textcontrol.h"
 #include "editor/bluetext.h"
@@ -205,11 +206,5 @@ BENCHMARK(BM_EnterBlueText)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

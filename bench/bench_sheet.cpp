@@ -5,6 +5,7 @@
 // Counters: "us_per_cell" for the chains (compare 1,000 with 10,000), "repaint_us" the
 // repaint alone after an entry.
 
+#include "support/qtbenchmain.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/sheetfile.h"
 #include "controls/sheet/sheetmodel.h"
@@ -138,9 +139,5 @@ BENCHMARK(BM_DrawPrintPage)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

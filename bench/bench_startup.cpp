@@ -6,6 +6,7 @@
 //   startUpToOpenWindow/1500  the start-up as it was: the splash held for at least 1.5 s
 //   startUpToOpenWindow/0     the start-up as it is: the splash only while the work lasts
 
+#include "support/qtbenchmain.h"
 #include "app/startup.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
@@ -79,10 +80,5 @@ BENCHMARK(startUpToOpenWindow)->Arg(1500)->Arg(0)->UseManualTime()->Unit(benchma
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    PrinterInfo::setNoPrinterForTesting();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv, [] { PrinterInfo::setNoPrinterForTesting(); });
 }

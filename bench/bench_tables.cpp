@@ -3,6 +3,7 @@
 // saving and loading a plan holding 200 such tables (every cell with text), against Qt's
 // HTML export and import of the same document ("vs_html"). Times are the best run.
 
+#include "support/qtbenchmain.h"
 #include "controls/text/rtfreader.h"
 #include "controls/text/rtfwriter.h"
 #include "support/rtfsave.h"
@@ -137,10 +138,5 @@ BENCHMARK(BM_LoadTablePlan)->UseManualTime()->Iterations(3)->Unit(benchmark::kMi
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

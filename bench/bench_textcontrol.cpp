@@ -7,6 +7,7 @@
 // is the median keystroke, index upkeep, layout and repaint included; "upkeep_us" is the
 // index's share of a keystroke on its own.
 
+#include "support/qtbenchmain.h"
 #include "controls/text/tagindex.h"
 #include "controls/text/textcontrol.h"
 #include "controls/text/textformat.h"
@@ -261,11 +262,5 @@ BENCHMARK(BM_IndexUpkeepPerCharacter)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }
