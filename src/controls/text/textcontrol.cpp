@@ -5,6 +5,7 @@
 
 #include "controls/text/rtfreader.h"
 #include "controls/text/rtfwriter.h"
+#include "controls/text/screenlayout.h"
 #include "controls/text/tagindex.h"
 #include "controls/text/textformat.h"
 
@@ -235,6 +236,7 @@ TextControl::TextControl(QWidget* parent) : QTextEdit(parent), d(std::make_uniqu
     auto* doc = new QTextDocument(this);
     doc->setDefaultFont(QFont(QStringLiteral("Arial"), 10));
     useLeftToRight(doc);
+    ScreenLayout::install(doc);
     setDocument(doc);
     connectDocument();
     d->index.setDocument(doc);
@@ -265,6 +267,7 @@ QTextDocument* TextControl::newDocument() const {
     doc->setDefaultFont(document()->defaultFont());
     doc->setDocumentMargin(document()->documentMargin());
     doc->setDefaultTextOption(document()->defaultTextOption());
+    ScreenLayout::install(doc);
     return doc;
 }
 
@@ -275,6 +278,7 @@ void TextControl::adoptDocument(QTextDocument* doc) {
     doc->setUndoRedoEnabled(true);
     doc->clearUndoRedoStacks();
     useLeftToRight(doc);
+    ScreenLayout::install(doc);
     disconnect(old, nullptr, this, nullptr);
     const bool readOnly = isReadOnly();
     const Qt::TextInteractionFlags flags = textInteractionFlags();
