@@ -11,7 +11,8 @@
 // user makes it, on plans of 10, 100 and 1,000 pages: the key pressed and released and the
 // events that follow (layout and repaint) run, one character typed at the very start of the
 // text, or over the plan's first prompt, selected. A keystroke should cost the same
-// whatever the plan's length. "cpu_us" is the median of the thread's CPU time for the
+// whatever the plan's length. "Keystroke/EnterAtStart" times Enter at the start of the
+// text. "cpu_us" is the median of the thread's CPU time for the
 // same keystrokes, steadier than the clock on a busy machine.
 
 #include "support/qtbenchmain.h"
@@ -137,6 +138,12 @@ double threadCpuMicros() {
     QApplication::processEvents();
 }
 
+[[gnu::noinline]] void enterKeystroke(Window& win) {
+    win.press(Qt::Key_Return, QStringLiteral("\r"));
+    win.release(Qt::Key_Return);
+    QApplication::processEvents();
+}
+
 // One window at a time, holding a plan of the pages asked for.
 Window& window(int pages = kPages) {
     static Window* win = nullptr;
@@ -215,6 +222,35 @@ void BM_Keystroke_TypeOverPrompt(benchmark::State& state) {
     state.counters["cpu_us"] = median(cpu);
 }
 BENCHMARK(BM_Keystroke_TypeOverPrompt)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->ArgName("pages")
+    ->Iterations(100)
+    ->Unit(benchmark::kMicrosecond);
+
+// Enter at the start of the text: a new paragraph, the change that renumbers every
+// paragraph after it.
+void BM_Keystroke_EnterAtStart(benchmark::State& state) {
+    Window& win = window(int(state.range(0)));
+    TextControl* t = win.t;
+    std::vector<double> times, cpu;
+    for (auto _ : state) {
+        t->setSelStart(0);
+        QApplication::processEvents();
+        const double c0 = threadCpuMicros();
+        const auto t0 = Clock::now();
+        enterKeystroke(win);
+        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        cpu.push_back(threadCpuMicros() - c0);
+        t->document()->undo();
+    }
+    state.counters["median_us"] = median(times);
+    state.counters["cpu_us"] = median(cpu);
+    while (t->document()->isUndoAvailable())
+        t->document()->undo();
+}
+BENCHMARK(BM_Keystroke_EnterAtStart)
     ->Arg(10)
     ->Arg(100)
     ->Arg(1000)

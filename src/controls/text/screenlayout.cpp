@@ -36,6 +36,10 @@ qreal rl(Fixed f) {
 
 constexpr qreal kHuge = 1e7; // the line width of text that is not wrapped
 
+// The background layout works in slices this long (ms), so that a key pressed meanwhile
+// waits no longer than that.
+constexpr int kSliceMs = 3;
+
 // Prefix sums of the top-level items' heights (a Fenwick tree).
 class SumTree {
 public:
@@ -236,6 +240,27 @@ struct ScreenLayout::Impl {
     Impl(ScreenLayout* layout, QTextDocument* document) : q(layout), doc(document) {}
 
     // ---- geometry of the page
+
+    // What, besides the text, decides every line: compared to tell a repeated request to
+    // lay the whole text out (the text widget asks on every resize) from one that changes
+    // anything.
+    struct Settings {
+        qreal pageWidth = -2, left = 0, top = 0, right = 0, bottom = 0, indentWidth = 0,
+              tabStop = 0;
+        QString font;
+        int wrap = 0, alignment = 0, flags = 0, direction = 0;
+        bool designMetrics = false;
+        bool operator==(const Settings&) const = default;
+    };
+    Settings settings;
+    bool untouched = false; // nothing has changed since the whole text was laid out afresh
+
+    Settings currentSettings() const {
+        const QTextOption o = doc->defaultTextOption();
+        return Settings{pageWidth, left, top, right, bottom, doc->indentWidth(), o.tabStopDistance(),
+                        doc->defaultFont().key(), int(o.wrapMode()), int(o.alignment()),
+                        int(o.flags()), int(o.textDirection()), o.useDesignMetrics()};
+    }
 
     bool readGeometry() {
         const QTextFrameFormat rf = doc->rootFrame()->frameFormat();
@@ -568,18 +593,28 @@ struct ScreenLayout::Impl {
     std::vector<Entry> makeEntries(int first, int last, int layLimit) const {
         std::vector<Entry> out;
         out.reserve(size_t(last - first + 1));
-        QTextFrame* root = doc->rootFrame();
+        // The top-level tables in order, walked alongside the paragraphs: a whole plan is
+        // read again after a hidden-text switch, and asking the document for each
+        // paragraph's frame cost more than the rest of the reading.
+        const QList<QTextFrame*> frames = doc->rootFrame()->childFrames();
         QTextBlock b = blockAt(first);
+        int position = b.isValid() ? b.position() : 0;
+        auto next = std::partition_point(frames.begin(), frames.end(), [position](QTextFrame* f) {
+            return f->lastPosition() < position;
+        });
         int n = first;
         while (n <= last && b.isValid()) {
-            QTextFrame* f = topLevelFrame(doc, b.position());
             const bool layNow = n < layLimit;
-            if (f == root) {
+            QTextFrame* f = next != frames.end() && (*next)->firstPosition() <= position ? *next
+                                                                                          : nullptr;
+            if (!f) {
                 out.push_back(paragraphEntry(b, layNow));
+                position += b.length();
                 b = b.next();
                 ++n;
                 continue;
             }
+            ++next;
             const int tail = std::max(n, doc->findBlock(f->lastPosition()).blockNumber());
             Entry head;
             head.kind = Kind::FrameHead;
@@ -599,6 +634,7 @@ struct ScreenLayout::Impl {
             }
             n = tail + 1;
             b = blockAt(n);
+            position = b.isValid() ? b.position() : 0;
         }
         return out;
     }
@@ -626,6 +662,8 @@ struct ScreenLayout::Impl {
         laidUpTo = 0;
         buildTree();
         scheduleBackground();
+        settings = currentSettings();
+        untouched = true;
     }
 
     void buildTree() {
@@ -688,8 +726,11 @@ struct ScreenLayout::Impl {
         }
     }
 
+    // Every 10 ms while the program is idle, as Qt's own layout goes on. Sooner, and a
+    // load or save that lets events through (and lays the text out afresh several times
+    // over) spent its time laying out text it was about to throw away.
     void scheduleBackground() {
-        if (!timer.isActive()) timer.start(0, q);
+        if (!timer.isActive()) timer.start(10, q);
     }
 
     void backgroundSlice() {
@@ -698,7 +739,7 @@ struct ScreenLayout::Impl {
             const qreal from = rl(fx(top) + tree.prefix(laidUpTo));
             QElapsedTimer clock;
             clock.start();
-            while (laidUpTo < n && clock.elapsed() < 6) {
+            while (laidUpTo < n && clock.elapsed() < kSliceMs) {
                 const int stop = std::min(n, laidUpTo + 32);
                 for (; laidUpTo < stop; ++laidUpTo)
                     layEntry(laidUpTo);
@@ -740,8 +781,16 @@ struct ScreenLayout::Impl {
     void change(int from, int removed, int added) {
         const int count = doc->blockCount();
         const int length = doc->characterCount();
+        // The whole text new: laid out afresh, lazily. (All of it marked changed, when hidden
+        // text is shown or hidden, is laid out again at once as far as it was: the view is
+        // kept by the places of the text, and the scroll range must stay as it was.)
         const bool full = (removed == 0 && added == length) || entries.empty();
-        if (full || readGeometry()) {
+        const bool geometry = readGeometry();
+        if (full && !geometry && untouched && removed == 0 && currentSettings() == settings &&
+            int(entries.size()) == count)
+            return; // asked again, with nothing changed
+        untouched = false;
+        if (full || geometry) {
             rebuildAll();
             emit q->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
             announceSize();
@@ -1119,7 +1168,9 @@ ScreenLayout::ScreenLayout(QTextDocument* doc)
 ScreenLayout::~ScreenLayout() = default;
 
 void ScreenLayout::install(QTextDocument* doc) {
-    if (!doc || qobject_cast<ScreenLayout*>(doc->documentLayout())) return;
+    // Not through documentLayout(): asked of a document without a layout, it makes Qt's and
+    // lays the whole text out with it first.
+    if (!doc || doc->findChild<ScreenLayout*>(QString(), Qt::FindDirectChildrenOnly)) return;
     doc->setDocumentLayout(new ScreenLayout(doc));
 }
 

@@ -267,7 +267,7 @@ QTextDocument* TextControl::newDocument() const {
     doc->setDefaultFont(document()->defaultFont());
     doc->setDocumentMargin(document()->documentMargin());
     doc->setDefaultTextOption(document()->defaultTextOption());
-    ScreenLayout::install(doc);
+    // No layout yet: a file read into it is laid out once, when the control takes it.
     return doc;
 }
 
