@@ -277,9 +277,6 @@ struct ScreenLayout::Impl {
         right = r;
         bottom = b;
         flowWidth = w < 0 ? fx(kHuge) : std::max<Fixed>(0, fx(w) - fx(l) - fx(r));
-        const QFontMetricsF fm(doc->defaultFont());
-        estimateLine = std::max<Fixed>(64, fx(std::ceil(fm.height())));
-        estimateChar = std::max<qreal>(1, fm.averageCharWidth());
         return changed;
     }
 
@@ -655,6 +652,9 @@ struct ScreenLayout::Impl {
 
     void rebuildAll() {
         readGeometry();
+        const QFontMetricsF fm(doc->defaultFont());
+        estimateLine = std::max<Fixed>(64, fx(std::ceil(fm.height())));
+        estimateChar = std::max<qreal>(1, fm.averageCharWidth());
         boxRights.clear();
         entries = makeEntries(0, doc->blockCount() - 1, 0);
         for (int i = 0; i < int(entries.size()); ++i)
