@@ -1,7 +1,8 @@
 // Tables: inserting a table of 100 rows by 10 cells through the control's function, against
 // Qt's own QTextCursor::insertTable of the same size measured in the same run ("vs_qt");
 // saving and loading a plan holding 200 such tables (every cell with text), against Qt's
-// HTML export and import of the same document ("vs_html"). Times are the best run.
+// HTML export and import of the same document ("vs_html"); typing into a cell of the large
+// table. Times are the best run.
 
 #include "support/qtbenchmain.h"
 #include "controls/text/rtfreader.h"
@@ -11,13 +12,16 @@
 #include "controls/text/textcontrol.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -63,6 +67,43 @@ void BM_InsertTable100x10(benchmark::State& state) {
     state.counters["vs_qt"] = best / qt;
 }
 BENCHMARK(BM_InsertTable100x10)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// One character typed into a cell in the middle of a 100 x 10 table, with the layout and
+// repaint that follow: "cpu_us" is the median of the thread's CPU time.
+void BM_TypeInLargeTable(benchmark::State& state) {
+    TextControl atx;
+    atx.resize(900, 700);
+    atx.setDocWidth(9638);
+    atx.setSelText("Before\nAfter");
+    atx.setCurPar(1);
+    if (ATX_INSERTTABLE(&atx, kRows, kColumns) != TableOk) {
+        state.SkipWithError("the table was not inserted");
+        return;
+    }
+    QTextTable* table = atx.textCursor().currentTable();
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kColumns; ++c)
+            table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("%1.%2").arg(r).arg(c));
+    atx.show();
+    atx.setFocus();
+    atx.setSelStart(table->cellAt(kRows / 2, kColumns / 2).firstPosition());
+    QApplication::processEvents();
+    std::vector<double> cpu;
+    for (auto _ : state) {
+        timespec a{}, b{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QApplication::sendEvent(&atx, &press);
+        QApplication::sendEvent(&atx, &release);
+        QApplication::processEvents();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+        cpu.push_back((b.tv_sec - a.tv_sec) * 1e6 + (b.tv_nsec - a.tv_nsec) / 1e3);
+    }
+    std::sort(cpu.begin(), cpu.end());
+    state.counters["cpu_us"] = cpu.empty() ? 0 : cpu[cpu.size() / 2];
+}
+BENCHMARK(BM_TypeInLargeTable)->Iterations(100)->Unit(benchmark::kMicrosecond);
 
 // A plan of 200 tables of 100 x 10 cells, each table after a heading paragraph, each cell
 // holding a short text, built once.

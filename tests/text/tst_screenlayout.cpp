@@ -188,7 +188,7 @@ void TestScreenLayout::editsLeaveTheLayoutAsIfMadeAfresh() {
         const int at = random.bounded(std::max(1, length));
         t.setSelStart(at);
         QString action;
-        switch (random.bounded(9)) {
+        switch (random.bounded(10)) {
         case 0:
         case 1:
             action = QStringLiteral("type");
@@ -219,6 +219,20 @@ void TestScreenLayout::editsLeaveTheLayoutAsIfMadeAfresh() {
             action = QStringLiteral("row");
             if (t.textCursor().currentTable()) ATX_INSERTTABLEROW(&t);
             break;
+        case 9: {
+            // Into a cell, enough to wrap and make the row taller.
+            action = QStringLiteral("type in a cell");
+            QList<QTextTable*> tables;
+            for (QTextFrame* f : t.document()->rootFrame()->childFrames())
+                if (auto* table = qobject_cast<QTextTable*>(f)) tables.append(table);
+            if (tables.isEmpty()) break;
+            QTextTable* table = tables.at(random.bounded(int(tables.size())));
+            const QTextTableCell cell =
+                table->cellAt(random.bounded(table->rows()), random.bounded(table->columns()));
+            t.setSelStart(cell.lastPosition());
+            QTest::keyClicks(&t, QStringLiteral(" more words in this cell"));
+            break;
+        }
         case 8:
             action = QStringLiteral("bigger font");
             t.setSelLength(std::min(length - at, 1 + random.bounded(200)));

@@ -173,6 +173,7 @@ struct CellBox {
     int row = 0, column = 0, rowSpan = 1, columnSpan = 1;
     Fixed x = 0, y = 0, w = 0, h = 0; // the cell from the grid's origin
     Fixed contentX = 0, contentY = 0, contentWidth = 0;
+    Fixed contentTop = 0;             // the text's top below the row's top
     Fixed needed = 0;                 // height the content asks of the rows
     Fixed border[4] = {0, 0, 0, 0};   // top, right, bottom, left
     QBrush brush[4];
@@ -194,6 +195,7 @@ struct FrameBox {
     std::vector<int> cellAt;       // row * columns + column -> index in cells
     std::vector<FlowItem> items;   // a frame that is not a table
     int columns = 0;
+    Fixed bottomMargin = 0;
 };
 
 struct ScreenLayout::Impl {
@@ -466,84 +468,21 @@ struct ScreenLayout::Impl {
         for (int c = 0; c < columns; ++c)
             box.colX[c + 1] = box.colX[c] + w[c];
 
-        // The cells, each once, with their borders and paddings.
+        // The cells, each once.
         box.cells.clear();
         box.cellAt.assign(size_t(rows) * size_t(columns), -1);
-        const qreal tablePadding = tf.cellPadding();
-        const qreal tableBorder = tf.border();
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
                 const QTextTableCell cell = table->cellAt(r, c);
                 if (!cell.isValid() || cell.row() != r || cell.column() != c) continue;
                 CellBox cb;
-                cb.row = r;
-                cb.column = c;
-                cb.rowSpan = std::max(1, std::min(cell.rowSpan(), rows - r));
-                cb.columnSpan = std::max(1, std::min(cell.columnSpan(), columns - c));
-                const QTextTableCellFormat cf = cell.format().toTableCellFormat();
-                const auto padding = [&](QTextFormat::Property p) {
-                    return fx(cf.hasProperty(p) ? cf.doubleProperty(p) : tablePadding);
-                };
-                const auto border = [&](QTextFormat::Property width, QTextFormat::Property style) {
-                    const qreal bw = cf.hasProperty(width) ? cf.doubleProperty(width) : tableBorder;
-                    const int bs = cf.hasProperty(style) ? cf.intProperty(style)
-                                                         : int(tf.borderStyle());
-                    if (bw <= 0 || bs == QTextFrameFormat::BorderStyle_None) return Fixed(0);
-                    return fx(bw);
-                };
-                cb.border[0] = border(QTextFormat::TableCellTopBorder, QTextFormat::TableCellTopBorderStyle);
-                cb.border[1] = border(QTextFormat::TableCellRightBorder, QTextFormat::TableCellRightBorderStyle);
-                cb.border[2] = border(QTextFormat::TableCellBottomBorder, QTextFormat::TableCellBottomBorderStyle);
-                cb.border[3] = border(QTextFormat::TableCellLeftBorder, QTextFormat::TableCellLeftBorderStyle);
-                const QTextFormat::Property brushes[4] = {
-                    QTextFormat::TableCellTopBorderBrush, QTextFormat::TableCellRightBorderBrush,
-                    QTextFormat::TableCellBottomBorderBrush, QTextFormat::TableCellLeftBorderBrush};
-                for (int s = 0; s < 4; ++s) {
-                    cb.brush[s] = cf.hasProperty(brushes[s]) ? cf.brushProperty(brushes[s])
-                                                             : tf.borderBrush();
-                    if (cb.brush[s].style() == Qt::NoBrush) cb.brush[s] = QBrush(Qt::black);
-                }
-                cb.background = cf.background();
-                cb.x = box.colX[c];
-                cb.w = box.colX[c + cb.columnSpan] - cb.x;
-                const Fixed padL = padding(QTextFormat::TableCellLeftPadding);
-                const Fixed padR = padding(QTextFormat::TableCellRightPadding);
-                const Fixed padT = padding(QTextFormat::TableCellTopPadding);
-                const Fixed padB = padding(QTextFormat::TableCellBottomPadding);
-                cb.contentX = cb.x + cb.border[3] / 2 + padL;
-                cb.contentWidth =
-                    std::max<Fixed>(64, cb.w - cb.border[3] / 2 - cb.border[1] / 2 - padL - padR);
-                const Fixed content = layoutFlow(cell.begin(), cb.contentWidth, cb.items);
-                cb.contentY = cb.border[0] / 2 + padT; // from the row's top, for now
-                // Qt gives rows whole pixels.
-                cb.needed = (cb.contentY + content + padB + cb.border[2] / 2 + 63) / 64 * 64;
+                layoutCell(box, tf, cell, cb);
                 const int index = int(box.cells.size());
                 for (int rr = r; rr < r + cb.rowSpan; ++rr)
                     for (int cc = c; cc < c + cb.columnSpan; ++cc)
                         box.cellAt[size_t(rr) * columns + cc] = index;
                 box.cells.push_back(std::move(cb));
             }
-        }
-
-        // Row heights: what single-row cells need, then more in a span's last row where the
-        // rows it spans fall short.
-        std::vector<Fixed> h(size_t(rows), 0);
-        for (const CellBox& cb : box.cells)
-            if (cb.rowSpan == 1) h[cb.row] = std::max(h[cb.row], cb.needed);
-        for (const CellBox& cb : box.cells) {
-            if (cb.rowSpan == 1) continue;
-            Fixed sum = 0;
-            for (int rr = cb.row; rr < cb.row + cb.rowSpan; ++rr)
-                sum += h[rr];
-            if (sum < cb.needed) h[cb.row + cb.rowSpan - 1] += cb.needed - sum;
-        }
-        box.rowY.assign(size_t(rows) + 1, 0);
-        for (int r = 0; r < rows; ++r)
-            box.rowY[r + 1] = box.rowY[r] + h[r];
-        for (CellBox& cb : box.cells) {
-            cb.y = box.rowY[cb.row];
-            cb.h = box.rowY[cb.row + cb.rowSpan] - cb.y;
-            cb.contentY += cb.y;
         }
 
         // Borders are centred on the grid lines, as Qt draws collapsed borders: the outer
@@ -560,7 +499,116 @@ struct ScreenLayout::Impl {
         box.gridX = ml + offset;
         box.gridY = mt;
         box.width = box.gridX + gridWidth + mr;
-        box.height = box.gridY + box.rowY.back() + mb;
+        box.bottomMargin = mb;
+        placeRows(box, rows);
+    }
+
+    // One cell: its borders, paddings and text, laid out at its columns' width.
+    void layoutCell(const FrameBox& box, const QTextTableFormat& tf, const QTextTableCell& cell,
+                    CellBox& cb) const {
+        const int rows = int(box.cellAt.size()) / std::max(1, box.columns);
+        cb.row = cell.row();
+        cb.column = cell.column();
+        cb.rowSpan = std::max(1, std::min(cell.rowSpan(), rows - cb.row));
+        cb.columnSpan = std::max(1, std::min(cell.columnSpan(), box.columns - cb.column));
+        const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+        const qreal tablePadding = tf.cellPadding();
+        const qreal tableBorder = tf.border();
+        const auto padding = [&](QTextFormat::Property p) {
+            return fx(cf.hasProperty(p) ? cf.doubleProperty(p) : tablePadding);
+        };
+        const auto border = [&](QTextFormat::Property width, QTextFormat::Property style) {
+            const qreal bw = cf.hasProperty(width) ? cf.doubleProperty(width) : tableBorder;
+            const int bs = cf.hasProperty(style) ? cf.intProperty(style) : int(tf.borderStyle());
+            if (bw <= 0 || bs == QTextFrameFormat::BorderStyle_None) return Fixed(0);
+            return fx(bw);
+        };
+        cb.border[0] = border(QTextFormat::TableCellTopBorder, QTextFormat::TableCellTopBorderStyle);
+        cb.border[1] = border(QTextFormat::TableCellRightBorder, QTextFormat::TableCellRightBorderStyle);
+        cb.border[2] = border(QTextFormat::TableCellBottomBorder, QTextFormat::TableCellBottomBorderStyle);
+        cb.border[3] = border(QTextFormat::TableCellLeftBorder, QTextFormat::TableCellLeftBorderStyle);
+        const QTextFormat::Property brushes[4] = {
+            QTextFormat::TableCellTopBorderBrush, QTextFormat::TableCellRightBorderBrush,
+            QTextFormat::TableCellBottomBorderBrush, QTextFormat::TableCellLeftBorderBrush};
+        for (int s = 0; s < 4; ++s) {
+            cb.brush[s] = cf.hasProperty(brushes[s]) ? cf.brushProperty(brushes[s]) : tf.borderBrush();
+            if (cb.brush[s].style() == Qt::NoBrush) cb.brush[s] = QBrush(Qt::black);
+        }
+        cb.background = cf.background();
+        cb.x = box.colX[cb.column];
+        cb.w = box.colX[cb.column + cb.columnSpan] - cb.x;
+        const Fixed padL = padding(QTextFormat::TableCellLeftPadding);
+        const Fixed padR = padding(QTextFormat::TableCellRightPadding);
+        const Fixed padT = padding(QTextFormat::TableCellTopPadding);
+        const Fixed padB = padding(QTextFormat::TableCellBottomPadding);
+        cb.contentX = cb.x + cb.border[3] / 2 + padL;
+        cb.contentWidth =
+            std::max<Fixed>(64, cb.w - cb.border[3] / 2 - cb.border[1] / 2 - padL - padR);
+        const Fixed content = layoutFlow(cell.begin(), cb.contentWidth, cb.items);
+        cb.contentTop = cb.border[0] / 2 + padT;
+        // Qt gives rows whole pixels.
+        cb.needed = (cb.contentTop + content + padB + cb.border[2] / 2 + 63) / 64 * 64;
+    }
+
+    // Row heights: what single-row cells need, then more in a span's last row where the rows
+    // it spans fall short. Then every cell's place, and the table's height.
+    static void placeRows(FrameBox& box, int rows) {
+        std::vector<Fixed> h(size_t(rows), 0);
+        for (const CellBox& cb : box.cells)
+            if (cb.rowSpan == 1) h[cb.row] = std::max(h[cb.row], cb.needed);
+        for (const CellBox& cb : box.cells) {
+            if (cb.rowSpan == 1) continue;
+            Fixed sum = 0;
+            for (int rr = cb.row; rr < cb.row + cb.rowSpan; ++rr)
+                sum += h[rr];
+            if (sum < cb.needed) h[cb.row + cb.rowSpan - 1] += cb.needed - sum;
+        }
+        box.rowY.assign(size_t(rows) + 1, 0);
+        for (int r = 0; r < rows; ++r)
+            box.rowY[r + 1] = box.rowY[r] + h[r];
+        for (CellBox& cb : box.cells) {
+            cb.y = box.rowY[cb.row];
+            cb.h = box.rowY[cb.row + cb.rowSpan] - cb.y;
+            cb.contentY = cb.y + cb.contentTop;
+        }
+        box.height = box.gridY + box.rowY.back() + box.bottomMargin;
+    }
+
+    // Typing in one cell of a laid-out table: that cell laid out again and the rows placed
+    // anew, not every cell. False when the change is more than that. `repaint` is what to
+    // draw again, in the box's coordinates: the cell, or everything from its row down when
+    // rows moved.
+    bool relayCell(int head, int from, int added, QRectF& repaint) {
+        Entry& e = entries[size_t(head)];
+        if (e.kind != Kind::FrameHead || !e.laid || !e.box || !e.box->isTable) return false;
+        FrameBox& box = *e.box;
+        QTextTable* table = box.table();
+        if (!table || doc->frameAt(from) != table) return false;
+        const int rows = int(box.rowY.size()) - 1;
+        if (table->rows() != rows || table->columns() != box.columns) return false;
+        const QTextTableCell cell = table->cellAt(from);
+        const QTextTableCell end = table->cellAt(from + added);
+        if (!cell.isValid() || !end.isValid() || cell.row() != end.row() ||
+            cell.column() != end.column())
+            return false;
+        const int at = box.cellAt[size_t(cell.row()) * box.columns + cell.column()];
+        if (at < 0) return false;
+        CellBox& cb = box.cells[size_t(at)];
+        if (cb.row != cell.row() || cb.column != cell.column() || cb.rowSpan != cell.rowSpan() ||
+            cb.columnSpan != cell.columnSpan())
+            return false;
+        const std::vector<Fixed> rowsBefore = box.rowY;
+        layoutCell(box, table->format(), cell, cb);
+        placeRows(box, rows);
+        const Fixed left = box.gridX + cb.x - 64, top = box.gridY + cb.y - 64;
+        if (box.rowY == rowsBefore)
+            repaint = QRectF(rl(left), rl(top), rl(cb.w + 128), rl(cb.h + 128));
+        else
+            repaint = QRectF(0, rl(top), qreal(INT_MAX), qreal(INT_MAX));
+        const Fixed before = e.content;
+        e.content = box.height;
+        tree.add(head, e.content - before);
+        return true;
     }
 
     // ---- the top-level entries
@@ -830,6 +878,22 @@ struct ScreenLayout::Impl {
 
         const QSizeF sizeBefore = size();
         const Fixed yBefore = fx(top) + tree.prefix(first);
+        if (delta == 0 && first == oldLast - (last - first) && first < count &&
+            entries[size_t(first)].kind == Kind::FrameHead) {
+            const Fixed tableBefore = entries[size_t(first)].height();
+            QTextFrame* f = topLevelFrame(doc, blockAt(first).position());
+            QRectF repaint;
+            if (f != root && doc->findBlock(f->lastPosition()).blockNumber() == last &&
+                relayCell(first, from, added, repaint)) {
+                const bool moved = entries[size_t(first)].height() != tableBefore;
+                const Entry& e = entries[size_t(first)];
+                repaint.translate(left + rl(e.box->x), rl(contentTop(first)));
+                emit q->update(moved ? QRectF(0, repaint.top(), qreal(INT_MAX), qreal(INT_MAX))
+                                     : repaint);
+                if (size() != sizeBefore) announceSize();
+                return;
+            }
+        }
         Fixed heightBefore = 0;
         for (int i = first; i <= oldLast; ++i)
             heightBefore += entries[size_t(i)].height();
