@@ -231,6 +231,13 @@ void TestScreenLayout::editsLeaveTheLayoutAsIfMadeAfresh() {
                 table->cellAt(random.bounded(table->rows()), random.bounded(table->columns()));
             t.setSelStart(cell.lastPosition());
             QTest::keyClicks(&t, QStringLiteral(" more words in this cell"));
+            // A paragraph of its own in the cell, and sometimes back again.
+            QTest::keyClick(&t, Qt::Key_Return);
+            QTest::keyClicks(&t, QStringLiteral("x"));
+            if (random.bounded(2)) {
+                QTest::keyClick(&t, Qt::Key_Backspace);
+                QTest::keyClick(&t, Qt::Key_Backspace);
+            }
             break;
         }
         case 8:

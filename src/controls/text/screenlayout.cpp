@@ -878,13 +878,26 @@ struct ScreenLayout::Impl {
 
         const QSizeF sizeBefore = size();
         const Fixed yBefore = fx(top) + tree.prefix(first);
-        if (delta == 0 && first == oldLast - (last - first) && first < count &&
-            entries[size_t(first)].kind == Kind::FrameHead) {
+        // Within one cell of a table (Enter there too): the cell alone.
+        if (first < count && entries[size_t(first)].kind == Kind::FrameHead &&
+            oldLast - first + 1 + delta >= 1) {
             const Fixed tableBefore = entries[size_t(first)].height();
             QTextFrame* f = topLevelFrame(doc, blockAt(first).position());
             QRectF repaint;
             if (f != root && doc->findBlock(f->lastPosition()).blockNumber() == last &&
                 relayCell(first, from, added, repaint)) {
+                if (delta > 0) {
+                    Entry body;
+                    body.kind = Kind::FrameBody;
+                    body.laid = true;
+                    entries.insert(entries.begin() + first + 1, size_t(delta), body);
+                } else if (delta < 0) {
+                    entries.erase(entries.begin() + first + 1, entries.begin() + first + 1 - delta);
+                }
+                if (delta != 0) {
+                    buildTree();
+                    if (laidUpTo > oldLast) laidUpTo += delta;
+                }
                 const bool moved = entries[size_t(first)].height() != tableBefore;
                 const Entry& e = entries[size_t(first)];
                 repaint.translate(left + rl(e.box->x), rl(contentTop(first)));
