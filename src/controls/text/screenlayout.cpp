@@ -879,8 +879,7 @@ struct ScreenLayout::Impl {
         const QSizeF sizeBefore = size();
         const Fixed yBefore = fx(top) + tree.prefix(first);
         // Within one cell of a table (Enter there too): the cell alone.
-        if (first < count && entries[size_t(first)].kind == Kind::FrameHead &&
-            oldLast - first + 1 + delta >= 1) {
+        if (first <= oldLast && entries[size_t(first)].kind == Kind::FrameHead) {
             const Fixed tableBefore = entries[size_t(first)].height();
             QTextFrame* f = topLevelFrame(doc, blockAt(first).position());
             QRectF repaint;
