@@ -102,6 +102,7 @@ private slots:
     void hiddenTextReadsLogicalAttributes();
     void hiddenTextNotInPlainTextFile();
     void writeProtectRefusesTheUser();
+    void enterAlwaysMakesAParagraph();
     void undoAction();
     void selFTextRtfAndPlain();
     void clipboardRoundTripKeepsTags();
@@ -667,6 +668,33 @@ void TestTextControl::hiddenTextNotInPlainTextFile() {
     QVERIFY(u.lastFileOk());
     QCOMPARE(u.document()->blockCount(), 5);
     QCOMPARE(u.toPlainText(), saved);
+}
+
+// Qt 6 takes Enter in an empty paragraph of a format of its own as a wish for the plain
+// format: it would insert nothing and strip the paragraph's format and section tag.
+void TestTextControl::enterAlwaysMakesAParagraph() {
+    TextControl t;
+    t.show();
+    t.setSelText("Heading\nBody");
+    t.setCurPar(0);
+    t.setAlignment(2);
+    t.setPTag(7);
+    t.setSelStart(7);
+    QTest::keyClick(&t, Qt::Key_Return);
+    QTest::keyClick(&t, Qt::Key_Return);
+    QTest::keyClicks(&t, "x");
+    QCOMPARE(t.toPlainText(), QString("Heading\n\nx\nBody"));
+    for (int par : {0, 1, 2}) {
+        t.setCurPar(par);
+        QCOMPARE(t.Alignment(), 2);
+    }
+    // The empty paragraph keeps its tag when Enter is pressed in it.
+    t.setCurPar(1);
+    QCOMPARE(t.PTag(), 7);
+    QTest::keyClick(&t, Qt::Key_Return);
+    t.setCurPar(1);
+    QCOMPARE(t.PTag(), 7);
+    QCOMPARE(t.toPlainText(), QString("Heading\n\n\nx\nBody"));
 }
 
 void TestTextControl::writeProtectRefusesTheUser() {

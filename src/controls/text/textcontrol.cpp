@@ -1330,6 +1330,20 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
+    // Enter always makes a new paragraph, in the format of the one it splits. Qt 6 takes
+    // Enter in an empty paragraph of a format of its own as a wish for the plain format:
+    // it inserts nothing and strips the paragraph's format, its section tag with it.
+    if (event == QKeySequence::InsertParagraphSeparator && !d->writeProtect &&
+        (textInteractionFlags() & Qt::TextEditable)) {
+        QTextCursor c = textCursor();
+        QTextBlockFormat format = c.blockFormat();
+        format.clearProperty(QTextFormat::BlockTrailingHorizontalRulerWidth);
+        c.insertBlock(format, c.charFormat());
+        setTextCursor(c);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(event);
 }
 
