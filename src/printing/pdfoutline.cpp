@@ -1,5 +1,7 @@
 #include "printing/pdfoutline.h"
 
+// This code holds qpdf's objects in std::shared_ptr only, never in its old PointerHolder.
+#define POINTERHOLDER_TRANSITION 4
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
