@@ -144,6 +144,23 @@ double threadCpuMicros() {
     QApplication::processEvents();
 }
 
+// The clock and CPU time of each timed keystroke, reported as medians.
+struct KeystrokeTimes {
+    std::vector<double> wall, cpu;
+    template <class Keystroke>
+    void time(Keystroke keystroke) {
+        const double c0 = threadCpuMicros();
+        const auto t0 = Clock::now();
+        keystroke();
+        wall.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        cpu.push_back(threadCpuMicros() - c0);
+    }
+    void report(benchmark::State& state) const {
+        state.counters["median_us"] = median(wall);
+        state.counters["cpu_us"] = median(cpu);
+    }
+};
+
 // One window at a time, holding a plan of the pages asked for.
 Window& window(int pages = kPages) {
     static Window* win = nullptr;
@@ -174,16 +191,10 @@ void BM_Keystroke_TypeAtStart(benchmark::State& state) {
     TextControl* t = win.t;
     t->setSelStart(0);
     QApplication::processEvents();
-    std::vector<double> times, cpu;
-    for (auto _ : state) {
-        const double c0 = threadCpuMicros();
-        const auto t0 = Clock::now();
-        typeKeystroke(win);
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
-        cpu.push_back(threadCpuMicros() - c0);
-    }
-    state.counters["median_us"] = median(times);
-    state.counters["cpu_us"] = median(cpu);
+    KeystrokeTimes times;
+    for (auto _ : state)
+        times.time([&] { typeKeystroke(win); });
+    times.report(state);
     // The plan as it was for the next benchmark.
     while (t->document()->isUndoAvailable())
         t->document()->undo();
@@ -200,17 +211,13 @@ void BM_Keystroke_TypeOverPrompt(benchmark::State& state) {
     Window& win = window(int(state.range(0)));
     TextControl* t = win.t;
     const auto [start, length] = firstPrompt(t);
-    std::vector<double> times, cpu;
+    KeystrokeTimes times;
     for (auto _ : state) {
         t->setSelStart(start);
         t->setSelLength(length);
         QApplication::processEvents();
         const int steps = t->document()->availableUndoSteps();
-        const double c0 = threadCpuMicros();
-        const auto t0 = Clock::now();
-        typeKeystroke(win);
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
-        cpu.push_back(threadCpuMicros() - c0);
+        times.time([&] { typeKeystroke(win); });
         // One undo brings the prompt back.
         t->document()->undo();
         if (t->document()->availableUndoSteps() != steps)
@@ -218,8 +225,7 @@ void BM_Keystroke_TypeOverPrompt(benchmark::State& state) {
         while (t->document()->availableUndoSteps() > steps)
             t->document()->undo();
     }
-    state.counters["median_us"] = median(times);
-    state.counters["cpu_us"] = median(cpu);
+    times.report(state);
 }
 BENCHMARK(BM_Keystroke_TypeOverPrompt)
     ->Arg(10)
@@ -234,19 +240,14 @@ BENCHMARK(BM_Keystroke_TypeOverPrompt)
 void BM_Keystroke_EnterAtStart(benchmark::State& state) {
     Window& win = window(int(state.range(0)));
     TextControl* t = win.t;
-    std::vector<double> times, cpu;
+    KeystrokeTimes times;
     for (auto _ : state) {
         t->setSelStart(0);
         QApplication::processEvents();
-        const double c0 = threadCpuMicros();
-        const auto t0 = Clock::now();
-        enterKeystroke(win);
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
-        cpu.push_back(threadCpuMicros() - c0);
+        times.time([&] { enterKeystroke(win); });
         t->document()->undo();
     }
-    state.counters["median_us"] = median(times);
-    state.counters["cpu_us"] = median(cpu);
+    times.report(state);
     while (t->document()->isUndoAvailable())
         t->document()->undo();
 }

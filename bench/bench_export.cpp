@@ -8,10 +8,10 @@
 // BM_AddOutline: the outline pass alone on the made pages (ms).
 
 #include "support/qtbenchmain.h"
-#include "controls/text/paperlayout.h"
 #include "controls/text/textcontrol.h"
 #include "printing/planexport.h"
 #include "printing/planprint.h"
+#include "support/paperplan.h"
 #include "support/plandoc.h"
 
 #include <QApplication>
@@ -52,18 +52,10 @@ struct Plan {
     Plan() {
         geometry.left = geometry.right = geometry.top = geometry.bottom = kMargin;
         geometry.fitTo(a4().paintRect(QPageLayout::Inch).size());
-        int screenPages = kPages;
-        text.adoptDocument(makePlanDocument(screenPages));
-        const int paper = paperPages();
-        if (paper < kPages) text.adoptDocument(makePlanDocument(screenPages * kPages / paper + 1));
+        adoptPlanOfPaperPages(text, geometry, kPages);
         for (int n = 1; n <= kPlanSections; ++n)
             sections.append({QStringLiteral("Section %1").arg(n), n % 4 == 1 ? 0 : 1,
                              planSectionTag(n), false});
-    }
-    int paperPages() const {
-        const PaperLayout paper(text.paperDocument(), twips(geometry.textWidth),
-                                twips(geometry.textHeight));
-        return paper.pageCount();
     }
 };
 

@@ -10,10 +10,10 @@
 // same run. Counters: "pages_per_s" ours, "qt_pages_per_s" Qt's, "ratio" our time / Qt's.
 
 #include "support/qtbenchmain.h"
-#include "controls/text/paperlayout.h"
 #include "controls/text/printfunctions.h"
 #include "controls/text/textcontrol.h"
 #include "printing/planprint.h"
+#include "support/paperplan.h"
 #include "support/plandoc.h"
 
 #include <QApplication>
@@ -56,19 +56,7 @@ struct Plan {
         text.setShowHidden(1); // as the plan runs while it is edited
         geometry.left = geometry.right = geometry.top = geometry.bottom = kMargin;
         geometry.fitTo(QSizeF(kPaperWidth, kPaperHeight));
-        // The generator's pages are screen pages; enough of them for 300 on paper.
-        int screenPages = kPages;
-        text.adoptDocument(makePlanDocument(screenPages));
-        const int paper = paperPages();
-        if (paper < kPages) {
-            screenPages = screenPages * kPages / paper + 1;
-            text.adoptDocument(makePlanDocument(screenPages));
-        }
-    }
-    int paperPages() const {
-        const PaperLayout paper(text.paperDocument(), twips(geometry.textWidth),
-                                twips(geometry.textHeight));
-        return paper.pageCount();
+        adoptPlanOfPaperPages(text, geometry, kPages);
     }
 };
 

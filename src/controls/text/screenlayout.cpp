@@ -826,6 +826,13 @@ struct ScreenLayout::Impl {
 
     // ---- changes
 
+    // The whole text laid out anew (lazily), all of it repainted.
+    void startAfresh() {
+        rebuildAll();
+        emit q->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
+        announceSize();
+    }
+
     void change(int from, int removed, int added) {
         const int count = doc->blockCount();
         const int length = doc->characterCount();
@@ -839,9 +846,7 @@ struct ScreenLayout::Impl {
             return; // asked again, with nothing changed
         untouched = false;
         if (full || geometry) {
-            rebuildAll();
-            emit q->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
-            announceSize();
+            startAfresh();
             return;
         }
         const int delta = count - int(entries.size());
@@ -870,9 +875,7 @@ struct ScreenLayout::Impl {
         const int oldLast = last - delta;
         if (first < 0 || last < first - 1 || oldLast < first - 1 ||
             oldLast >= int(entries.size())) {
-            rebuildAll();
-            emit q->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
-            announceSize();
+            startAfresh();
             return;
         }
 
@@ -913,9 +916,7 @@ struct ScreenLayout::Impl {
         const int layLimit = laidUpTo > oldLast ? INT_MAX : laidUpTo;
         std::vector<Entry> fresh = makeEntries(first, last, layLimit);
         if (int(fresh.size()) != last - first + 1) {
-            rebuildAll();
-            emit q->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
-            announceSize();
+            startAfresh();
             return;
         }
         const int after = last + 1; // the first entry past the change, new numbering
@@ -934,9 +935,7 @@ struct ScreenLayout::Impl {
         if (after < count) {
             if (entries[size_t(after)].kind == Kind::FrameBody) {
                 // A table cut in two would be a fault of the reckoning above; start afresh.
-                rebuildAll();
-                emit q->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
-                announceSize();
+                startAfresh();
                 return;
             }
             entries[size_t(after)].gap = gapOf(after);
