@@ -8,6 +8,7 @@
 #include "platform/folders.h"
 #include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
+#include "platform/safefile.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,9 +19,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
-#include <QTemporaryFile>
-
-#include <cstdio>
 
 namespace {
 
@@ -31,10 +29,6 @@ constexpr int kLoadFixedRows = 1;
 constexpr int kLockedFixedRows = 3;
 constexpr int kFixedCols = 1;
 const QString kStartCell = QStringLiteral("B6");
-
-QString loadFailedMessage() {
-    return QStringLiteral("An error occurred while trying to load the plan.");
-}
 
 void setButtonDown(QAbstractButton* b, bool down) {
     if (b) b->setChecked(down);
@@ -110,8 +104,8 @@ bool BudgetView::LoadBudget(const QString& sourceFile, const QString& ownFile) {
 // plan now would write whatever the sheet holds over it, so the plan opens only with a
 // fresh budget from the template, the unreadable file kept aside, or not at all.
 bool BudgetView::offerFreshBudget(const QString& sourceFile, const QString& ownFile) {
+    // The question alone: a general "could not load" before it would contradict the offer.
     const QString reason = m_sheet.lastError();
-    ShowNotice(loadFailedMessage());
 
     const bool ownBudget = QFileInfo(sourceFile).absoluteFilePath() ==
                            QFileInfo(ownFile).absoluteFilePath();
@@ -271,28 +265,19 @@ bool BudgetView::readTemplateInto(const QString& budgetFile, QString* error) {
     }
     const QByteArray bytes = source.readAll();
 
-    // The copy goes beside the budget and replaces it only once it is whole and reads
-    // back as a sheet.
-    QTemporaryFile copy(QFileInfo(budgetFile).absolutePath() + QStringLiteral("/budget-XXXXXX.tmp"));
-    if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush()) {
-        *error = QStringLiteral("The budget template could not be copied.");
-        return false;
-    }
-    copy.close();
-    QFile written(copy.fileName());
+    // The budget is replaced only by a template that reads as a sheet, and in one step
+    // (the writer keeps the budget file's permissions).
     Sheet::SheetModel check;
     QString why;
-    if (!written.open(QIODevice::ReadOnly) || !Sheet::readNative(written.readAll(), &check, &why)) {
+    if (source.error() != QFileDevice::NoError || !Sheet::readNative(bytes, &check, &why)) {
         *error = QStringLiteral("The budget template cannot be read. ") + why;
         return false;
     }
-    written.close();
-    if (std::rename(QFile::encodeName(copy.fileName()).constData(),
-                    QFile::encodeName(budgetFile).constData()) != 0) {
-        *error = QStringLiteral("The budget file could not be replaced.");
+    const SafeFile::Result written = SafeFile::write(budgetFile, bytes);
+    if (!written.ok) {
+        *error = QStringLiteral("The budget file could not be replaced.\n") + written.failure;
         return false;
     }
-    copy.setAutoRemove(false);
     int type = SheetControl::NativeFile;
     if (!m_sheet.Read(budgetFile, type)) {
         *error = m_sheet.lastError();
@@ -304,7 +289,7 @@ bool BudgetView::readTemplateInto(const QString& budgetFile, QString* error) {
 void BudgetView::LoadNewTemplate1Click() {
     if (ShowMessageDialog(QStringLiteral("Load a new template ?\n\nYou will lose all information "
                                          "stored in the current sheet"),
-                          mtWarning, mbYes | mbNo, mbYes, 0) != mrYes)
+                          mtWarning, mbYes | mbNo, mbNo, 0) != mrYes)
         return;
     QString error;
     if (!readTemplateInto(m_sheet.FileName(), &error)) {

@@ -180,6 +180,20 @@ void TestSheetFiles::nativeRefusesDamage_data() {
     QTest::newRow("huge row")
         << QByteArray(R"({"format":"tandel-sheet","version":1,"view":{"maxRow":2147483648}})")
         << "\"maxRow\" holds 2147483648";
+    // Sound JSON that does not hold what a sheet holds: read as an empty sheet, the budget
+    // would be written over by the next save.
+    SheetModel sample;
+    buildSample(&sample);
+    QByteArray renamed = writeNative(sample);
+    QVERIFY(renamed.contains("\"cells\""));
+    renamed.replace("\"cells\"", "\"Cells\"");
+    QTest::newRow("cells renamed") << renamed << "\"Cells\"";
+    QTest::newRow("view a list") << QByteArray(R"({"format":"tandel-sheet","version":1,"view":[],"print":{},"cells":[]})")
+                                 << "\"view\" must be a group";
+    QTest::newRow("print a text") << QByteArray(R"({"format":"tandel-sheet","version":1,"view":{},"print":"A4","cells":[]})")
+                                  << "\"print\" must be a group";
+    QTest::newRow("no cells") << QByteArray(R"({"format":"tandel-sheet","version":1,"view":{},"print":{}})")
+                              << "it has no \"cells\"";
 }
 
 void TestSheetFiles::nativeRefusesDamage() {

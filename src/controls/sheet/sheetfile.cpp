@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -136,6 +137,34 @@ public:
         return v.toString();
     }
 
+    // A key the format does not have means the file is not what it claims to be (or was
+    // changed by hand): reading on would drop what it holds without a word.
+    void onlyKeys(const QJsonObject& o, std::initializer_list<const char*> keys, const char* where) {
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            const bool known = std::any_of(keys.begin(), keys.end(), [&](const char* k) {
+                return it.key() == QLatin1String(k);
+            });
+            if (!known) {
+                fail(QStringLiteral("%1 holds \"%2\", which a sheet file does not have")
+                         .arg(QLatin1String(where), it.key().left(40)));
+                return;
+            }
+        }
+    }
+
+    QJsonObject object(const QJsonObject& o, const char* key) {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isUndefined()) return {}; // missing altogether: said once all else is read
+        if (!v.isObject()) fail(QStringLiteral("\"%1\" must be a group of settings").arg(QLatin1String(key)));
+        return v.toObject();
+    }
+
+    // The objects of a list, each one checked to be an object.
+    QJsonObject entry(const QJsonValue& v, const char* list) {
+        if (!v.isObject()) fail(QStringLiteral("an entry of \"%1\" is not described").arg(QLatin1String(list)));
+        return v.toObject();
+    }
+
     QJsonArray array(const QJsonObject& o, const char* key) {
         const QJsonValue v = o.value(QLatin1String(key));
         if (v.isUndefined()) return {};
@@ -228,8 +257,14 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
 
     SheetModel out;
     SheetModel::Batch batch(out);
+    rd.onlyKeys(root, {"format", "version", "view", "print", "columns", "rows", "formats", "cells"},
+                "the file");
 
-    const QJsonObject v = root.value(QStringLiteral("view")).toObject();
+    const QJsonObject v = rd.object(root, "view");
+    rd.onlyKeys(v, {"maxRow", "maxCol", "fixedRows", "fixedCols", "protection", "showEditBar",
+                    "allowArrows", "showGridLines", "active", "selection", "columnWidth",
+                    "rowHeight"},
+                "\"view\"");
     ViewSettings view;
     view.maxRow = rd.integer(v, "maxRow", view.maxRow, 1, kMaxRows);
     view.maxCol = rd.integer(v, "maxCol", view.maxCol, 1, kMaxCols);
@@ -249,7 +284,11 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
         rd.fail(QStringLiteral("the selection \"%1\" is no range of cells").arg(sel));
     out.setView(view);
 
-    const QJsonObject p = root.value(QStringLiteral("print")).toObject();
+    const QJsonObject p = rd.object(root, "print");
+    rd.onlyKeys(p, {"scale", "fitToPages", "pagesHigh", "pagesWide", "hCenter", "vCenter",
+                    "landscape", "leftMargin", "rightMargin", "topMargin", "bottomMargin",
+                    "gridLines", "headings", "paperSize", "paperSource"},
+                "\"print\"");
     PrintSettings print;
     print.scale = rd.integer(p, "scale", 100, 10, 400);
     print.fitToPages = rd.boolean(p, "fitToPages", false);
@@ -269,7 +308,8 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
     out.setPrint(print);
 
     for (const QJsonValue& cv : rd.array(root, "columns")) {
-        const QJsonObject o = cv.toObject();
+        const QJsonObject o = rd.entry(cv, "columns");
+        rd.onlyKeys(o, {"col", "width"}, "a column width");
         const int col = columnNumber(rd.text(o, "col", QString()));
         if (col == 0) {
             rd.fail(QStringLiteral("a column width names no column"));
@@ -278,7 +318,8 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
         out.setColumnWidth(col, rd.integer(o, "width", 0, 1, 2000));
     }
     for (const QJsonValue& rv : rd.array(root, "rows")) {
-        const QJsonObject o = rv.toObject();
+        const QJsonObject o = rd.entry(rv, "rows");
+        rd.onlyKeys(o, {"row", "height"}, "a row height");
         out.setRowHeight(rd.integer(o, "row", 1, 1, kMaxRows), rd.integer(o, "height", 0, 1, 1000));
     }
 
@@ -286,7 +327,10 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
     if (formats.size() > 65536) rd.fail(QStringLiteral("it holds too many formats"));
     std::vector<int> formatIds;
     for (qsizetype i = 0; i < formats.size() && rd.error.isEmpty(); ++i) {
-        const QJsonObject o = formats[i].toObject();
+        const QJsonObject o = rd.entry(formats[i], "formats");
+        rd.onlyKeys(o, {"font", "size", "bold", "italic", "underline", "strikeout", "color",
+                        "halign", "valign", "wrap", "number", "locked", "hidden"},
+                    "a format");
         CellFormat f;
         f.fontName = rd.text(o, "font", f.fontName, 64);
         f.fontSize = rd.real(o, "size", f.fontSize, 1, 409);
@@ -316,6 +360,7 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
             break;
         }
         const QJsonObject o = cv.toObject();
+        rd.onlyKeys(o, {"ref", "formula", "number", "text", "format"}, "a cell");
         const QString ref = rd.text(o, "ref", QString(), 16);
         int row, col;
         if (!parseCellName(ref, &row, &col)) {
@@ -334,6 +379,11 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
             out.setText(row, col, rd.text(o, "text", QString(), 1 << 24));
         }
     }
+    // Every sheet file has these: one without them holds something else, and reading it
+    // as an empty sheet would lose what the file holds once the sheet is saved.
+    for (const char* key : {"view", "print", "cells"})
+        if (!root.contains(QLatin1String(key)))
+            rd.fail(QStringLiteral("it has no \"%1\"").arg(QLatin1String(key)));
     if (!rd.error.isEmpty()) return fail(QStringLiteral("it is damaged: %1").arg(rd.error));
     // Settings again, now that the cells cannot move the selection any more.
     out.setView(view);
