@@ -4,6 +4,6 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    Application::startUp();
+    if (!Application::startUp()) return 1;
     return app.exec();
 }

@@ -20,7 +20,10 @@
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
 #include "plans/openfrm.h"
+#include "platform/datafolderlock.h"
+#include "platform/folders.h"
 #include "platform/helpsystem.h"
+#include "platform/safefile.h"
 #include "platform/repaintlock.h"
 #include "printing/atxprev.h"
 #include "printing/pageall.h"
@@ -29,6 +32,7 @@
 #include "windows/tipsfrm.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -116,7 +120,42 @@ void finish(const QElapsedTimer& shown, int milliseconds) {
 
 } // namespace
 
-void startUp(const StartUpOptions& options) {
+bool claimDataFolder() {
+    const QString data = Folders::dataFolder();
+    QDir().mkpath(data);
+    switch (DataFolderLock::acquire(data)) {
+    case DataFolderLock::Result::HeldByOther: {
+        const QString who = DataFolderLock::holder(data);
+        ShowMessageDialog(
+            QStringLiteral("Another copy of %1 is already open and working on your plans%2.\n\n"
+                           "Only one copy at a time can work on them, so that neither writes "
+                           "over what the other has saved. Please carry on in the copy that is "
+                           "open; this one will now close.\n\nYour plans are kept in %3.")
+                .arg(TfrmEdit::ApplicationTitle(),
+                     who.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(who),
+                     QDir::toNativeSeparators(QDir(data).absolutePath())),
+            mtWarning, mbOK, mbOK, 0);
+        return false;
+    }
+    case DataFolderLock::Result::Unavailable:
+        // A folder that cannot be written cannot be spoilt by a second copy either; each
+        // write there says why it failed.
+        return true;
+    case DataFolderLock::Result::Taken:
+        break;
+    }
+    // No other copy writes here now: any temporary file of a write is a crash's leftover.
+    for (const QString& folder :
+         {data, Folders::userDataFolder(), data + QStringLiteral("recovery/")})
+        SafeFile::removeLeftovers(folder);
+    // The settings folder is shared by copies working on other data folders: only what is
+    // too old to belong to a write in progress.
+    SafeFile::removeLeftovers(Folders::configFolder(), 600);
+    return true;
+}
+
+bool startUp(const StartUpOptions& options) {
+    if (!claimDataFolder()) return false;
     QElapsedTimer shown;
     g_splash = new TfrmSplash;
     g_splash->show();
@@ -144,10 +183,12 @@ void startUp(const StartUpOptions& options) {
         throw;
     }
     finish(shown, options.splashMilliseconds);
+    return true;
 }
 
 void shutDown() {
     delete g_splash;
+    DataFolderLock::release();
     // The main window owns every other window but the message dialog.
     delete frmEdit;
     frmEdit = nullptr;

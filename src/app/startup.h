@@ -34,8 +34,14 @@ struct StartUpOptions {
 };
 
 // Runs the start-up sequence up to the message loop. Returns once the main window is up
-// and the tips window and the Open command (when they run) have finished.
-void startUp(const StartUpOptions& options = {});
+// and the tips window and the Open command (when they run) have finished. False when
+// another copy of the program works on the same plans: the user has been told, no window
+// was made, and the program ends.
+bool startUp(const StartUpOptions& options = {});
+
+// Takes the data folder for this copy of the program and clears away the temporary files
+// of writes a crash cut off. When another copy holds it, says so and returns false.
+bool claimDataFolder();
 
 // Ends the program's windows, in the reverse order of their making.
 void shutDown();

@@ -2,11 +2,15 @@
 
 #include "platform/folders.h"
 #include "platform/inifile.h"
+#include "platform/safefile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 const char* const kTitles = "titles";
@@ -121,14 +125,159 @@ void Catalogue::writeDetails(const QString& name, const CompanyDetails& details)
     ini.commit();
 }
 
-void Catalogue::removePlan(const QString& name, const QStringList& remaining) {
+void Catalogue::removePlan(const QString& name) {
     IniFile ini(m_fileName);
     ini.beginBatch();
     ini.eraseSection(name);
-    ini.eraseSection(kTitles);
-    for (const QString& r : remaining)
-        ini.writeString(kTitles, r, r);
+    ini.deleteKey(kTitles, name);
     ini.commit();
+}
+
+namespace {
+
+// Why the bytes are not a catalogue's text, or an empty string when they are text.
+QString notTextReason(const QByteArray& bytes) {
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u == 0 || (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7f)
+            return QStringLiteral("it holds bytes that are not text");
+    }
+    if (!QByteArrayView(bytes).isValidUtf8())
+        return QStringLiteral("it holds bytes that are not text");
+    return QString();
+}
+
+// A name `titles` can list: one the file stores and reads back as itself.
+bool listableName(const QString& name) {
+    return IniFile::isStorableKey(name) && !name.contains(QLatin1Char(']'));
+}
+
+QString oneLine(QString v) {
+    for (QChar& c : v)
+        if (c.unicode() < 0x20 || c == QChar(0x7f)) c = QLatin1Char(' ');
+    return v.trimmed();
+}
+
+// "<file>.damaged", or the first free "<file>.damagedN"; a copy already holding these very
+// bytes is that copy.
+QString damagedCopyName(const QString& file, const QByteArray& bytes, bool* same) {
+    *same = false;
+    QString name = file + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(name); ++n) {
+        QFile f(name);
+        if (f.open(QIODevice::ReadOnly) && f.size() == bytes.size() && f.readAll() == bytes) {
+            *same = true;
+            return name;
+        }
+        name = file + QStringLiteral(".damaged") + QString::number(n);
+    }
+    return name;
+}
+
+} // namespace
+
+Catalogue::Mend Catalogue::mendIfDamaged() {
+    Mend mend;
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly)) return mend; // missing: an empty catalogue
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    const IniFile ini(m_fileName);
+    const QStringList listed = ini.keys(kTitles);
+    QString reason = notTextReason(bytes);
+    // Plans whose section and text file are there, listed or not.
+    auto readable = [&ini](const QString& name) {
+        if (!listableName(name)) return false;
+        const QString n = ini.readString(name, kFileName);
+        return isPlanNumberText(n) &&
+               QFileInfo::exists(Folders::resolve(Folders::userDataFolder() +
+                                                  QString::number(n.toInt()) + ".mp"));
+    };
+    QStringList unlisted;
+    for (const QString& section : ini.sections()) {
+        if (section.compare(QLatin1String(kTitles), Qt::CaseInsensitive) == 0 ||
+            section.compare(QLatin1String(kCounter), Qt::CaseInsensitive) == 0)
+            continue;
+        // The original plan has a section of its own in some catalogues, never a listing.
+        if (ini.readString(section, kFileName) == QLatin1String("1")) continue;
+        if (!ini.hasKey(kTitles, section) && readable(section)) unlisted << section;
+    }
+    if (reason.isEmpty() && !unlisted.isEmpty())
+        reason = QStringLiteral("plans are missing from its list");
+    if (reason.isEmpty() && std::any_of(listed.begin(), listed.end(),
+                                        [](const QString& n) { return !listableName(n); }))
+        reason = QStringLiteral("its list holds names no plan can have");
+    if (reason.isEmpty()) return mend;
+
+    mend.damaged = true;
+    mend.reason = reason;
+    bool same = false;
+    const QString copy = damagedCopyName(m_fileName, bytes, &same);
+    if (same || SafeFile::write(copy, bytes).ok) mend.copy = copy;
+
+    QStringList plans;
+    auto take = [&plans](const QString& name) {
+        for (const QString& p : plans)
+            if (p.compare(name, Qt::CaseInsensitive) == 0) return;
+        plans << name;
+    };
+    for (const QString& name : listed)
+        if (readable(name)) take(name);
+    for (const QString& name : unlisted)
+        take(name);
+
+    // Written afresh: whatever else the damage left in the file stays in the copy only.
+    QByteArray out = "[titles]\r\n";
+    for (const QString& p : plans)
+        out += (p + QLatin1Char('=') + p).toUtf8() + "\r\n";
+    const int counter = ini.readInteger(kCounter, kNo, -1);
+    out += "\r\n[counter]\r\n";
+    if (counter > 1) out += "no=" + QByteArray::number(counter) + "\r\n";
+    for (const QString& p : plans) {
+        out += "\r\n[" + p.toUtf8() + "]\r\n";
+        out += "filename=" + QByteArray::number(ini.readString(p, kFileName).toInt()) + "\r\n";
+        for (const char* key : CompanyDetails::keys()) {
+            if (!key) break;
+            if (ini.hasKey(p, QLatin1String(key)))
+                out += QByteArray(key) + '=' +
+                       oneLine(ini.readString(p, QLatin1String(key))).toUtf8() + "\r\n";
+        }
+    }
+    // Mended only once the file as it was is safe beside it.
+    const SafeFile::Result written =
+        mend.copy.isEmpty() ? SafeFile::Result{false, QString()} : SafeFile::write(m_fileName, out);
+    if (written.ok) {
+        mend.plans = plans;
+    } else {
+        mend.failure = mend.copy.isEmpty() ? QString() : written.failure;
+        mend.plans = IniFile(m_fileName).keys(kTitles);
+    }
+    return mend;
+}
+
+QString Catalogue::mendMessage(const Mend& mend) const {
+    QString text = QStringLiteral("The list of plans \"%1\" is damaged: %2.")
+                       .arg(QDir::toNativeSeparators(m_fileName), mend.reason);
+    if (mend.copy.isEmpty()) {
+        text += QStringLiteral("\n\nA copy of it as it was could not be kept, so it has been "
+                               "left as it is.");
+    } else {
+        text += QStringLiteral("\n\nThe file as it was is kept as \"%1\".")
+                    .arg(QDir::toNativeSeparators(mend.copy));
+        if (!mend.failure.isEmpty())
+            text += QStringLiteral("\nThe list could not be mended:\n") + mend.failure;
+        else if (mend.plans.isEmpty())
+            text += QStringLiteral("\nNo plan could be read from it.");
+        else if (mend.plans.size() == 1)
+            text += QStringLiteral("\nThe one plan that could still be read is listed again.");
+        else
+            text += QStringLiteral("\nThe %1 plans that could still be read are listed again.")
+                        .arg(mend.plans.size());
+    }
+    text += QStringLiteral("\n\nNo plan's files have been deleted: they stay in \"%1\".")
+                .arg(QDir::toNativeSeparators(QDir(Folders::userDataFolder()).absolutePath()));
+    return text;
 }
 
 QString Catalogue::nameProblem(const QString& name) {

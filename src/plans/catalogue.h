@@ -36,8 +36,25 @@ public:
 
     void addPlan(const QString& name, int number);
     void writeDetails(const QString& name, const CompanyDetails& details);
-    // Erases the plan's section and writes `titles` again with the remaining names.
-    void removePlan(const QString& name, const QStringList& remaining);
+    // Erases the plan's section and its entry in `titles`. The file is read afresh and only
+    // the plan's own entries change: entries another window (or another copy of the
+    // program) added or changed meanwhile stay as they are.
+    void removePlan(const QString& name);
+
+    // A catalogue that holds bytes no text file holds, plans missing from its list, or
+    // names in its list no plan can have, is damaged (a disk fault, a stray write). It is
+    // kept as it was beside itself ("mp.ini.damaged", numbered when that is taken) and
+    // written again clean with every plan whose section and text file can still be read.
+    struct Mend {
+        bool damaged = false;
+        QString reason;    // what is wrong with it, in the program's words
+        QString copy;      // where the file as it was is kept (empty: it could not be)
+        QStringList plans; // the plans listed again
+        QString failure;   // why the mended file could not be written (empty when it was)
+    };
+    Mend mendIfDamaged();
+    // The message telling the user about a mended catalogue.
+    QString mendMessage(const Mend& mend) const;
 
     // The plan's text file in the user-data folder: the number + ".mp". Empty when the
     // stored number is not a positive whole number (a hand-edited "../x" must never

@@ -3,6 +3,7 @@
 #include "app/editfrm.h"
 #include "app/startup.h"
 #include "budget/budgetview.h"
+#include "controls/text/rtfreader.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "plans/catalogue.h"
@@ -14,6 +15,9 @@
 #include "widgets/ruler.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
@@ -135,16 +139,29 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         text->setFileLoad(1);
         if (!text->lastFileOk()) {
             // Nothing of the plan is shown and nothing is written: saving what the control
-            // holds now would replace the plan's own file with an empty text.
+            // holds now would replace the plan's own file with an empty text. The user is
+            // told which file and why, and a file that is there is kept as it was.
             busy.restore();
             w->SetPlanCaption(QString());
-            ShowNotice(QStringLiteral("An error occurred while trying to load the plan."));
+            // The control now holds no plan: a Save must not write its empty text anywhere.
+            m_planLoaded = false;
+            const QString reason = unreadableReason(source);
+            const QString copy = QFileInfo::exists(source)
+                                     ? PlanDamageCheck::keepDamagedCopy(source)
+                                     : QString();
+            ShowMessageDialog(PlanDamageCheck::unreadableMessage(source, reason, copy), mtError,
+                              mbOK, mbOK, 0);
             return false;
         }
 
-        // A file cut short or missing part of its sections opens as it is, but the load
-        // does not write it back: that would make the damage permanent.
-        const PlanDamage damage = checkLoadedPlan();
+        // A file cut short, garbled or missing part of its sections opens as it is, but the
+        // load does not write it back: that would make the damage permanent.
+        PlanDamage damage = checkLoadedPlan();
+        {
+            QFile raw(source);
+            damage.garbled = raw.open(QIODevice::ReadOnly) &&
+                             PlanDamageCheck::holdsStrayBytes(raw.readAll());
+        }
         QString damageCopy;
         if (damage.damaged()) damageCopy = PlanDamageCheck::keepDamagedCopy(source);
 
@@ -196,6 +213,24 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         ShowNotice(QStringLiteral("An error occurred while trying to load the plan."));
     }
     return true;
+}
+
+QString PlanLifecycle::unreadableReason(const QString& file) const {
+    const QFileInfo info(file);
+    if (!info.exists()) return QStringLiteral("it does not exist");
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return f.errorString();
+    if (f.size() == 0) return QStringLiteral("it is empty");
+    if (!RtfReader::isRtf(f.read(64)))
+        return QStringLiteral("it is damaged, for it does not begin as a plan's text does");
+    // The reader's own words come after the file name it repeats.
+    QString error = w->ATX321->lastFileError();
+    error = error.mid(error.lastIndexOf(QLatin1String(": ")) + 1).trimmed();
+    if (error.endsWith(QLatin1Char('.'))) error.chop(1);
+    if (error.isEmpty() || error.contains(QDir::separator()) || error.contains(QLatin1Char('/')))
+        return QStringLiteral("it is damaged");
+    error[0] = error[0].toLower();
+    return QStringLiteral("it is damaged: ") + error;
 }
 
 PlanDamage PlanLifecycle::checkLoadedPlan() {

@@ -57,6 +57,8 @@ private:
     void layOutPage();
     // What the text just loaded lacks: an end, or the tags of some sections.
     PlanDamage checkLoadedPlan();
+    // Why the plan file could not be read, in the program's words.
+    QString unreadableReason(const QString& file) const;
 
     TfrmEdit* w;
     bool m_pressNew = false;

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -266,6 +267,13 @@ void Tfrmopen::showEvent(QShowEvent* e) {
 
 void Tfrmopen::FormShow() {
     m_confirmPlanDelete = true;
+    // A damaged catalogue is said so, kept as it was and listed with what can be read.
+    Catalogue catalogue;
+    const Catalogue::Mend mend = catalogue.mendIfDamaged();
+    if (mend.damaged)
+        QTimer::singleShot(0, this, [this, message = catalogue.mendMessage(mend)] {
+            if (isVisible()) ShowMessageDialog(message, mtWarning, mbOK, mbOK, 0);
+        });
     reloadList();
     emptyFields();
     m_notebook->setCurrentIndex(0);
@@ -380,9 +388,7 @@ void Tfrmopen::Button5Click() {
         Catalogue cat;
         const QString textFile = cat.planTextFile(name);
         const bool numberOk = Catalogue::isPlanNumberText(cat.fileNumberText(name));
-        QStringList remaining = planList();
-        remaining.removeAll(name);
-        cat.removePlan(name, remaining);
+        cat.removePlan(name);
         if (!textFile.isEmpty()) {
             QFile::remove(textFile);
             QFile::remove(Catalogue::budgetFileOf(textFile));

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace PlanDamageCheck {
 
 int sectionTag(int number) { return number == 1 ? 99 : number - 1; }
@@ -17,21 +19,62 @@ QList<int> sectionsWithoutTag(const QSet<int>& paragraphTags, int sectionCount) 
     return missing;
 }
 
+bool holdsStrayBytes(const QByteArray& rtf) {
+    const char* p = rtf.constData();
+    const char* const end = p + rtf.size();
+    while (p != end) {
+        const auto c = static_cast<unsigned char>(*p++);
+        if (c == '\\' && end - p > 3 && p[0] == 'b' && p[1] == 'i' && p[2] == 'n' &&
+            (p[3] >= '0' && p[3] <= '9')) {
+            // \binN: N raw bytes follow the word and its one blank.
+            p += 3;
+            qint64 n = 0;
+            while (p != end && *p >= '0' && *p <= '9' && n < rtf.size())
+                n = n * 10 + (*p++ - '0');
+            if (p != end && *p == ' ') ++p;
+            p += std::min<qint64>(n, end - p);
+            continue;
+        }
+        if (c >= 0x80 || c == 0x7f || (c < 0x20 && c != '\t' && c != '\r' && c != '\n'))
+            return true;
+    }
+    return false;
+}
+
 QString keepDamagedCopy(const QString& planFile) {
-    const QString copy = planFile + QStringLiteral(".damaged");
-    if (QFileInfo::exists(copy)) return copy;
     QFile source(planFile);
     if (!source.open(QIODevice::ReadOnly)) return QString();
     const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) return QString();
+    QString copy = planFile + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(copy); ++n) {
+        QFile kept(copy);
+        if (kept.open(QIODevice::ReadOnly) && kept.size() == bytes.size() && kept.readAll() == bytes)
+            return copy;
+        copy = planFile + QStringLiteral(".damaged") + QString::number(n);
+    }
     return SafeFile::write(copy, bytes).ok ? copy : QString();
+}
+
+QString unreadableMessage(const QString& planFile, const QString& reason, const QString& copyPath) {
+    QString text = QStringLiteral("The plan's file \"%1\" cannot be read: %2.")
+                       .arg(QDir::toNativeSeparators(planFile), reason);
+    if (!copyPath.isEmpty())
+        text += QStringLiteral("\n\nThe file as it was is kept as \"%1\".")
+                    .arg(QDir::toNativeSeparators(copyPath));
+    text += QStringLiteral("\nThe plan has not been opened, and nothing has been written to its "
+                           "file.");
+    return text;
 }
 
 QString message(const PlanDamage& damage, const QStringList& sectionTitles,
                 const QString& copyPath) {
     QString text = QStringLiteral("This plan's file is damaged");
-    text += damage.cutShort ? QStringLiteral(": it ends before the plan does.")
-                            : QStringLiteral(".");
+    // Bytes garbled in the middle also leave its groups unclosed: that is not a file cut
+    // short, and the user would look for the wrong fault.
+    text += damage.garbled    ? QStringLiteral(": part of it cannot be read.")
+            : damage.cutShort ? QStringLiteral(": it ends before the plan does.")
+                              : QStringLiteral(".");
     if (!damage.missingSections.isEmpty()) {
         text += damage.missingSections.size() == 1
                     ? QStringLiteral("\n\nThis section is missing from it:")

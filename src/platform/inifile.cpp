@@ -19,6 +19,34 @@ IniWriteError::IniWriteError(const QString& fileName, const QString& reason)
     if (!reason.isEmpty()) m_message += QLatin1Char('\n') + SafeFile::failureLine(fileName, reason);
 }
 
+IniWriteError::IniWriteError(const QString& fileName, const QString& reason,
+                             const QString& message)
+    : std::runtime_error(message.toStdString()), m_fileName(fileName), m_reason(reason),
+      m_message(message) {}
+
+IniWriteError IniWriteError::unstorableName(const QString& fileName, const QString& name) {
+    const QString t = name.trimmed();
+    QString why;
+    if (t.isEmpty())
+        why = QStringLiteral("it is empty");
+    else if (t != name)
+        why = QStringLiteral("it begins or ends with a blank");
+    else if (t.startsWith(QLatin1Char('[')) || t.startsWith(QLatin1Char(';')))
+        why = QStringLiteral("it begins with \"%1\"").arg(t.at(0));
+    else if (t.contains(QLatin1Char('=')))
+        why = QStringLiteral("it holds \"=\"");
+    else if (t.contains(QLatin1Char(']')))
+        why = QStringLiteral("it holds \"]\"");
+    else
+        why = QStringLiteral("it holds a line break or another control character");
+    QString shown = name;
+    for (QChar& c : shown)
+        if (c.unicode() < 0x20 || c == QChar(0x7f)) c = QChar(0xFFFD);
+    return IniWriteError(fileName, why,
+                         QStringLiteral("The name \"%1\" cannot be stored in %2: %3.")
+                             .arg(shown, fileName, why));
+}
+
 namespace {
 QString folded(const QString& s) { return s.trimmed().toCaseFolded(); }
 
@@ -431,8 +459,10 @@ IniFile::Section& IniFile::sectionForWrite(const QString& name) {
 }
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    if (!isStorableKey(key) || section.contains(QLatin1Char(']')) || section.trimmed().isEmpty())
-        throw IniWriteError(QDir::toNativeSeparators(m_fileName));
+    if (!isStorableKey(key))
+        throw IniWriteError::unstorableName(QDir::toNativeSeparators(m_fileName), key);
+    if (section.contains(QLatin1Char(']')) || section.trimmed().isEmpty())
+        throw IniWriteError::unstorableName(QDir::toNativeSeparators(m_fileName), section);
     Section& s = sectionForWrite(section);
     Body& b = bodyOf(s);
     const QString v = storableValue(value);

@@ -15,8 +15,12 @@ public:
     QString message() const { return m_message; }
     QString fileName() const { return m_fileName; }
     QString reason() const { return m_reason; }
+    // A section or key name the file cannot store and read back as itself: the message
+    // names it and says why, for nothing failed on the disk.
+    static IniWriteError unstorableName(const QString& fileName, const QString& name);
 
 private:
+    IniWriteError(const QString& fileName, const QString& reason, const QString& message);
     QString m_fileName;
     QString m_reason;
     QString m_message;

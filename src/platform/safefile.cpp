@@ -1,9 +1,12 @@
 #include "platform/safefile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -48,7 +51,7 @@ bool SafeFile::open() {
         return false;
     }
     if (QFileInfo(m_path).isDir()) return fail(EISDIR);
-    QByteArray templ = QFile::encodeName(m_path) + ".XXXXXX";
+    QByteArray templ = QFile::encodeName(m_path) + ".tandel-save-XXXXXX";
     m_fd = ::mkstemp(templ.data());
     if (m_fd < 0) return fail(errno);
     m_tempPath = QFile::decodeName(templ);
@@ -115,6 +118,34 @@ SafeFile::Result SafeFile::write(const QString& path, const QByteArray& bytes) {
     r.ok = f.open() && f.write(bytes) && f.commit();
     if (!r.ok) r.failure = f.failure();
     return r;
+}
+
+bool SafeFile::isLeftoverName(const QString& fileName) {
+    // mkstemp fills the six places with letters and digits.
+    static const QRegularExpression ours(QStringLiteral("^.+\\.tandel-save-[A-Za-z0-9]{6}$"));
+    static const QRegularExpression older(
+        QStringLiteral("^([0-9]{1,9}\\.mps?|mp\\.ini|ca\\.ini|sw\\.ini|ip\\.ini|struct\\.nav)"
+                       "\\.[A-Za-z0-9]{6}$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (ours.match(fileName).hasMatch()) return true;
+    // Older names end in six random letters and digits only: a word ("N.mp.backup") is
+    // somebody's file, so a name whose six end in small letters alone is never taken.
+    if (!older.match(fileName).hasMatch()) return false;
+    const QStringView six = QStringView(fileName).right(6);
+    return std::any_of(six.begin(), six.end(), [](QChar c) { return !c.isLower(); });
+}
+
+QStringList SafeFile::removeLeftovers(const QString& folder, int minAgeSeconds) {
+    QStringList removed;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+    for (const QFileInfo& e : entries) {
+        if (e.isSymLink() || !isLeftoverName(e.fileName())) continue;
+        if (minAgeSeconds > 0 && e.lastModified().toUTC().secsTo(now) < minAgeSeconds) continue;
+        if (QFile::remove(e.absoluteFilePath())) removed << e.fileName();
+    }
+    return removed;
 }
 
 void SafeFile::injectFault(int error, qint64 afterBytes, const QString& nameContains) {

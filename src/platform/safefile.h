@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Writes a file atomically: the bytes go to a temporary file in the same folder, which is
 // flushed to the disk and then renamed over the file. Any failure on the way (a folder
@@ -35,6 +36,16 @@ public:
 
     // The line for a file and a reason, as failure() gives it.
     static QString failureLine(const QString& path, const QString& reason);
+
+    // The temporary file of a write is named "<file>.tandel-save-XXXXXX" beside the file.
+    // A write cut off by a crash or a kill leaves it behind; removeLeftovers() deletes
+    // those in `folder` (not below it), and nothing else: only names of exactly that form,
+    // and the "<plan file>.XXXXXX" names older versions used for the files the program
+    // keeps (N.mp, N.mps, mp.ini, ca.ini, sw.ini, ip.ini, struct.nav). Files younger
+    // than `minAgeSeconds` are left alone (a folder another copy may be writing to).
+    // Returns the names removed.
+    static QStringList removeLeftovers(const QString& folder, int minAgeSeconds = 0);
+    static bool isLeftoverName(const QString& fileName);
 
     // For tests: from now on, writes to files whose name contains `nameContains` fail with
     // the system error `error` (ENOSPC, EIO ...) once `afterBytes` bytes of the file have

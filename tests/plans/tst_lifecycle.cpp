@@ -325,6 +325,37 @@ private slots:
                  qPrintable(second));
         QVERIFY(second.contains(nav->itemText(sections)));
         QCOMPARE(readFileBytes(file + QStringLiteral(".damaged")), half);
+        // This damage has a copy of its own, and the message names it.
+        QVERIFY2(second.contains(file + QStringLiteral(".damaged2\"")), qPrintable(second));
+        QCOMPARE(readFileBytes(file + QStringLiteral(".damaged2")), closed);
+
+        // Bytes garbled in the middle: the file is damaged, not cut short.
+        QByteArray garbled = whole;
+        for (int i = 0; i < 200; ++i)
+            garbled[whole.size() / 2 + i] = char((i * 37 + 11) & 0xff);
+        const QString third = openAgain(garbled);
+        QCOMPARE(readFileBytes(file), garbled);
+        QVERIFY2(third.startsWith(QStringLiteral("This plan's file is damaged: part of it cannot be "
+                                                 "read.")),
+                 qPrintable(third));
+        QCOMPARE(readFileBytes(file + QStringLiteral(".damaged3")), garbled);
+
+        // A file that is empty or holds no plan at all: which file, why, and its copy.
+        const QByteArray noise = QByteArray::fromHex("8b1f00ff13a5c4") + QByteArray(300, '\x9d');
+        for (const auto& [bytes, reason] : {std::pair{QByteArray(), QStringLiteral("it is empty.")},
+                                            std::pair{noise, QStringLiteral("it is damaged")}}) {
+            const QString said = openAgain(bytes);
+            QVERIFY2(said.startsWith(QStringLiteral("The plan's file \"%1\" cannot be read: %2")
+                                         .arg(file, reason)),
+                     qPrintable(said));
+            QVERIFY2(said.contains(QStringLiteral("kept as \"%1.damaged").arg(file)), qPrintable(said));
+            QCOMPARE(readFileBytes(file), bytes);
+            QVERIFY(QFile::exists(file + (bytes.isEmpty() ? QStringLiteral(".damaged4")
+                                                          : QStringLiteral(".damaged5"))));
+        }
+        QVERIFY(win.lifecycle()->mnuSaveClick()); // nothing is written over the file
+        QCOMPARE(readFileBytes(file), noise);
+        QVERIFY(openAgain(closed).contains(file + QStringLiteral(".damaged2\""))); // its copy again
 
         // Saving is the user's choice, and works.
         win.PlanModified = true;

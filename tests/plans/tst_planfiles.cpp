@@ -75,7 +75,7 @@ private slots:
         cat.writeDetails("Second", d);
         QCOMPARE(cat.details("second").value("coname"), QString("Harbour Lane Bakery Ltd"));
         QVERIFY(cat.contains("THIRD"));
-        cat.removePlan("Second", {"First", "Third"});
+        cat.removePlan("Second");
         QCOMPARE(cat.plans(), QStringList({"First", "Third"}));
         IniFile ini(env.dataFolder() + "test-mp.ini");
         QVERIFY(!ini.hasSection("Second"));
