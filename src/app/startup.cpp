@@ -130,10 +130,10 @@ bool claimDataFolder() {
             QStringLiteral("Another copy of %1 is already open and working on your plans%2.\n\n"
                            "Only one copy at a time can work on them, so that neither writes "
                            "over what the other has saved. Please carry on in the copy that is "
-                           "open; this one will now close.\n\nYour plans are kept in %3.")
+                           "open; this one will now close.\n\nThe plans are those listed in %3.")
                 .arg(TfrmEdit::ApplicationTitle(),
                      who.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(who),
-                     QDir::toNativeSeparators(QDir(data).absolutePath())),
+                     QDir::toNativeSeparators(QDir(data).absoluteFilePath(QStringLiteral("mp.ini")))),
             mtWarning, mbOK, mbOK, 0);
         return false;
     }

@@ -35,7 +35,7 @@ bool holdsStrayBytes(const QByteArray& rtf) {
             p += std::min<qint64>(n, end - p);
             continue;
         }
-        if (c >= 0x80 || c == 0x7f || (c < 0x20 && c != '\t' && c != '\r' && c != '\n'))
+        if (c >= 0x80 || (c < 0x20 && c != '\t' && c != '\r' && c != '\n'))
             return true;
     }
     return false;
