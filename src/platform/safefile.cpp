@@ -53,6 +53,11 @@ bool SafeFile::open() {
     if (QFileInfo(m_path).isDir()) return fail(EISDIR);
     QByteArray templ = QFile::encodeName(m_path) + ".tandel-save-XXXXXX";
     m_fd = ::mkstemp(templ.data());
+    if (m_fd < 0 && errno == ENAMETOOLONG) {
+        // A name near the system's limit: the shorter name of older versions still fits.
+        templ = QFile::encodeName(m_path) + ".XXXXXX";
+        m_fd = ::mkstemp(templ.data());
+    }
     if (m_fd < 0) return fail(errno);
     m_tempPath = QFile::decodeName(templ);
     // The file keeps the permissions it had; a new one gets the usual ones for the user.
@@ -124,14 +129,16 @@ bool SafeFile::isLeftoverName(const QString& fileName) {
     // mkstemp fills the six places with letters and digits.
     static const QRegularExpression ours(QStringLiteral("^.+\\.tandel-save-[A-Za-z0-9]{6}$"));
     static const QRegularExpression older(
-        QStringLiteral("^([0-9]{1,9}\\.mps?|mp\\.ini|ca\\.ini|sw\\.ini|ip\\.ini|struct\\.nav)"
-                       "\\.[A-Za-z0-9]{6}$"),
+        QStringLiteral("^(([0-9]{1,9}\\.mps?|mp\\.ini|ca\\.ini|sw\\.ini|ip\\.ini|struct\\.nav)"
+                       "\\.[A-Za-z0-9]{6}|budget-[A-Za-z0-9]{6}\\.tmp)$"),
         QRegularExpression::CaseInsensitiveOption);
     if (ours.match(fileName).hasMatch()) return true;
     // Older names end in six random letters and digits only: a word ("N.mp.backup") is
     // somebody's file, so a name whose six end in small letters alone is never taken.
     if (!older.match(fileName).hasMatch()) return false;
-    const QStringView six = QStringView(fileName).right(6);
+    const QStringView six = fileName.endsWith(QLatin1String(".tmp"))
+                                ? QStringView(fileName).mid(7, 6)
+                                : QStringView(fileName).right(6);
     return std::any_of(six.begin(), six.end(), [](QChar c) { return !c.isLower(); });
 }
 

@@ -41,7 +41,8 @@ public:
     // A write cut off by a crash or a kill leaves it behind; removeLeftovers() deletes
     // those in `folder` (not below it), and nothing else: only names of exactly that form,
     // and the "<plan file>.XXXXXX" names older versions used for the files the program
-    // keeps (N.mp, N.mps, mp.ini, ca.ini, sw.ini, ip.ini, struct.nav). Files younger
+    // keeps (N.mp, N.mps, mp.ini, ca.ini, sw.ini, ip.ini, struct.nav), and their
+    // "budget-XXXXXX.tmp" for a new budget template. Files younger
     // than `minAgeSeconds` are left alone (a folder another copy may be writing to).
     // Returns the names removed.
     static QStringList removeLeftovers(const QString& folder, int minAgeSeconds = 0);
