@@ -142,8 +142,8 @@ QString notTextReason(const QByteArray& bytes) {
         if (u == 0 || (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7f)
             return QStringLiteral("it holds bytes that are not text");
     }
-    if (!QByteArrayView(bytes).isValidUtf8())
-        return QStringLiteral("it holds bytes that are not text");
+    // Letters in another encoding than UTF-8 (a catalogue from an older Windows copy) are
+    // text all the same: the file is read as it is, and not written again on its account.
     return QString();
 }
 
