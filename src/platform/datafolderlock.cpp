@@ -32,7 +32,10 @@ Result acquire(const QString& folder) {
         if (QFileInfo(g_held.file) == QFileInfo(file)) return Result::Taken;
         release();
     }
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const QByteArray name = QFile::encodeName(file);
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file another user made (a shared folder) locks all the same when only read.
+    if (fd < 0 && errno == EACCES) fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Result::Unavailable;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
