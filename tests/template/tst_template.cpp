@@ -488,11 +488,13 @@ private slots:
             const HelpDocument eg = HelpDocument::parse(out.dataFiles.value("eg.hlp"));
             const QString body = eg.topic(1034)->body;
             QVERIFY(!body.contains("@budget"));
-            QVERIFY(body.contains("<td>Adverts</td>"));
+            QTextDocument shown;
+            shown.setHtml(body);
+            QVERIFY(shown.toPlainText().contains("Adverts"));
             // The sheet's own formulas add the example's figures up.
-            QVERIFY(body.contains("<td>Total marketing budget</td><td align=\"right\">100</td>"
-                                  "<td align=\"right\">50</td>"));
-            QVERIFY(body.contains("<td align=\"right\">150</td></tr>"));
+            const QString text = shown.toPlainText();
+            QVERIFY2(text.contains("Total marketing budget\n100\n50\n"), qPrintable(text));
+            QVERIFY(text.contains("\n150\n"));
         }
         struct Break {
             const char* file;

@@ -183,10 +183,13 @@ QString budgetTable(const Sheet::SheetModel& m) {
             QString text = m.shownText(r, c).toHtmlEscaped();
             if (m.format(r, c).bold && !text.isEmpty()) text = QStringLiteral("<b>%1</b>").arg(text);
             if (m.format(r, c).italic && !text.isEmpty()) text = QStringLiteral("<i>%1</i>").arg(text);
-            const QString cell = r == 3   ? QStringLiteral("<th>%1</th>")
-                                 : c == 1 ? QStringLiteral("<td>%1</td>")
-                                          : QStringLiteral("<td align=\"right\">%1</td>");
-            out += cell.arg(text);
+            // Figures and line names kept on one line each, in a smaller type, so that
+            // the sheet reads as the program shows it even in a narrow window.
+            const QString cell =
+                r == 3   ? QStringLiteral("<th style=\"%2\">%1</th>")
+                : c == 1 ? QStringLiteral("<td style=\"%2\">%1</td>")
+                         : QStringLiteral("<td align=\"right\" style=\"%2\">%1</td>");
+            out += cell.arg(text, QStringLiteral("white-space: nowrap; font-size: 8pt"));
         }
         out += QStringLiteral("</tr>\n");
     }
