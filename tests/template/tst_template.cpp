@@ -541,6 +541,10 @@ private slots:
         QVERIFY(!compileTemplate(t.root(), &out, &issues));
         QVERIFY2(anyIssueContains(issues, "names no baseline"), qPrintable(describe(issues)));
         issues.clear();
+        t.put("examples/one/05.txt", "Section 5\n<p>It brings about 82p for each £1.</p>\n");
+        QVERIFY(!compileTemplate(t.root(), &out, &issues));
+        QVERIFY(anyIssueContains(issues, "names no baseline"));
+        issues.clear();
         t.put("examples/one/05.txt", "Section 5\n<p>Our baseline is last year's sales plus 3%. "
                                      "It brings <b>£1.20 for every extra £1</b>.</p>\n");
         QVERIFY2(compileTemplate(t.root(), &out, &issues), qPrintable(describe(issues)));

@@ -375,9 +375,9 @@ QList<ExampleBusiness> parseBusinesses(const QString& text, const QString& fileN
 }
 
 Issues validateExampleReturn(const Example& example, const QString& fileName) {
-    // "£2.72 for every extra £1", "£1.13 for each £1", "£1.40 back for every £1 spent".
+    // "£2.72 for every extra £1", "82p for each £1", "£1.40 back for every £1 spent".
     static const QRegularExpression claim(
-        QStringLiteral("£\\d+(\\.\\d+)?( back)? (for|per) (every|each) (extra )?£1\\b"),
+        QStringLiteral("(£\\d+(\\.\\d+)?|\\b\\d+p)( back)? (for|per) (every|each) (extra )?£1\\b"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression baseline(QStringLiteral("\\bbaseline\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
