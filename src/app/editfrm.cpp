@@ -1139,7 +1139,9 @@ void TfrmEdit::buildBudget() {
     b.textPanel = Panel6;
     b.pnlPointer = pnlPointer;
     b.Pointer = Pointer;
-    b.textTools = {cmdCal, cmdFind, cmdUndo, cmdSpell, cmdeg, Bevel3, Bevel5};
+    // Example stays on the toolbar: the budget section has a worked example of its own,
+    // each business's budget in this sheet.
+    b.textTools = {cmdCal, cmdFind, cmdUndo, cmdSpell, Bevel3, Bevel5};
     b.textItems = {SpellCheck1, mnuKeytext->menuAction(), mnuReplace, mnuFind,
                    mnuUndo,     mnuSelectAll,             InsertDate2, Table1->menuAction(),
                    N3,          N4,                       N9,          Undo1,

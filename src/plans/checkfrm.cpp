@@ -279,7 +279,7 @@ void TfrmCheckPlan::fill() {
         lblSummary->setText(QStringLiteral("Nothing left to do"));
     } else {
         lblSummary->setText(
-            progressSummary(m_progress.doneCount(), m_progress.sectionCount()) +
+            progressSummary(m_progress.doneCount(), m_progress.sectionsToWrite()) +
             QStringLiteral(". Left to do, section by section:"));
     }
     lstCheck->setVisible(!all.isEmpty());

@@ -103,7 +103,9 @@ QList<CheckEntry> PlanCheck::entriesOf(int section) {
     };
 
     const QList<TextPiece> prompts = found ? m_progress.pieces(section, kPrompt) : QList<TextPiece>();
-    if (prompts.isEmpty() && !(found && m_progress.hasOwnText(section)))
+    // A part heading holds nothing to write: its sections below carry the writing.
+    if (prompts.isEmpty() && !(found && m_progress.hasOwnText(section)) &&
+        !m_progress.section(section).nothingToWrite)
         add(CheckEntry::NoOwnText, start);
     if (m_analysis.contains(section) && !(found && hasTable(extent)))
         add(CheckEntry::NoAnalysisTable, start);

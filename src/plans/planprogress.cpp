@@ -412,6 +412,8 @@ void PlanProgress::compute(int number) {
     const bool everyPromptLeft =
         templatePrompts == 0 ||
         (s.prompts >= templatePrompts && s.promptChars >= m_template.promptChars(tag));
+    s.nothingToWrite = s.found && !m_template.isEmpty() && templatePrompts == 0 &&
+                       s.prompts == 0 && !s.ownText;
     if (!s.found)
         s.state = NotStarted;
     else if (s.prompts == 0 && s.ownText)
@@ -458,6 +460,11 @@ const PlanProgress::Section& PlanProgress::section(int number) const {
 int PlanProgress::doneCount() const {
     return int(std::count_if(m_sections.begin(), m_sections.end(),
                              [](const Section& s) { return s.state == Done; }));
+}
+
+int PlanProgress::sectionsToWrite() const {
+    return int(std::count_if(m_sections.begin(), m_sections.end(),
+                             [](const Section& s) { return !s.nothingToWrite; }));
 }
 
 int PlanProgress::sectionsWithPrompts() const {

@@ -101,6 +101,9 @@ public:
         int prompts = 0; // prompt pieces left
         int promptChars = 0;
         bool ownText = false;
+        // A part heading: the template gave it no prompt, and it holds nothing but the
+        // template's own words. It has nothing to do, so it is neither counted nor marked.
+        bool nothingToWrite = false;
     };
 
     explicit PlanProgress(TextControl& text, QObject* parent = nullptr);
@@ -127,6 +130,8 @@ public:
     State state(int number) const { return section(number).state; }
     int doneCount() const;
     int sectionsWithPrompts() const;
+    // Sections that have something to write: all but the untouched part headings.
+    int sectionsToWrite() const;
 
     // The state a heading shows for itself and the sections below it: done when all are,
     // not started when none has begun, in progress otherwise.

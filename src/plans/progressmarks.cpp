@@ -159,11 +159,13 @@ void ProgressMarks::update() {
     for (int i = 0; i < all.size(); ++i) {
         const QModelIndex item = all.at(i);
         const int number = i + 1;
-        QList<PlanProgress::State> states{m_progress.state(number)};
-        int done = states.first() == PlanProgress::Done ? 1 : 0;
+        QList<PlanProgress::State> states;
+        if (!m_progress.section(number).nothingToWrite) states.append(m_progress.state(number));
+        int done = !states.isEmpty() && states.first() == PlanProgress::Done ? 1 : 0;
         QList<QModelIndex> below;
         collect(model, item, below);
         for (const QModelIndex& child : below) {
+            if (m_progress.section(numberOf.value(child)).nothingToWrite) continue;
             const PlanProgress::State s = m_progress.state(numberOf.value(child));
             states.append(s);
             done += s == PlanProgress::Done ? 1 : 0;
@@ -180,7 +182,7 @@ void ProgressMarks::update() {
         if (item.data(Qt::ToolTipRole).toString() != tip) model->setData(item, tip, Qt::ToolTipRole);
     }
     if (m_summary) {
-        m_summary->setText(progressSummary(m_progress.doneCount(), m_progress.sectionCount()));
+        m_summary->setText(progressSummary(m_progress.doneCount(), m_progress.sectionsToWrite()));
         m_summary->show();
     }
 }

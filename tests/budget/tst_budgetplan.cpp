@@ -5,12 +5,14 @@
 #include "controls/sheet/sheetcontrol.h"
 #include "plans/answers.h"
 #include "plans/navigator.h"
+#include "platform/helpsystem.h"
 #include "platform/printerinfo.h"
 #include "support/modal.h"
 #include "support/testenv.h"
 
 #include <QComboBox>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 namespace {
@@ -74,6 +76,20 @@ private slots:
         QVERIFY(details.wasAnswered());
         QVERIFY(w->pnlSpread->isVisible());
         QCOMPARE(w->spread->CellText(3, 2), QStringLiteral("Jan 2030"));
+
+        // Example stays on the toolbar beside the sheet, and shows a worked budget in the
+        // same sheet.
+        QVERIFY(!w->cmdCal->isVisible());
+        QVERIFY(w->cmdeg->isVisible());
+        w->cmdeg->click();
+        HelpViewer* viewer = HelpSystem::instance().viewer();
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->currentContext(), 1000 + w->navigator()->selectedItem());
+        QCOMPARE(w->navigator()->itemText(viewer->currentContext() - 1000),
+                 Navigator::budgetItemText());
+        QVERIFY(viewer->pageText().contains(QStringLiteral("Total marketing budget")));
+        QVERIFY(viewer->pageText().contains(QStringLiteral("Social media advertising")));
+        viewer->close();
         QCOMPARE(w->spread->Selection(), QStringLiteral("B6"));
 
         typeInto(w->spread, QStringLiteral("1000"), Qt::Key_Tab);

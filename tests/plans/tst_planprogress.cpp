@@ -24,7 +24,8 @@ constexpr int kSections = 5;
 // A template of five sections in the shipped template's manner: a heading, a red note, a
 // sentence with the business's name and a prompt inside, and a bullet list of prompts.
 // With `business` set, the placeholders are filled as the plan's load fills them.
-QTextDocument* makeTemplate(const QString& business = {}) {
+// With `partHeading` set, that section is a part heading: its heading and red note only.
+QTextDocument* makeTemplate(const QString& business = {}, int partHeading = 0) {
     auto* doc = new QTextDocument;
     QTextCursor c(doc);
     const Run name = business.isEmpty() ? Run{QStringLiteral("[BusinessName]"), 300}
@@ -34,6 +35,7 @@ QTextDocument* makeTemplate(const QString& business = {}) {
         PlanBuilder::addParagraph(c, s == 1, tag, tag, {{QStringLiteral("Heading %1").arg(s)}});
         PlanBuilder::addParagraph(c, false, 0, tag,
                                   {{QStringLiteral("Say what matters here."), 999, kRed, true}});
+        if (s == partHeading) continue;
         PlanBuilder::addParagraph(
             c, false, 0, tag,
             {name, {QStringLiteral(" sells ")}, {QStringLiteral("what it sells"), 1, kBlue},
@@ -85,6 +87,36 @@ struct Plan {
 class TestPlanProgress : public QObject {
     Q_OBJECT
 private slots:
+    // A part heading the template gave nothing to write is neither counted nor left to do,
+    // until the owner writes there.
+    void partHeadingsHaveNothingToWrite() {
+        TextControl text;
+        PlanProgress progress{text};
+        std::unique_ptr<QTextDocument> original(makeTemplate({}, 3));
+        progress.setTemplate(PlanTemplate(*original));
+        text.adoptDocument(makeTemplate(QStringLiteral("Bright Bakery"), 3));
+        progress.setSectionCount(kSections);
+        progress.setActive(true);
+        progress.refresh();
+        QVERIFY(progress.section(3).nothingToWrite);
+        QVERIFY(!progress.section(2).nothingToWrite);
+        QCOMPARE(progress.sectionsToWrite(), kSections - 1);
+        QCOMPARE(progress.state(3), PlanProgress::NotStarted);
+
+        const TextPiece e = progress.extent(3);
+        QTextCursor c(text.document());
+        c.setPosition(e.start);
+        c.movePosition(QTextCursor::EndOfBlock);
+        QTextCharFormat f = c.charFormat();
+        f.setProperty(TextFormat::HTagProperty, 0);
+        f.setForeground(Qt::black);
+        c.insertText(QStringLiteral(": our own overview"), f);
+        progress.refresh();
+        QVERIFY(!progress.section(3).nothingToWrite);
+        QCOMPARE(progress.state(3), PlanProgress::Done);
+        QCOMPARE(progress.sectionsToWrite(), kSections);
+    }
+
     void sectionStates() {
         Plan p;
         for (int s = 1; s <= kSections; ++s) {

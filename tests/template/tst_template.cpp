@@ -78,11 +78,15 @@ public:
             if (n == 23) title = QStringLiteral("SWOT Summary");
             if (n == 34) title = QStringLiteral("Marketing Budget Spreadsheet");
             const bool child = n > 2 && n % 2 == 0;
+            // A part heading, passed over by Next, holds no prompt.
+            const bool heading = n > 2 && !child && n < items;
             outline += (child ? QStringLiteral("\t") : QString()) + title + QLatin1Char('\n');
             put(QStringLiteral("plan/%1.txt").arg(n, 2, 10, QLatin1Char('0')),
                 (child ? QStringLiteral("## ") : QStringLiteral("# ")) + title +
-                    QStringLiteral("\n\n[BusinessName] and [SBUName]sell {{what}}.\n\n<<Delete "
-                                   "this note.>>\n"));
+                    (heading ? QStringLiteral("\n\n[BusinessName] and [SBUName]sell bread.\n\n"
+                                              "<<Delete this note.>>\n")
+                             : QStringLiteral("\n\n[BusinessName] and [SBUName]sell {{what}}.\n\n"
+                                              "<<Delete this note.>>\n")));
             put(QStringLiteral("guidance/%1.txt").arg(n, 2, 10, QLatin1Char('0')),
                 QStringLiteral("# About %1\n\nWhat to write.\n").arg(title) + scales(n));
         }
@@ -156,9 +160,9 @@ private slots:
     // The navigator file is what the outline source says, in the form the program reads.
     void navigatorMatchesTheOutline() {
         const QByteArray nav = readFileBytes(m_env.dataFolder() + "mp.nav");
-        QCOMPARE(m_nav.size(), 42);
-        QCOMPARE(nav.count("\r\n"), 42);
-        QCOMPARE(nav.count('\n'), 42); // no bare line feeds
+        QCOMPARE(m_nav.size(), 44);
+        QCOMPARE(nav.count("\r\n"), 44);
+        QCOMPARE(nav.count('\n'), 44); // no bare line feeds
         QVERIFY(nav.endsWith("Appendices\r\n"));
         const QStringList expected = {"Title Page",
                                       "Executive Summary",
@@ -185,6 +189,7 @@ private slots:
                                       "\tSWOT Summary",
                                       "Marketing Objectives",
                                       "Marketing Strategy",
+                                      "\tStrategic Choices",
                                       "\tPositioning and Brand",
                                       "Marketing Mix",
                                       "\tProduct",
@@ -196,6 +201,7 @@ private slots:
                                       "Marketing Budget",
                                       "\tSales Forecast",
                                       "\tMarketing Budget Spreadsheet",
+                                      "\tBudget Summary and Return",
                                       "Implementation",
                                       "\tAction Plan",
                                       "\tTimetable",
@@ -322,7 +328,15 @@ private slots:
             }
         }
         QCOMPARE(placeholders, QSet<QString>({"[BusinessName]", "[SBUName]"}));
-        QCOMPARE(sectionsWithPrompts.size(), m_nav.size()); // a prompt in every section
+        // A prompt in every section Next (F6) stops at, and none in a part heading, which
+        // Next passes over.
+        QSet<int> reachable;
+        for (int n = 1; n <= m_nav.size(); ++n) {
+            const bool heading = n < m_nav.size() && m_nav.at(n).depth > m_nav.at(n - 1).depth;
+            if (!heading) reachable.insert(n == 1 ? 99 : n - 1);
+        }
+        QCOMPARE(sectionsWithPrompts, reachable);
+        QCOMPARE(reachable.size(), 37);
         QVERIFY(prompts > 150);
         QVERIFY(notes >= 30);
         QVERIFY(dates >= 5);
@@ -338,7 +352,7 @@ private slots:
         int budget = 0;
         for (int i = 0; i < m_nav.size(); ++i)
             if (m_nav.at(i).text == "Marketing Budget Spreadsheet") budget = budget ? -1 : i + 1;
-        QCOMPARE(budget, 36);
+        QCOMPARE(budget, 37);
 
         QTextDocument doc;
         QVERIFY(loadNative(m_env.userDataFolder() + "1.mp", &doc));
@@ -419,6 +433,145 @@ private slots:
             QVERIFY(eg.topic(contexts.at(1))->body.contains("Harbour Lane Bakery"));
         }
         QVERIFY(QFileInfo(m_env.dataFolder() + "qmphelp.hlp").size() > 0);
+    }
+
+    // Next (F6) passes over a heading with sections below it, so writing there would be
+    // skipped by an owner who presses F6 from section to section.
+    void promptsOnlyWhereNextStops() {
+        Issues issues;
+        const QList<OutlineItem> items =
+            parseOutline("Title\nA\n\tA1\n\tA2\nB\n\tB1\n\t\tB11\nC\n", "o.txt", &issues);
+        QVERIFY(issues.isEmpty());
+        QCOMPARE(sectionsReachedByNext(items), QList<int>({1, 3, 4, 6, 7, 8}));
+        QVERIFY(anyIssueContains(validateReachable(items, {2}, "o.txt"), "passes over it", 2));
+        QVERIFY(validateReachable(items, {1, 3, 4, 7, 8}, "o.txt").isEmpty());
+
+        MiniTemplate t;
+        t.put("plan/05.txt", "# Section 5\n\nWe sell {{what}}.\n");
+        CompiledTemplate out;
+        QVERIFY(!compileTemplate(t.root(), &out, &issues));
+        QVERIFY2(anyIssueContains(issues, "section 5 \"Section 5\" holds prompts"),
+                 qPrintable(describe(issues)));
+        // A heading needs no prompt; a section Next stops at does.
+        issues.clear();
+        t.put("plan/05.txt", "# Section 5\n\nAn overview.\n");
+        t.put("plan/06.txt", "## Section 6\n\nNothing to write.\n");
+        QVERIFY(!compileTemplate(t.root(), &out, &issues));
+        QVERIFY(anyIssueContains(issues, "section 6 has no blue prompt"));
+        QVERIFY(!anyIssueContains(issues, "section 5 has no blue prompt"));
+    }
+
+    // Each business's budget fills the shipped sheet's cost lines and nothing else; its
+    // example of the budget section shows the sheet, and the texts name only its lines.
+    void exampleBudgetsFillTheShippedSheet() {
+        auto make = [](MiniTemplate& t) {
+            t.put("budget.txt", "text A3 Costs\nset A5 Promotion\nset A6 Adverts\n"
+                                "set A7 Leaflets\nset A9 \"Total marketing budget\"\n"
+                                "set B5:N5 =SUM(B6:B7)\nset N6:N7 =SUM(B6:M6)\nset B9:N9 =B5\n"
+                                "format A5 bold\nformat B6:M7 unlocked\n");
+            t.put("guidance/34.txt", "# Budget\n\n## The cost lines\n\n- **Adverts**: paid.\n"
+                                     "- **Leaflets**: printed.\n");
+            for (const char* b : {"one", "two"}) {
+                t.put(QStringLiteral("examples/%1/34.txt").arg(b),
+                      "Marketing Budget Spreadsheet\n<p>Ours.</p>\n@budget\n"
+                      "<ul><li><b>Adverts:</b> the paper.</li></ul>\n");
+                t.put(QStringLiteral("examples/%1/budget.txt").arg(b),
+                      "text C1 01/4/2027\nset B6 100\nset C7 50\nshows N5 150\n");
+            }
+        };
+        {
+            MiniTemplate t;
+            make(t);
+            CompiledTemplate out;
+            Issues issues;
+            QVERIFY2(compileTemplate(t.root(), &out, &issues), qPrintable(describe(issues)));
+            const HelpDocument eg = HelpDocument::parse(out.dataFiles.value("eg.hlp"));
+            const QString body = eg.topic(1034)->body;
+            QVERIFY(!body.contains("@budget"));
+            QTextDocument shown;
+            shown.setHtml(body);
+            QVERIFY(shown.toPlainText().contains("Adverts"));
+            // The sheet's own formulas add the example's figures up.
+            const QString text = shown.toPlainText();
+            QVERIFY2(text.contains("Total marketing budget\n100\n50\n"), qPrintable(text));
+            QVERIFY(text.contains("\n150\n"));
+        }
+        struct Break {
+            const char* file;
+            const char* contents; // nullptr removes the file
+            const char* message;
+        };
+        const Break breaks[] = {
+            {"examples/one/budget.txt", "set A6 Posters\n", "own layout"},
+            {"examples/one/budget.txt", "set B6 cheap\n", "amount"},
+            {"examples/one/budget.txt", "set B6 100\nshows N5 999\n", "N5"},
+            {"examples/one/budget.txt", "format B6 bold\nset B6 5\n", "formats"},
+            {"examples/one/budget.txt", "text C1 01/4/2027\n", "come to"},
+            {"examples/two/budget.txt", nullptr, "no budget of its own"},
+            {"examples/one/34.txt", "Marketing Budget Spreadsheet\n<p>No sheet.</p>\n", "@budget"},
+            {"examples/one/34.txt",
+             "Marketing Budget Spreadsheet\n@budget\n<ul><li><b>Posters:</b> x</li></ul>\n",
+             "\"Posters\" is no line"},
+            {"guidance/34.txt", "# B\n\n## Lines\n\n- **Adverts**: x.\n- **Posters**: y.\n",
+             "\"Posters\" is no line"},
+            {"guidance/34.txt", "# B\n\n## Lines\n\n- **Adverts**: x.\n", "\"Leaflets\" is not"},
+            {"budget.txt", nullptr, "which is missing"},
+        };
+        for (const Break& b : breaks) {
+            MiniTemplate t;
+            make(t);
+            if (b.contents)
+                t.put(b.file, QString::fromUtf8(b.contents));
+            else
+                t.remove(b.file);
+            CompiledTemplate out;
+            Issues issues;
+            QVERIFY2(!compileTemplate(t.root(), &out, &issues), b.file);
+            QVERIFY2(anyIssueContains(issues, b.message), qPrintable(describe(issues)));
+        }
+    }
+
+    // A return on the marketing spend is only honest against what would have come anyway.
+    void exampleReturnsNeedABaseline() {
+        MiniTemplate t;
+        t.put("examples/one/05.txt",
+              "Section 5\n<p>It brings <b>£1.20 for every extra £1</b> spent.</p>\n");
+        CompiledTemplate out;
+        Issues issues;
+        QVERIFY(!compileTemplate(t.root(), &out, &issues));
+        QVERIFY2(anyIssueContains(issues, "names no baseline"), qPrintable(describe(issues)));
+        issues.clear();
+        t.put("examples/one/05.txt", "Section 5\n<p>It brings about 82p for each £1.</p>\n");
+        QVERIFY(!compileTemplate(t.root(), &out, &issues));
+        QVERIFY(anyIssueContains(issues, "names no baseline"));
+        issues.clear();
+        t.put("examples/one/05.txt", "Section 5\n<p>Our baseline is last year's sales plus 3%. "
+                                     "It brings <b>£1.20 for every extra £1</b>.</p>\n");
+        QVERIFY2(compileTemplate(t.root(), &out, &issues), qPrintable(describe(issues)));
+    }
+
+    // The shipped examples show each business's own budget in the shipped sheet.
+    void shippedExampleBudgetsShowTheSheet() {
+        IniFile egini(m_env.dataFolder() + "egini.ini");
+        const HelpDocument eg = HelpDocument::load(m_env.dataFolder() + "eg.hlp");
+        const struct {
+            const char* section;
+            const char* total;
+        } businesses[] = {{"help", "£13,500"}, {"help2", "£10,200"}};
+        for (const auto& b : businesses) {
+            const HelpTopic* topic = eg.topic(egini.readInteger(b.section, "37", 0));
+            QVERIFY(topic);
+            QTextDocument doc;
+            doc.setHtml(topic->body);
+            const QString text = doc.toPlainText();
+            for (const char* line : {"Print advertising", "Online display advertising",
+                                     "Social media advertising", "Search engine optimisation",
+                                     "Promotions and discounts", "Total marketing budget",
+                                     "Cumulative spend", "Apr 2027", "Mar 2028"})
+                QVERIFY2(text.contains(QLatin1String(line)), line);
+            QVERIFY(text.contains(QString::fromUtf8(b.total)));
+            QVERIFY(!text.contains("@budget"));
+        }
     }
 
     void catalogueIsSeededEmpty() {

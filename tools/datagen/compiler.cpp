@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 #include <QTextDocument>
 
@@ -73,6 +74,243 @@ void reportStrayFiles(const SourceReader& src, const QString& folder, int count)
     }
 }
 
+// The shipped budget sheet and the rows an owner types costs into.
+struct BudgetSheet {
+    Sheet::SheetModel model;
+    QList<int> lineRows; // rows with cells for the twelve periods
+    QStringList lineNames;
+    QStringList groupNames; // bold titles of the rows that sum a group
+};
+
+// Runs the budget template, and an example's script after it, into `sheet`. Reports the
+// script's failures (its own "expect" and "shows" checks among them) against `file`.
+bool runBudgetScripts(const QString& script, const QString& exampleScript,
+                      const QString& exampleFile, const QString& templateFile, BudgetSheet* sheet,
+                      Issues* issues) {
+    const int before = int(issues->size());
+    static const QRegularExpression lineNo(QStringLiteral("^line (\\d+): (.*)$"));
+    auto run = [&](const QString& text, const QString& file) {
+        for (const QString& failure : Sheet::runSheetScript(text, &sheet->model).failures) {
+            const auto m = lineNo.match(failure);
+            issues->append({file, m.hasMatch() ? m.captured(1).toInt() : 0,
+                            m.hasMatch() ? m.captured(2) : failure});
+        }
+    };
+    run(script, templateFile);
+    if (!exampleScript.isEmpty()) run(exampleScript, exampleFile);
+    const Sheet::CellRange used = sheet->model.usedRange();
+    for (int r = used.row1; r <= used.row2; ++r) {
+        bool input = false;
+        for (int c = 2; c <= used.col2 && !input; ++c)
+            input = !sheet->model.isLocked(r, c);
+        const QString label = sheet->model.shownText(r, 1).trimmed();
+        if (input) {
+            sheet->lineRows.append(r);
+            sheet->lineNames.append(label);
+        } else if (!label.isEmpty() && sheet->model.format(r, 1).bold) {
+            sheet->groupNames.append(label);
+        }
+    }
+    return issues->size() == before;
+}
+
+// An example budget fills the cost lines of the shipped sheet and its set-up cells, and
+// nothing else, so that its figures add up by the sheet's own formulas and sit on the
+// lines an owner finds.
+Issues checkExampleBudget(const BudgetSheet& shipped, const BudgetSheet& example,
+                          const QString& file) {
+    Issues issues;
+    const Sheet::SheetModel& a = shipped.model;
+    const Sheet::SheetModel& b = example.model;
+    auto setUpCell = [](int r, int c) {
+        return (r == 1 && c == 1) || (r == 1 && c == 3) || (r == 2 && c == 1);
+    };
+    QSet<quint64> keys;
+    for (const auto& [key, cell] : a.cells())
+        keys.insert(key);
+    for (const auto& [key, cell] : b.cells())
+        keys.insert(key);
+    double lines = 0;
+    for (quint64 key : std::as_const(keys)) {
+        const int r = Sheet::keyRow(key), c = Sheet::keyCol(key);
+        const QString name = Sheet::cellName(r, c);
+        if (a.format(r, c) != b.format(r, c))
+            issues.append({file, 0, QStringLiteral("%1: an example keeps the sheet's formats").arg(name)});
+        if (a.entry(r, c) == b.entry(r, c)) continue;
+        if (setUpCell(r, c)) continue;
+        if (a.isLocked(r, c)) {
+            issues.append({file, 0,
+                           QStringLiteral("%1 belongs to the sheet's own layout: an example fills "
+                                          "only the cost lines and the set-up cells")
+                               .arg(name)});
+            continue;
+        }
+        const Sheet::Value v = b.cellValue(r, c);
+        if (!v.isEmpty() && (!v.isNumber() || v.number < 0))
+            issues.append({file, 0, QStringLiteral("%1 must be an amount of 0 or more").arg(name)});
+        else
+            lines += v.number;
+    }
+    // The total row is the last row whose label starts "Total".
+    int totalRow = 0;
+    const Sheet::CellRange used = b.usedRange();
+    for (int r = used.row1; r <= used.row2; ++r)
+        if (b.shownText(r, 1).startsWith(QLatin1String("Total"))) totalRow = r;
+    const Sheet::Value total = totalRow ? b.cellValue(totalRow, used.col2) : Sheet::Value();
+    if (!total.isNumber() || qAbs(total.number - lines) > 0.005 || lines <= 0)
+        issues.append({file, 0,
+                       QStringLiteral("the cost lines come to £%1 but the sheet's total shows %2")
+                           .arg(lines, 0, 'f', 2)
+                           .arg(totalRow ? b.shownText(totalRow, used.col2) : QStringLiteral("nothing"))});
+    return issues;
+}
+
+// The sheet as the program shows it, from the column headings down, as an HTML table.
+QString budgetTable(const Sheet::SheetModel& m) {
+    const Sheet::CellRange used = m.usedRange();
+    QString out = QStringLiteral("<table border=\"1\" cellpadding=\"2\" cellspacing=\"0\">\n");
+    for (int r = 3; r <= used.row2; ++r) {
+        bool any = false, dates = true;
+        for (int c = 1; c <= used.col2; ++c) {
+            const bool shown = !m.shownText(r, c).isEmpty();
+            any |= shown;
+            if (c > 1 && shown && !m.format(r, c).numberFormat.contains(QLatin1String("yyyy")))
+                dates = false;
+        }
+        if (!any || dates) continue; // blank rows, and the row of period dates
+        out += QStringLiteral("<tr>");
+        for (int c = 1; c <= used.col2; ++c) {
+            QString text = m.shownText(r, c).toHtmlEscaped();
+            if (m.format(r, c).bold && !text.isEmpty()) text = QStringLiteral("<b>%1</b>").arg(text);
+            if (m.format(r, c).italic && !text.isEmpty()) text = QStringLiteral("<i>%1</i>").arg(text);
+            // Figures and line names kept on one line each, in a smaller type, so that
+            // the sheet reads as the program shows it even in a narrow window.
+            const QString cell =
+                r == 3   ? QStringLiteral("<th style=\"%2\">%1</th>")
+                : c == 1 ? QStringLiteral("<td style=\"%2\">%1</td>")
+                         : QStringLiteral("<td align=\"right\" style=\"%2\">%1</td>");
+            out += cell.arg(text, QStringLiteral("white-space: nowrap; font-size: 8pt"));
+        }
+        out += QStringLiteral("</tr>\n");
+    }
+    return out + QStringLiteral("</table>");
+}
+
+// Names of budget lines in a text: "<li><b>Printed material:</b>" in an example.
+QStringList exampleLineNames(const QString& body) {
+    static const QRegularExpression item(QStringLiteral("<li>\\s*<b>([^<:]+):?</b>"));
+    QStringList out;
+    for (auto it = item.globalMatch(body); it.hasNext();)
+        out << it.next().captured(1).trimmed();
+    return out;
+}
+
+// Each business's budget (examples/<folder>/budget.txt, a sheet script run after the
+// shipped budget.txt) fills the shipped sheet; its example of the budget section shows the
+// sheet where a line reads "@budget". The guidance and the examples name only the sheet's
+// own lines, and the guidance names every one of them.
+void compileExampleBudgets(const SourceReader& src, const QList<ExampleBusiness>& businesses,
+                           int budgetSection, const QList<Paragraph>& guidance,
+                           ExampleSet* examples) {
+    Issues* issues = src.issues;
+    const QString sheetRel = QStringLiteral("budget.txt");
+    QString script;
+    bool anyExampleBudget = false;
+    for (const ExampleBusiness& b : businesses)
+        anyExampleBudget |=
+            QFileInfo::exists(src.path(QStringLiteral("examples/%1/budget.txt").arg(b.folder)));
+    if (budgetSection == 0 || !src.read(sheetRel, &script, false)) {
+        if (anyExampleBudget)
+            issues->append({src.path(sheetRel), 0,
+                            QStringLiteral("the examples' budgets fill the shipped sheet, which "
+                                           "is missing")});
+        return;
+    }
+    BudgetSheet shipped;
+    if (!runBudgetScripts(script, QString(), QString(), src.path(sheetRel), &shipped, issues))
+        return;
+    auto known = [&](const QString& name) {
+        return shipped.lineNames.contains(name) || shipped.groupNames.contains(name);
+    };
+
+    const QString guideFile =
+        src.path(QStringLiteral("guidance/%1.txt").arg(budgetSection, 2, 10, QLatin1Char('0')));
+    QStringList named;
+    bool underLines = false, sawLines = false;
+    for (const Paragraph& p : guidance) {
+        if (p.kind == Paragraph::Heading1 || p.kind == Paragraph::Heading2 ||
+            p.kind == Paragraph::Heading3) {
+            underLines = p.plainText().contains(QLatin1String("line"), Qt::CaseInsensitive);
+            sawLines |= underLines;
+            continue;
+        }
+        if (!underLines || p.kind != Paragraph::Bullet) continue;
+        for (const Span& s : p.spans)
+            if (s.bold && s.kind == Span::Plain && !s.text.trimmed().isEmpty()) {
+                const QString name = s.text.trimmed();
+                named << name;
+                if (!known(name))
+                    issues->append({guideFile, p.line,
+                                    QStringLiteral("\"%1\" is no line of the budget sheet")
+                                        .arg(name)});
+            }
+    }
+    if (!sawLines)
+        issues->append({guideFile, 0,
+                        QStringLiteral("the guidance needs a heading on the cost lines with a "
+                                       "bullet naming each line of the sheet in bold")});
+    else
+        for (const QString& line : std::as_const(shipped.lineNames))
+            if (!named.contains(line))
+                issues->append({guideFile, 0,
+                                QStringLiteral("the sheet's line \"%1\" is not explained")
+                                    .arg(line)});
+
+    for (int b = 0; b < businesses.size(); ++b) {
+        const QString rel = QStringLiteral("examples/%1/budget.txt").arg(businesses.at(b).folder);
+        const QString exampleFile = src.path(QStringLiteral("examples/%1/%2.txt")
+                                                 .arg(businesses.at(b).folder)
+                                                 .arg(budgetSection, 2, 10, QLatin1Char('0')));
+        QString exampleScript;
+        const bool hasBudget = src.read(rel, &exampleScript, false);
+        if (!(*examples)[b].contains(budgetSection)) {
+            if (hasBudget)
+                issues->append({src.path(rel), 0,
+                                QStringLiteral("no example of section %1 shows this budget")
+                                    .arg(budgetSection)});
+            continue;
+        }
+        Example& ex = (*examples)[b][budgetSection];
+        if (!hasBudget) {
+            issues->append({exampleFile, 0,
+                            QStringLiteral("the example has no budget of its own: ship it as %1")
+                                .arg(rel)});
+            continue;
+        }
+        QStringList lines = ex.body.split(QLatin1Char('\n'));
+        const qsizetype marker = lines.indexOf(QStringLiteral("@budget"));
+        if (marker < 0) {
+            issues->append({exampleFile, 0,
+                            QStringLiteral("put a line \"@budget\" where the example's sheet is "
+                                           "to be shown")});
+            continue;
+        }
+        for (const QString& name : exampleLineNames(ex.body))
+            if (!known(name))
+                issues->append({exampleFile, 0,
+                                QStringLiteral("\"%1\" is no line of the budget sheet").arg(name)});
+        BudgetSheet sheet;
+        if (!runBudgetScripts(script, exampleScript, src.path(rel), src.path(sheetRel), &sheet,
+                              issues))
+            continue;
+        const Issues faults = checkExampleBudget(shipped, sheet, src.path(rel));
+        issues->append(faults);
+        if (!faults.isEmpty()) continue;
+        lines[marker] = budgetTable(sheet.model);
+        ex.body = lines.join(QLatin1Char('\n'));
+    }
+}
+
 } // namespace
 
 bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* issues) {
@@ -100,6 +338,11 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
     QMap<QString, QByteArray> files;
     bool sawBusiness = false, sawSbu = false, sawNote = false;
     Paragraph previousEnd; // the last paragraph of the section before
+    QList<int> withPrompts;
+    int budgetSection = 0;
+    QList<Paragraph> budgetGuidance;
+    for (int n = 1; n <= items.size(); ++n)
+        if (items.at(n - 1).title == QLatin1String("Marketing Budget Spreadsheet")) budgetSection = n;
 
     for (int n = 1; n <= items.size(); ++n) {
         const OutlineItem& item = items.at(n - 1);
@@ -108,7 +351,8 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
         if (src.read(planRel, &text)) {
             const QString planPath = src.path(planRel);
             const QList<Paragraph> paragraphs = parseMarkup(text, planPath, issues);
-            issues->append(validatePlanSection(paragraphs, item, n, planPath));
+            issues->append(
+                validatePlanSection(paragraphs, item, n, planPath, hasChildren(items, n)));
             if (!paragraphs.isEmpty()) {
                 if (promptsMeet(previousEnd, paragraphs.first()))
                     issues->append({planPath, paragraphs.first().line, promptsMeetMessage()});
@@ -119,6 +363,7 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
                     sawBusiness |= s.kind == Span::Placeholder && s.text == kBusinessName;
                     sawSbu |= s.kind == Span::Placeholder && s.text == kSbuName;
                     sawNote |= s.kind == Span::Note;
+                    if (s.kind == Span::Prompt && !withPrompts.contains(n)) withPrompts.append(n);
                 }
             appendParagraphs(&original, paragraphs, plan, sectionTag(n));
         } else {
@@ -134,6 +379,7 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
             if (paragraphs.isEmpty())
                 issues->append({src.path(guideRel), 0, QStringLiteral("the guidance is empty")});
             issues->append(validateScoringGuidance(paragraphs, n, src.path(guideRel)));
+            if (n == budgetSection) budgetGuidance = paragraphs;
             QTextDocument doc;
             appendParagraphs(&doc, paragraphs, guidance);
             files.insert(QStringLiteral("%1.pla").arg(n), nativeFile(doc));
@@ -156,9 +402,12 @@ bool compileTemplate(const QString& sourceRoot, CompiledTemplate* out, Issues* i
                                     .arg(ex.title)
                                     .arg(n)
                                     .arg(item.title)});
+            issues->append(validateExampleReturn(ex, src.path(exampleRel)));
             examples[b].insert(n, ex);
         }
     }
+    issues->append(validateReachable(items, withPrompts, outlinePath));
+    compileExampleBudgets(src, businesses, budgetSection, budgetGuidance, &examples);
     reportStrayFiles(src, QStringLiteral("plan"), int(items.size()));
     reportStrayFiles(src, QStringLiteral("guidance"), int(items.size()));
     for (const ExampleBusiness& b : std::as_const(businesses)) {

@@ -68,8 +68,40 @@ Issues validateOutline(const QList<OutlineItem>& items, const QString& fileName)
     return issues;
 }
 
+bool hasChildren(const QList<OutlineItem>& items, int sectionNumber) {
+    return sectionNumber >= 1 && sectionNumber < items.size() &&
+           items.at(sectionNumber).depth > items.at(sectionNumber - 1).depth;
+}
+
+QList<int> sectionsReachedByNext(const QList<OutlineItem>& items) {
+    QList<int> reached;
+    if (items.isEmpty()) return reached;
+    int a = 1;
+    reached.append(a);
+    while (a < items.size()) {
+        ++a;
+        if (hasChildren(items, a)) ++a; // onto a heading lands on its first child
+        reached.append(a);
+    }
+    return reached;
+}
+
+Issues validateReachable(const QList<OutlineItem>& items, const QList<int>& sectionsWithPrompts,
+                         const QString& fileName) {
+    Issues issues;
+    const QList<int> reached = sectionsReachedByNext(items);
+    for (int n : sectionsWithPrompts)
+        if (n >= 1 && n <= items.size() && !reached.contains(n))
+            issues.append({fileName, items.at(n - 1).line,
+                           QStringLiteral("section %1 \"%2\" holds prompts, but Next (F6) passes "
+                                          "over it: move its writing into a section below it")
+                               .arg(n)
+                               .arg(items.at(n - 1).title)});
+    return issues;
+}
+
 Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem& item,
-                           int sectionNumber, const QString& fileName) {
+                           int sectionNumber, const QString& fileName, bool partHeading) {
     Issues issues;
     if (paragraphs.isEmpty()) {
         issues.append({fileName, 0,
@@ -120,7 +152,7 @@ Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem
                                    .arg(t)});
         }
     }
-    if (!anyPrompt)
+    if (!anyPrompt && !partHeading)
         issues.append({fileName, 0,
                        QStringLiteral("section %1 has no blue prompt for the user to replace")
                            .arg(sectionNumber)});
@@ -340,6 +372,19 @@ QList<ExampleBusiness> parseBusinesses(const QString& text, const QString& fileN
     if (out.isEmpty() && issues->isEmpty())
         issues->append({fileName, 0, QStringLiteral("no business is listed")});
     return out;
+}
+
+Issues validateExampleReturn(const Example& example, const QString& fileName) {
+    // "£2.72 for every extra £1", "82p for each £1", "£1.40 back for every £1 spent".
+    static const QRegularExpression claim(
+        QStringLiteral("(£\\d+(\\.\\d+)?|\\b\\d+p)( back)? (for|per) (every|each) (extra )?£1\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression baseline(QStringLiteral("\\bbaseline\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (!claim.match(example.body).hasMatch() || baseline.match(example.body).hasMatch()) return {};
+    return {{fileName, 0,
+             QStringLiteral("the example claims a return on the marketing spend but names no "
+                            "baseline: say what sales would have come without the plan")}};
 }
 
 QString exampleIndexSection(int business) {

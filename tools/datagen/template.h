@@ -15,6 +15,15 @@ namespace Datagen {
 // positions the program opens them from, and exactly one budget section.
 Issues validateOutline(const QList<OutlineItem>& items, const QString& fileName);
 
+// The sections Next (F6) stops at, walking from the first: Next passes over a heading that
+// has sections below it and lands on its first child, so a heading's own text is reached
+// only by clicking it. Numbers from 1.
+QList<int> sectionsReachedByNext(const QList<OutlineItem>& items);
+// Every section that holds prompts must be one Next stops at, or an owner pressing F6
+// from section to section never writes it.
+Issues validateReachable(const QList<OutlineItem>& items, const QList<int>& sectionsWithPrompts,
+                         const QString& fileName);
+
 // Section tag of a navigator item: 99 for the first, else its number - 1.
 constexpr int sectionTag(int sectionNumber) {
     return sectionNumber == 1 ? 99 : sectionNumber - 1;
@@ -24,8 +33,12 @@ constexpr int sectionTag(int sectionNumber) {
 // open with a heading that names the section, and keep choice lists as whole prompts so
 // that a double-click picks one option cleanly.
 // Prompts must also stay apart across paragraph breaks (see promptsMeet).
+// Every section but a heading with sections below it (`partHeading`) has at least one prompt;
+// a heading's prompts are refused by validateReachable.
 Issues validatePlanSection(const QList<Paragraph>& paragraphs, const OutlineItem& item,
-                           int sectionNumber, const QString& fileName);
+                           int sectionNumber, const QString& fileName, bool partHeading = false);
+// Whether item `sectionNumber` (from 1) has sections below it.
+bool hasChildren(const QList<OutlineItem>& items, int sectionNumber);
 
 // Whether a paragraph ending with a prompt and the next one opening with a prompt would
 // meet across the break: only the break and an empty paragraph lie between them. A reader
@@ -91,6 +104,11 @@ using ExampleSet = QList<QMap<int, Example>>;
 // naming every business, the one shown marked and the others a click away.
 QByteArray exampleHelpFile(const QList<ExampleBusiness>& businesses, const ExampleSet& examples,
                            const QList<OutlineItem>& items);
+// An example that states a return on the marketing spend ("£1.40 for every extra £1")
+// must say what the return is measured against: a sentence naming the baseline, the
+// sales that would have come without the plan.
+Issues validateExampleReturn(const Example& example, const QString& fileName);
+
 // "egini.ini": section help, one key per navigator item (an item without an example of
 // the first business points at the contents); then one section per further business with
 // a key for each section it covers.
