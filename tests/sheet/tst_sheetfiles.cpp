@@ -41,6 +41,7 @@ set M4 '0042
 set B5 -0.125
 set C5 =AVERAGE(B4:B5,,C4)
 set D5 =CHOOSE(2,"a",B5)
+set E5 =B$4+$C4
 format A1 bold size=14 font="Times New Roman" color=#800000
 format B3:C3 bold align=centre italic underline
 format B4:D4 number="£#,##0.00;-£#,##0.00" unlocked
@@ -260,8 +261,13 @@ void TestSheetFiles::biff4ReadBack() {
     QCOMPARE(f.paneRows, 3);
     QCOMPARE(f.paneCols, 1);
     // Colours travel through the palette.
-    QCOMPARE(f.fontOf(*f.cell(1, 1)).color, f.fontOf(*f.cell(1, 1)).color);
-    QVERIFY(f.fontOf(*f.cell(4, 5)).color != 0x7FFF);
+    QCOMPARE(f.rgbOf(f.fontOf(*f.cell(1, 1)).color), qRgb(0x80, 0x00, 0x00));
+    QCOMPARE(f.rgbOf(f.fontOf(*f.cell(4, 5)).color), qRgb(0x00, 0xFF, 0x00));
+    QCOMPARE(f.rgbOf(f.fontOf(*f.cell(5, 2)).color), qRgb(0x12, 0x34, 0x56));
+    QCOMPARE(f.fontOf(*f.cell(4, 2)).color, 0x7FFF); // automatic
+    // References keep which of their row and column is absolute (hand-decoded: bit 15 of
+    // the row field marks a relative row, bit 14 a relative column).
+    QCOMPARE(f.cell(5, 5)->formula, QStringLiteral("B$4+$C4"));
 }
 
 void TestSheetFiles::biff4OpensInLibreOffice() {
