@@ -6,6 +6,7 @@
 #include "controls/sheet/sheetfile.h"
 #include "controls/sheet/sheetmodel.h"
 #include "controls/sheet/sheetscript.h"
+#include "support/libreoffice.h"
 
 #include <QDir>
 #include <QFile>
@@ -271,8 +272,8 @@ void TestSheetFiles::biff4ReadBack() {
 }
 
 void TestSheetFiles::biff4OpensInLibreOffice() {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty()) QSKIP("LibreOffice (soffice) is not installed: the Excel 4 file is checked by our reader alone");
+    REQUIRE_LIBREOFFICE("the Excel 4 files");
+    const QString soffice = sofficeProgram();
     // The sample, and the budget template with entries, by the quarter.
     SheetModel sample, budget;
     buildSample(&sample);
@@ -318,6 +319,23 @@ void TestSheetFiles::biff4OpensInLibreOffice() {
                                                       .arg(QLatin1String(name), cellName(r, c), have, want)));
             }
     }
+    // The formulas themselves, as LibreOffice reads them (written out by hand in its own
+    // notation): which parts of a reference are absolute must survive, or a formula
+    // copied or filled in the workbook goes wrong.
+    QVERIFY2(sofficeConvert(QStringLiteral("fods"), {dir.filePath(QStringLiteral("sample.xls")),
+                                                     dir.filePath(QStringLiteral("budget.xls"))},
+                            dir.path(), &error),
+             qPrintable(error));
+    const QString sampleFlat = QString::fromUtf8(readFile(dir.filePath(QStringLiteral("sample.fods"))));
+    for (const char* formula : {"of:=[.B$4]+[.$C4]", "of:=SUM([.B4:.C4])",
+                                "of:=ROUND([.C4];1)&amp;&quot; &quot;&amp;LEFT([.$A$2];6)"})
+        QVERIFY2(sampleFlat.contains(QStringLiteral("table:formula=\"") + QLatin1String(formula) + u'"'),
+                 formula);
+    // The budget's headings refer to the row of period starts, its row fixed, its column
+    // free: YEAR(C$4) and not YEAR($C4).
+    const QString budgetFlat = QString::fromUtf8(readFile(dir.filePath(QStringLiteral("budget.fods"))));
+    QVERIFY2(budgetFlat.contains(QStringLiteral("[.C$4]")), "no reference to C$4 in the budget");
+    QVERIFY(!budgetFlat.contains(QStringLiteral("[.$C4]")));
 }
 
 QTEST_MAIN(TestSheetFiles)
