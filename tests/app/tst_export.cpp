@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -293,6 +294,28 @@ void TestExport::pdfsAsTheyPrint() {
     const QString all = pdfText(planPdf);
     QVERIFY(all.contains(kVisibleEnd));
     QVERIFY(!all.contains(kHiddenNote));
+    // Every word once: page after page the text as paper shows it (the plain text, read
+    // without its spaces, since a word may break after a hyphen) and each page's footer,
+    // and nothing more (no line of a neighbouring page drawn, clipped, above or below a
+    // page's text).
+    QString paperText = fileText(out(QStringLiteral("notes.txt")));
+    paperText.remove(QRegularExpression(QStringLiteral("\\s+")));
+    QString pdfJoined;
+    const QList<PdfWord> pdfWordList = pdfWords(planPdf);
+    for (int p = 1; p <= planPages; ++p) {
+        QStringList page;
+        for (const PdfWord& word : pdfWordList)
+            if (word.page == p) page << word.text;
+        QVERIFY(page.size() >= 2);
+        QCOMPARE(page.mid(page.size() - 2), (QStringList{QStringLiteral("Page"), QString::number(p)}));
+        pdfJoined += page.mid(0, page.size() - 2).join(QString());
+    }
+    for (qsizetype i = 0; i < std::min(pdfJoined.size(), paperText.size()); ++i)
+        QVERIFY2(pdfJoined[i] == paperText[i],
+                 qPrintable(QStringLiteral("paper \"%1\", PDF \"%2\"")
+                                .arg(paperText.mid(std::max<qsizetype>(0, i - 40), 80),
+                                     pdfJoined.mid(std::max<qsizetype>(0, i - 40), 80))));
+    QCOMPARE(pdfJoined.size(), paperText.size());
     // Page for page what the printer gets, footers included.
     w->cmdPrintClick();
     const QString printed = out(QStringLiteral("printed.pdf"));
