@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -129,6 +130,45 @@ int pageHolding(const PaperLayout& paper, double top, double bottom) {
     return -1;
 }
 
+// A page that records the text drawn on it, a run at a time: what a PDF would hold,
+// before any reader merges text drawn twice in the same place.
+class TextRecorder : public QPaintDevice {
+public:
+    QStringList texts;
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth: return 8 * 600;
+        case PdmHeight: return 11 * 600;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder* d) : QPaintEngine(AllFeatures), m_d(d) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override {
+            m_d->texts << item.text();
+        }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder* m_d;
+    };
+    mutable Engine m_engine{this};
+};
+
 using Units = std::vector<PaperLayout::Unit>;
 using Pages = std::vector<std::pair<double, double>>;
 
@@ -144,6 +184,34 @@ class TestPaperPrint : public QObject {
     QString pdf(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
 private slots:
+    // A paragraph that page breaks cut, with lines of a fixed height, and plain ones: each
+    // page draws its own lines once, and none of the pages before or after it.
+    void eachPageDrawsItsOwnLinesOnce() {
+        auto* doc = new QTextDocument;
+        QTextCursor c(doc);
+        QStringList lines;
+        for (int n = 0; n < 60; ++n) lines << QStringLiteral("Fixed%1").arg(n);
+        QTextBlockFormat fixed;
+        fixed.setLineHeight(24, QTextBlockFormat::FixedHeight);
+        c.setBlockFormat(fixed);
+        c.insertText(lines.join(QChar::LineSeparator), plain());
+        c.insertBlock(QTextBlockFormat());
+        QStringList more;
+        for (int n = 0; n < 60; ++n) more << QStringLiteral("Plain%1").arg(n);
+        c.insertText(more.join(QChar::LineSeparator), plain());
+        auto text = control(doc);
+        const PaperLayout paper(text->paperDocument(), kWidth, kHeight);
+        QVERIFY(paper.pageCount() >= 6);
+        QStringList all;
+        for (int i = 0; i < paper.pageCount(); ++i) {
+            TextRecorder page;
+            QPainter painter(&page);
+            paper.drawPage(&painter, i, QPointF(1440, 1440));
+            painter.end();
+            all << page.texts;
+        }
+        QCOMPARE(all, lines + more);
+    }
     // Paper shows every length of the model at its true size: each paragraph's box, its
     // lines' starts and its tab stops lie, in twips, at fifteen times where the same text
     // lies on a 96-dpi screen.

@@ -321,19 +321,21 @@ void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& par
     if (at >= 0) {
         const QTextBlock b = m_doc->findBlock(at);
         const QRectF rect = b.isValid() ? layout->blockBoundingRect(b) : QRectF();
+        // From the layout's origin to its last line's foot (the box Qt reports begins at
+        // the first line's top, which lines of a fixed height place lower down).
+        double bottom = rect.top();
+        if (b.isValid() && b.layout())
+            for (int i = 0; i < b.layout()->lineCount(); ++i)
+                bottom = std::max(bottom, rect.top() + b.layout()->lineAt(i).y() +
+                                              b.layout()->lineAt(i).height());
         if (b.isValid() && b.layout() && b.layout()->lineCount() > 0 &&
             m_doc->frameAt(b.position()) == m_doc->rootFrame() && rect.top() < part.top() - 0.5 &&
-            rect.bottom() > part.top() + 0.5) {
+            bottom > part.top() + 0.5) {
             cut = b;
-            clipTop = std::max(clipTop, rect.bottom() + 0.5);
+            clipTop = std::max(clipTop, bottom + 0.5);
         }
     }
-    context.palette.setColor(QPalette::Text, Qt::black);
-    if (clipBottom > clipTop) {
-        context.clip = QRectF(-originTwips.x(), clipTop, 4.0 * m_width + originTwips.x(),
-                              clipBottom - clipTop);
-        layout->draw(painter, context);
-    }
+    // Its lines first: they come first in the page's text.
     if (cut.isValid()) {
         const QTextLayout* tl = cut.layout();
         const QPointF position = tl->position();
@@ -344,6 +346,12 @@ void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& par
             if (top >= part.top() - 0.5 && top + line.height() <= part.bottom() + 0.5)
                 line.draw(painter, position);
         }
+    }
+    context.palette.setColor(QPalette::Text, Qt::black);
+    if (clipBottom > clipTop) {
+        context.clip = QRectF(-originTwips.x(), clipTop, 4.0 * m_width + originTwips.x(),
+                              clipBottom - clipTop);
+        layout->draw(painter, context);
     }
     painter->restore();
 }
