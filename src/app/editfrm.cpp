@@ -973,7 +973,7 @@ void TfrmEdit::Plan1Click() {
     m_export->Plan1Click();
 }
 void TfrmEdit::Cashflow1Click() {
-    if (!m_planCheck->BeforePlanLeaves()) return;
+    // The budget holds no prompts: only the plan's text is checked before it leaves.
     m_export->Cashflow1Click();
 }
 void TfrmEdit::cmdUndoClick() {
@@ -1107,7 +1107,6 @@ void TfrmEdit::buildExport() {
     links.editingArea = PanelAll;
     links.planDialog = dlgExport;
     links.sheetDialog = dlgSavespread;
-    links.userDataFolder = [this] { return Folders::resolve(UserDataFolder); };
     links.printing = [this]() -> PlanPrinting& { return m_print->printing(); };
     links.geometry = [this] { return m_print->planGeometry(); };
     links.sections = [this] {
@@ -1126,7 +1125,10 @@ void TfrmEdit::buildExport() {
     links.info = [this] {
         PdfInfo info;
         info.title = CurrentPlanName;
-        info.author = Catalogue().details(CurrentPlanName).value("coname");
+        // The person the plan's details name as its author; the company where none is.
+        const auto details = Catalogue().details(CurrentPlanName);
+        info.author = details.value("author").trimmed();
+        if (info.author.isEmpty()) info.author = details.value("coname");
         info.creator = QStringLiteral("Tandel Zurozurov Irod");
         return info;
     };

@@ -6,15 +6,23 @@
 #include "dialogs/dialogfrm.h"
 #include "dialogs/savedialog.h"
 #include "platform/repaintlock.h"
+#include "platform/safefile.h"
 #include "printing/planprint.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QWidget>
 
 namespace {
 
 const QString kSaveFailed = QStringLiteral("An error occurred when saving this file");
+const QStringList kPlanEndings{QStringLiteral("rtf"), QStringLiteral("txt"), QStringLiteral("pdf"),
+                               QStringLiteral("odt")};
+const QStringList kBudgetEndings{QStringLiteral("xls"), QStringLiteral("txt"),
+                                 QStringLiteral("xlsx"), QStringLiteral("pdf")};
 
 // The chosen name's ending, as the format is chosen by: the last three characters,
 // without regard to case; the four-letter extensions added later by the whole suffix.
@@ -50,24 +58,61 @@ QString ExportCommands::cashflowFilter() {
                           "Excel Workbook (*.xlsx)|*.xlsx|PDF (*.pdf)|*.pdf");
 }
 
-void ExportCommands::reportFailure() {
-    ShowMessageDialog(kSaveFailed, mtError, mbOK, mbOK, 0);
+void ExportCommands::reportFailure(const QString& file, const QString& failure) {
+    // The words users know, and below them which file failed and why.
+    QString line = failure.trimmed();
+    if (line.isEmpty())
+        line = SafeFile::failureLine(file, QStringLiteral("The file could not be written."));
+    else if (!line.contains(QDir::toNativeSeparators(file)))
+        line = SafeFile::failureLine(file, line);
+    ShowMessageDialog(kSaveFailed + QLatin1Char('\n') + line, mtError, mbOK, mbOK, 0);
+}
+
+QString ExportCommands::startFolder() const {
+    if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir()) return m_lastFolder;
+    const QString documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
+}
+
+QString ExportCommands::chooseFile(QFileDialog* dialog, const QString& filter,
+                                   const QString& defaultExt, QString* chosenFilter) {
+    const QString file = runSaveDialog(dialog, filter, defaultExt, startFolder(), chosenFilter);
+    if (!file.isEmpty()) m_lastFolder = QFileInfo(file).absolutePath();
+    return file;
+}
+
+void ExportCommands::reportEnding(const QString& file, const QString& what,
+                                  const QStringList& endings) {
+    QStringList shown;
+    for (const QString& e : endings) shown << QLatin1Char('.') + e;
+    const QString list = shown.size() > 1
+                             ? shown.mid(0, shown.size() - 1).join(QStringLiteral(", ")) +
+                                   QStringLiteral(" or ") + shown.back()
+                             : shown.value(0);
+    ShowMessageDialog(QStringLiteral("%1 can be exported as %2 files only.\n"
+                                     "Nothing was written to %3: give the name one of "
+                                     "these endings.")
+                          .arg(what, list, QDir::toNativeSeparators(file)),
+                      mtWarning, mbOK, mbOK, 0);
 }
 
 void ExportCommands::Plan1Click() {
     if (!m.text) return;
     QString chosenFilter;
     const QString file =
-        runSaveDialog(m.planDialog, planFilter(), QStringLiteral("rtf"),
-                      m.userDataFolder ? m.userDataFolder() : QString(), &chosenFilter);
+        chooseFile(m.planDialog, planFilter(), QStringLiteral("rtf"), &chosenFilter);
     if (file.isEmpty()) return;
     const QString ending = endingOf(file);
     if (ending == QLatin1String("pdf"))
         ExportPlanPdf(file, chosenFilter == planAndBudgetFilter());
     else if (ending == QLatin1String("odt"))
         ExportPlanOdt(file);
-    else
+    else if (ending == QLatin1String("rtf") || ending == QLatin1String("txt"))
         ExportPlanText(file);
+    else
+        reportEnding(file, QStringLiteral("The plan"), kPlanEndings);
 }
 
 bool ExportCommands::ExportPlanText(const QString& file) {
@@ -94,12 +139,15 @@ bool ExportCommands::ExportPlanText(const QString& file) {
     if (focus) focus->setFocus();
     QApplication::processEvents();
     lock.release();
-    if (!ok) reportFailure();
+    if (!ok)
+        reportFailure(file, text.lastFileFailure().isEmpty() ? text.lastFileError()
+                                                             : text.lastFileFailure());
     return ok;
 }
 
 bool ExportCommands::ExportPlanPdf(const QString& file, bool withBudget) {
     bool ok = false;
+    QString error;
     {
         RepaintLock lock(m.window);
         WaitCursor wait;
@@ -107,25 +155,29 @@ bool ExportCommands::ExportPlanPdf(const QString& file, bool withBudget) {
         ok = pdf.addPlan(m.printing(), *m.text, m.geometry(), PdfExport::planPageLayout(),
                          m.sections ? m.sections() : QList<PdfSection>());
         if (ok && withBudget && m.sheet) ok = pdf.addBudget(*m.sheet, QString());
-        ok = ok && pdf.finish(file, m.info ? m.info() : PdfInfo());
+        if (!ok) error = QStringLiteral("The pages could not be made.");
+        ok = ok && pdf.finish(file, m.info ? m.info() : PdfInfo(), &error);
     }
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(file, error);
     return ok;
 }
 
 bool ExportCommands::ExportPlanOdt(const QString& file) {
     bool ok = false;
+    QString error;
     {
         WaitCursor wait;
-        ok = writePlanOdt(*m.text, file);
+        const OdtPage page = PdfExport::odtPage(m.geometry ? m.geometry() : PageGeometry(),
+                                                m.info ? m.info() : PdfInfo());
+        ok = writePlanOdt(*m.text, file, page, &error);
     }
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(file, error);
     return ok;
 }
 
 void ExportCommands::Cashflow1Click() {
     if (!m.sheet) return;
-    const QString file = runSaveDialog(m.sheetDialog, cashflowFilter(), QStringLiteral("xls"));
+    const QString file = chooseFile(m.sheetDialog, cashflowFilter(), QStringLiteral("xls"));
     if (file.isEmpty()) return;
     ExportBudget(file);
 }
@@ -135,22 +187,27 @@ bool ExportCommands::ExportBudget(const QString& file) {
     SheetControl& sheet = *m.sheet;
     const QString ending = endingOf(file);
     bool ok = false;
+    QString error;
     // The sheet, its file name and the budget file stay as they are.
-    if (ending == QLatin1String("xls")) {
-        ok = sheet.Write(file, SheetControl::Excel4File);
-    } else if (ending == QLatin1String("txt")) {
-        ok = sheet.Write(file, SheetControl::TabbedText);
+    if (ending == QLatin1String("xls") || ending == QLatin1String("txt")) {
+        ok = sheet.Write(file, ending == QLatin1String("xls") ? SheetControl::Excel4File
+                                                               : SheetControl::TabbedText);
+        if (!ok) error = sheet.lastFailure().isEmpty() ? sheet.lastError() : sheet.lastFailure();
     } else if (ending == QLatin1String("xlsx")) {
         sheet.Finish();
-        ok = Sheet::writeXlsx(sheet.model(), file);
+        ok = Sheet::writeXlsx(sheet.model(), file, &error);
     } else if (ending == QLatin1String("pdf")) {
         WaitCursor wait;
         PdfExport pdf;
         PdfInfo info = m.info ? m.info() : PdfInfo();
-        ok = pdf.addBudget(sheet, QString()) && pdf.finish(file, info);
+        ok = pdf.addBudget(sheet, QString());
+        if (!ok) error = QStringLiteral("The pages could not be made.");
+        ok = ok && pdf.finish(file, info, &error);
     } else {
-        return false; // a name the budget has no format for writes nothing
+        // A name the budget has no format for writes nothing, and the user is told why.
+        reportEnding(file, QStringLiteral("The budget"), kBudgetEndings);
+        return false;
     }
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(file, error);
     return ok;
 }

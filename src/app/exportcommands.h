@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -22,7 +23,6 @@ struct ExportLinks {
     QWidget* editingArea = nullptr;     // hidden while the plan is written
     QFileDialog* planDialog = nullptr;  // "dlgExport"
     QFileDialog* sheetDialog = nullptr; // "dlgSavespread"
-    std::function<QString()> userDataFolder;
     std::function<PlanPrinting&()> printing;
     std::function<PageGeometry()> geometry;   // the plan's margins and text area
     std::function<QList<PdfSection>()> sections; // the navigator's items
@@ -33,10 +33,11 @@ struct ExportLinks {
 // by the extension of the name given. The plan's own files are never touched.
 //
 // Plan: .rtf rich text, .txt plain text, .pdf the pages as they print (with the budget's
-// after them when the filter "Plan and budget as PDF" is chosen), .odt OpenDocument text;
-// any other name gets the text in the control's current format.
+// after them when the filter "Plan and budget as PDF" is chosen), .odt OpenDocument text.
 // Budget: .xls an Excel 4 workbook, .txt tab-separated text, .xlsx an Excel workbook,
-// .pdf the sheet as it prints; any other name writes nothing.
+// .pdf the sheet as it prints. Any other name writes nothing, and the user is told which
+// endings there are. The dialogs open in the folder last exported to, at first in the
+// user's documents folder, with an empty name.
 class ExportCommands {
 public:
     explicit ExportCommands(ExportLinks links);
@@ -57,8 +58,16 @@ public:
     // False also for a name that writes nothing.
     bool ExportBudget(const QString& file);
 
+    // Where the next export dialog opens.
+    QString startFolder() const;
+
 private:
-    void reportFailure();
+    QString chooseFile(QFileDialog* dialog, const QString& filter, const QString& defaultExt,
+                       QString* chosenFilter = nullptr);
+    void reportEnding(const QString& file, const QString& what, const QStringList& endings);
+    // "An error occurred when saving this file", and below it the file and the reason.
+    void reportFailure(const QString& file, const QString& failure);
 
     ExportLinks m;
+    QString m_lastFolder; // the folder of the last file chosen
 };

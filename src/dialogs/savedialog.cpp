@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QRegularExpression>
 
 QStringList nameFilters(const QString& windowsFilter) {
@@ -40,7 +41,9 @@ QString runSaveDialog(QFileDialog* dialog, const QString& filter, const QString&
         });
     dialog->selectNameFilter(dialog->nameFilters().value(0));
     dialog->setDefaultSuffix(defaultExt);
+    // Qt's dialog keeps the last name when asked to select none: the box is emptied itself.
     dialog->selectFile(QString());
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clear();
     const bool accepted = dialog->exec() == QDialog::Accepted;
     QObject::disconnect(follow);
     if (!accepted) return QString();

@@ -631,7 +631,8 @@ void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
             w->mnuSaveClick();
             break;
         case Qt::Key_P:
-            w->cmdPrintClick();
+            // What the File menu shows beside "Print All".
+            w->cmdPrintAllClick();
             break;
         default:
             break;

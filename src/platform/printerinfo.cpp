@@ -131,8 +131,13 @@ QSizeF PrinterInfo::paperInches() const {
 }
 
 bool PrinterInfo::printablePage(double* width, double* height) const {
-    double w = kFallbackWidth;
-    double h = kFallbackHeight;
+    // Without a printer nothing stops the text short of the paper's edge: the whole sheet
+    // chosen in page setup, in its orientation, is the page, and the plan's margins are
+    // measured from its edges. (A fixed stand-in page would put landscape or small paper's
+    // text off the sheet.)
+    const QSizeF paper = paperInches();
+    double w = paper.width() > 0 ? paper.width() : kFallbackWidth;
+    double h = paper.height() > 0 ? paper.height() : kFallbackHeight;
     bool ok = false;
     if (m_available) {
         // Where a painter on the printer may draw: the page less the printer's margins,

@@ -16,13 +16,16 @@ class QPrinter;
 // Sizes and orientations speak the Windows codes that plan files store: paper 1 Letter,
 // 5 Legal, 8 A3, 9 A4, 11 A5, 13 B5 (JIS) ...; orientation 1 portrait, 2 landscape.
 //
-// When no printer answers, the printable page is 7.79 by 11.24 inches, printer() is
-// nullptr, and the paper choices are still kept so that page setup and plan files work.
+// When no printer answers, the printable page is the whole sheet of paper chosen, in the
+// orientation chosen (the plan's margins are then measured from the paper's edges),
+// printer() is nullptr, and the paper choices are still kept so that page setup, plan
+// files and PDF export work.
 class PrinterInfo {
 public:
     static PrinterInfo& instance();
     ~PrinterInfo();
 
+    // Only should the paper itself have no size.
     static constexpr double kFallbackWidth = 7.79;
     static constexpr double kFallbackHeight = 11.24;
     static constexpr int kPortrait = 1;
@@ -41,7 +44,7 @@ public:
     QString deviceEntry() const;
 
     // The printable part of the page in inches, in the current orientation. Returns
-    // false and gives the 7.79 by 11.24 inch page when no printer answers.
+    // false and gives the whole sheet of paper when no printer answers.
     bool printablePage(double* width, double* height) const;
     QSizeF printablePageInches() const;
     // The whole sheet of paper in inches, in the current orientation.

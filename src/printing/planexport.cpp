@@ -5,11 +5,12 @@
 #include "controls/text/printfunctions.h"
 #include "controls/text/textcontrol.h"
 #include "platform/printerinfo.h"
+#include "platform/safefile.h"
 #include "printing/planprint.h"
+#include "printing/odtfile.h"
 
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
 
@@ -42,20 +43,13 @@ PdfExport::~PdfExport() {
 QPageLayout PdfExport::planPageLayout() {
     const PrinterInfo& info = PrinterInfo::instance();
     if (QPrinter* printer = info.printer()) return printer->pageLayout();
+    // Without a printer the whole sheet chosen is the printable page: the painter's origin
+    // is the paper's corner and the plan's margins are the ones set.
     QPageSize size = PrinterInfo::pageSizeForCode(info.paperSize());
     if (!size.isValid()) size = QPageSize(QPageSize::A4);
-    const QPageLayout::Orientation orientation = PrinterInfo::orientationFor(info.orientation());
-    QSizeF paper = size.size(QPageSize::Inch);
-    if (orientation == QPageLayout::Landscape) paper.transpose();
-    double width = PrinterInfo::kFallbackWidth;
-    double height = PrinterInfo::kFallbackHeight;
-    info.printablePage(&width, &height);
-    const double x = std::max(0.0, (paper.width() - width) / 2);
-    const double y = std::max(0.0, (paper.height() - height) / 2);
-    QPageLayout layout(size, orientation, QMarginsF(x, y, x, y), QPageLayout::Inch);
-    layout.setMode(QPageLayout::FullPageMode); // margins may be below the paper's least
-    layout.setMargins(QMarginsF(x, y, x, y));
-    layout.setMode(QPageLayout::StandardMode);
+    QPageLayout layout(size, PrinterInfo::orientationFor(info.orientation()),
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+    layout.setMode(QPageLayout::FullPageMode);
     return layout;
 }
 
@@ -134,28 +128,37 @@ bool PdfExport::finish(const QString& path, const PdfInfo& info, QString* error)
     if (!m_painter.end()) return fail(QStringLiteral("The pages could not be made."));
     QByteArray pdf;
     if (!addPdfOutline(m_buffer.data(), m_marks, info, &pdf, error)) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-        return fail(file.errorString());
+    const SafeFile::Result written = SafeFile::write(path, pdf);
+    if (!written.ok) return fail(written.failure);
     return true;
 }
 
-bool writePlanOdt(const TextControl& text, const QString& path, QString* error) {
+bool writePlanOdt(const TextControl& text, const QString& path, const OdtPage& page,
+                  QString* error) {
     const std::unique_ptr<QTextDocument> doc = text.paperDocument();
-    // The ODF writer closes the device it writes to; the file is made in memory first and
-    // then written whole.
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QTextDocumentWriter writer(&buffer, QByteArrayLiteral("ODF"));
-    if (!writer.write(doc.get())) {
-        if (error) *error = QStringLiteral("The document could not be made.");
-        return false;
-    }
-    const QByteArray bytes = buffer.data();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = file.errorString();
+    QByteArray bytes;
+    if (!makeOdt(*doc, page, &bytes, error)) return false;
+    const SafeFile::Result written = SafeFile::write(path, bytes);
+    if (!written.ok) {
+        if (error) *error = written.failure;
         return false;
     }
     return true;
+}
+
+OdtPage PdfExport::odtPage(const PageGeometry& geometry, const PdfInfo& info) {
+    // The plan's margins are measured from the printable area's edges: on paper they lie
+    // that much further in.
+    const QPageLayout layout = planPageLayout();
+    const QRectF paper = layout.fullRect(QPageLayout::Inch);
+    const QRectF paint = layout.paintRect(QPageLayout::Inch);
+    OdtPage page;
+    page.paper = paper.size();
+    page.margins = QMarginsF(paint.left() + geometry.left, paint.top() + geometry.top,
+                             paper.width() - paint.right() + geometry.right,
+                             paper.height() - paint.bottom() + geometry.bottom);
+    page.title = info.title;
+    page.author = info.author;
+    page.creator = info.creator;
+    return page;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/pagegeometry.h"
+#include "printing/odtfile.h"
 #include "printing/pdfoutline.h"
 
 #include <QBuffer>
@@ -49,9 +50,11 @@ public:
     const QList<PdfBookmark>& bookmarks() const { return m_marks; }
     bool finish(const QString& path, const PdfInfo& info, QString* error = nullptr);
 
-    // The page the plan prints on: the printer's, or without a printer the chosen paper
-    // with the 7.79 by 11.24 inch printable page in its middle.
+    // The page the plan prints on: the printer's, or without a printer the whole sheet of
+    // the chosen paper.
     static QPageLayout planPageLayout();
+    // The plan's page and properties for an OpenDocument text.
+    static OdtPage odtPage(const PageGeometry& geometry, const PdfInfo& info);
 
 private:
     bool startPage(const QPageLayout& layout);
@@ -64,6 +67,8 @@ private:
     QList<PdfBookmark> m_marks;
 };
 
-// The plan as OpenDocument text: what paper shows (no hidden notes), tables kept. The file
-// is written atomically. False when it could not be written; `error` says why.
-bool writePlanOdt(const TextControl& text, const QString& path, QString* error = nullptr);
+// The plan as OpenDocument text: what paper shows (no hidden notes), tables with their
+// borders and widths, fonts, the page and the title and author of `page`. The file is
+// written atomically. False when it could not be written; `error` says why.
+bool writePlanOdt(const TextControl& text, const QString& path, const OdtPage& page,
+                  QString* error = nullptr);

@@ -215,10 +215,8 @@ Ruler::TextArea Ruler::textArea(double leftMargin, double rightMargin, double to
                                 double bottomMargin) {
     double width = PrinterInfo::kFallbackWidth;
     double height = PrinterInfo::kFallbackHeight;
-    if (!PrinterInfo::instance().printablePage(&width, &height)) {
-        width = PrinterInfo::kFallbackWidth;
-        height = PrinterInfo::kFallbackHeight;
-    }
+    // Without a printer: the paper chosen in page setup.
+    PrinterInfo::instance().printablePage(&width, &height);
     return {width - leftMargin - rightMargin, height - topMargin - bottomMargin};
 }
 

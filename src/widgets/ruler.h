@@ -62,7 +62,7 @@ public:
     bool dragMarker(Marker marker, double x);
 
     // The text area from the printer's printable page less the margins (inches); when no
-    // printer answers, from a 7.79 by 11.24 inch page.
+    // printer answers, from the whole sheet of the paper chosen.
     struct TextArea {
         double width = 0;  // inches
         double height = 0; // inches

@@ -106,9 +106,9 @@ private slots:
         QCOMPARE(frmEdit->JPSplitter1->width(), 23);
         QCOMPARE(frmEdit->DefaultMargins, (Settings::Margins{1, 1, 1, 1}));
         QCOMPARE(frmEdit->PlanMargins, (Settings::Margins{1, 1, 1, 1}));
-        // No printer: the 7.79 by 11.24 inch page less the margins.
-        QVERIFY(qAbs(frmEdit->TextAreaWidth - 5.79) < 1e-6);
-        QVERIFY(qAbs(frmEdit->TextAreaHeight - 9.24) < 1e-6);
+        // No printer: the whole sheet of A4 (8.27 by 11.69 inches) less the margins.
+        QVERIFY(qAbs(frmEdit->TextAreaWidth - 6.27) < 1e-6);
+        QVERIFY(qAbs(frmEdit->TextAreaHeight - 9.69) < 1e-6);
         QCOMPARE(frmEdit->WebLauncher, QStringLiteral("ZIVORO.EXE"));
         QCOMPARE(frmEdit->WebHomePage, QStringLiteral("https://www.tandel.example/"));
         QVERIFY(frmEdit->OpenAtStart);

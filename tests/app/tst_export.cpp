@@ -12,19 +12,24 @@
 #include "controls/text/textcontrol.h"
 #include "controls/text/textformat.h"
 #include "plans/answers.h"
+#include "plans/catalogue.h"
 #include "plans/navigator.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/printerinfo.h"
 #include "printing/pagegeometry.h"
+#include "support/libreoffice.h"
 #include "support/modal.h"
 #include "support/pdftext.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,10 +43,17 @@ namespace {
 const QString kVisibleEnd = QStringLiteral("ClosingWordsZeta");
 const QString kHiddenNote = QStringLiteral("SecretRedNote");
 
+// Where the last save dialog opened, and what its name box held then.
+QString g_dialogFolder;
+QString g_dialogName;
+
 // Answers the save dialog with a file name and, when given, a filter.
 bool chooseFile(QWidget* w, const QString& path, const QString& filter = QString()) {
     auto* d = qobject_cast<QFileDialog*>(w);
     if (!d) return false;
+    g_dialogFolder = d->directory().absolutePath();
+    if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        g_dialogName = name->text();
     if (!filter.isEmpty()) d->selectNameFilter(filter);
     // The name typed whole into the dialog's entry, as a user may.
     auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -59,18 +71,11 @@ bool runExport(QAction* item, const QString& path, const QString& filter = QStri
     return answer.wasAnswered();
 }
 
-// Converts files with LibreOffice into `dir`; empty when LibreOffice is missing.
-QString soffice() {
-    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
-}
 bool convert(const QString& to, const QStringList& files, const QString& dir) {
-    QProcess p;
-    p.start(soffice(), QStringList{QStringLiteral("-env:UserInstallation=file://") + dir +
-                                       QStringLiteral("/profile"),
-                                   QStringLiteral("--headless"), QStringLiteral("--convert-to"), to,
-                                   QStringLiteral("--outdir"), dir} +
-                           files);
-    return p.waitForFinished(240000) && p.exitCode() == 0;
+    QString error;
+    const bool ok = sofficeConvert(to, files, dir, &error);
+    if (!ok) qWarning("%s", qPrintable(error));
+    return ok;
 }
 
 QString fileText(const QString& path) {
@@ -88,6 +93,7 @@ private slots:
     void budgetAsWorkbooksAndTabbedText();
     void pdfsAsTheyPrint();
     void failureIsReportedAndTheTextComesBack();
+    void dialogsPrintAllAndTheAuthor();
 
 private:
     std::unique_ptr<TestEnv> m_env;
@@ -153,6 +159,12 @@ void TestExport::planAsRichAndPlainText() {
 
     // The extension decides, whatever its case.
     QVERIFY(runExport(w->Plan1, out(QStringLiteral("Plan.RTF"))));
+    // The first export opens in the user's documents folder (the home folder without
+    // one), with an empty name.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(g_dialogFolder, QFileInfo(documents).isDir() ? QDir(documents).absolutePath()
+                                                          : QDir::homePath());
+    QCOMPARE(g_dialogName, QString());
     const QByteArray rtf = readFileBytes(out(QStringLiteral("Plan.RTF")));
     QVERIFY(rtf.startsWith("{\\rtf1"));
     QVERIFY2(!rtf.contains("\\tzhtag") && !rtf.contains("\\tzptag"), "our own control words");
@@ -180,19 +192,28 @@ void TestExport::planAsRichAndPlainText() {
     w->mnuSave->trigger();
     QVERIFY(readFileBytes(planFile).contains("\\tzptag"));
 
-    if (soffice().isEmpty())
-        QSKIP("LibreOffice (soffice) is not installed: rich text checked by our reader alone");
+    REQUIRE_LIBREOFFICE("the plan's rich text and OpenDocument files");
     QVERIFY(convert(QStringLiteral("txt:Text (encoded):UTF8"),
                     {out(QStringLiteral("Plan.RTF")), out(QStringLiteral("plan.odt"))}, m_out.path()));
     const QString fromRtf = fileText(out(QStringLiteral("Plan.txt")));
     const QString fromOdt = fileText(out(QStringLiteral("plan.txt")));
-    QVERIFY2(fromRtf.contains(kVisibleEnd), qPrintable(fromRtf.left(200)));
-    QVERIFY2(fromOdt.contains(kVisibleEnd), qPrintable(fromOdt.left(200)));
     QVERIFY(!fromOdt.contains(kHiddenNote));
-    // Tables come through: the template's first words of the plan are in both.
-    const QString firstLine = plain.section(QLatin1Char('\n'), 0, 0).trimmed();
-    QVERIFY(!firstLine.isEmpty());
-    QVERIFY(fromOdt.contains(firstLine));
+    // The whole plan, not its last words alone: every line of the plain text (the text as
+    // paper shows it, cells a line each), in order, in both.
+    QStringList lines;
+    for (const QString& line : plain.split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    QVERIFY(lines.size() > 100);
+    for (const auto& [name, read] : {std::pair{QStringLiteral("rtf"), fromRtf},
+                                     std::pair{QStringLiteral("odt"), fromOdt}}) {
+        qsizetype at = 0;
+        for (const QString& line : lines) {
+            const qsizetype found = read.indexOf(line, at);
+            QVERIFY2(found >= 0, qPrintable(name + QStringLiteral(": \"") + line +
+                                            QStringLiteral("\" is missing or out of order")));
+            at = found + line.size();
+        }
+    }
 }
 
 void TestExport::budgetAsWorkbooksAndTabbedText() {
@@ -203,28 +224,44 @@ void TestExport::budgetAsWorkbooksAndTabbedText() {
     QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("budget.txt"))));
     QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("book.xlsx"))));
     {
-        // A name the budget has no format for writes nothing and says nothing.
-        ModalAnswer message([](QWidget* d) { d->close(); }, 1500);
-        QVERIFY(!w->exportCommands()->ExportBudget(out(QStringLiteral("budget.csv"))));
-        QVERIFY(!message.wasAnswered());
+        // A name the budget has no format for writes nothing, and the user is told which
+        // endings there are.
+        QString told;
+        std::unique_ptr<ModalAnswer> message;
+        ModalAnswer dialog([&](QWidget* d) {
+            // The message comes once the dialog has closed.
+            message = std::make_unique<ModalAnswer>([&](QWidget* m) {
+                if (auto* l = child<QLabel>(m, QStringLiteral("dlgLabel"))) told = l->text();
+                clickButton(m, QStringLiteral("cmdOk"));
+            });
+            QVERIFY(chooseFile(d, out(QStringLiteral("budget.csv"))));
+        });
+        w->Cashflow1->trigger();
+        QVERIFY(dialog.wasAnswered());
+        QVERIFY(message && message->wasAnswered());
+        QVERIFY2(told.contains(QStringLiteral(".xls, .txt, .xlsx or .pdf")), qPrintable(told));
     }
     QVERIFY(!QFile::exists(out(QStringLiteral("budget.csv"))));
     QCOMPARE(sheet->FileName(), budgetFile);
     QCOMPARE(readFileBytes(budgetFile), budgetBefore);
 
-    // Tabbed text: the values as the sheet shows them, a row a line.
+    // Tabbed text: the values as the sheet shows them, a row a line, as worked out by hand
+    // from the template: its title, the start month, the months of the first year, and
+    // the two entries typed in.
     const Sheet::CellRange used = sheet->model().usedRange();
-    QByteArray tsv("\xEF\xBB\xBF");
-    for (int r = 1; r <= used.row2; ++r) {
-        QStringList fields;
-        for (int c = 1; c <= used.col2; ++c) fields << sheet->CellText(r, c);
-        tsv += fields.join(QLatin1Char('\t')).toUtf8() + "\r\n";
-    }
-    QCOMPARE(readFileBytes(out(QStringLiteral("budget.txt"))), tsv);
-    QVERIFY(tsv.contains("\xC2\xA3" "1,200"));
+    const QByteArray tsv = readFileBytes(out(QStringLiteral("budget.txt")));
+    QVERIFY(tsv.startsWith("\xEF\xBB\xBF" "Cashflow forecast \tStarting\t01/4/2027"));
+    const QList<QByteArray> rows = tsv.mid(3).split('\n');
+    QCOMPARE(rows.size(), used.row2 + 1); // each row ends its line
+    for (const QByteArray& row : rows.mid(0, used.row2)) QVERIFY(row.endsWith('\r'));
+    QVERIFY2(rows[3].startsWith("Period starts\t01/04/2027\t01/05/2027\t01/06/2027\t01/07/2027\t"
+                                "01/08/2027\t01/09/2027\t01/10/2027\t01/11/2027\t01/12/2027\t"
+                                "01/01/2028\t01/02/2028\t01/03/2028"),
+             rows[3].constData());
+    QCOMPARE(rows[5].split('\t').value(1), QByteArray("\xC2\xA3" "1,200"));
+    QCOMPARE(rows[10].split('\t').value(2), QByteArray("\xC2\xA3" "450"));
 
-    if (soffice().isEmpty())
-        QSKIP("LibreOffice (soffice) is not installed: the workbooks are not opened");
+    REQUIRE_LIBREOFFICE("the budget's workbooks");
     QVERIFY(convert(QStringLiteral("csv:Text - txt - csv (StarCalc):9,34,76,1"),
                     {out(QStringLiteral("budget.xls")), out(QStringLiteral("book.xlsx"))},
                     m_out.path()));
@@ -257,6 +294,28 @@ void TestExport::pdfsAsTheyPrint() {
     const QString all = pdfText(planPdf);
     QVERIFY(all.contains(kVisibleEnd));
     QVERIFY(!all.contains(kHiddenNote));
+    // Every word once: page after page the text as paper shows it (the plain text, read
+    // without its spaces, since a word may break after a hyphen) and each page's footer,
+    // and nothing more (no line of a neighbouring page drawn, clipped, above or below a
+    // page's text).
+    QString paperText = fileText(out(QStringLiteral("notes.txt")));
+    paperText.remove(QRegularExpression(QStringLiteral("\\s+")));
+    QString pdfJoined;
+    const QList<PdfWord> pdfWordList = pdfWords(planPdf);
+    for (int p = 1; p <= planPages; ++p) {
+        QStringList page;
+        for (const PdfWord& word : pdfWordList)
+            if (word.page == p) page << word.text;
+        QVERIFY(page.size() >= 2);
+        QCOMPARE(page.mid(page.size() - 2), (QStringList{QStringLiteral("Page"), QString::number(p)}));
+        pdfJoined += page.mid(0, page.size() - 2).join(QString());
+    }
+    for (qsizetype i = 0; i < std::min(pdfJoined.size(), paperText.size()); ++i)
+        QVERIFY2(pdfJoined[i] == paperText[i],
+                 qPrintable(QStringLiteral("paper \"%1\", PDF \"%2\"")
+                                .arg(paperText.mid(std::max<qsizetype>(0, i - 40), 80),
+                                     pdfJoined.mid(std::max<qsizetype>(0, i - 40), 80))));
+    QCOMPARE(pdfJoined.size(), paperText.size());
     // Page for page what the printer gets, footers included.
     w->cmdPrintClick();
     const QString printed = out(QStringLiteral("printed.pdf"));
@@ -323,16 +382,69 @@ void TestExport::failureIsReportedAndTheTextComesBack() {
     const QString nowhere = out(QStringLiteral("missing/folder/plan.rtf"));
     QVERIFY(!w->exportCommands()->ExportPlanText(nowhere));
     QVERIFY(answer.wasAnswered());
-    QCOMPARE(message, QStringLiteral("An error occurred when saving this file"));
+    // The words users know, and below them the file and the system's reason.
+    QCOMPARE(message.section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("An error occurred when saving this file"));
+    QCOMPARE(message.section(QLatin1Char('\n'), 1),
+             nowhere + QStringLiteral(": No such file or directory"));
     QVERIFY(w->PanelAll->isVisible());
     QVERIFY(w->updatesEnabled());
     QCOMPARE(t->SelStart(), 120);
     QCOMPARE(t->SelLength(), 4);
     QVERIFY(!QFile::exists(nowhere));
 
-    ModalAnswer again([&](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });
-    QVERIFY(!w->exportCommands()->ExportBudget(out(QStringLiteral("missing/book.xlsx"))));
-    QVERIFY(again.wasAnswered());
+    for (const QString& name : {QStringLiteral("missing/book.xlsx"), QStringLiteral("missing/book.xls"),
+                                QStringLiteral("missing/book.pdf")}) {
+        ModalAnswer again([&](QWidget* d) {
+            if (auto* l = child<QLabel>(d, QStringLiteral("dlgLabel"))) message = l->text();
+            clickButton(d, QStringLiteral("cmdOk"));
+        });
+        QVERIFY(!w->exportCommands()->ExportBudget(out(name)));
+        QVERIFY(again.wasAnswered());
+        QCOMPARE(message.section(QLatin1Char('\n'), 1),
+                 out(name) + QStringLiteral(": No such file or directory"));
+    }
+    ModalAnswer odt([&](QWidget* d) {
+        if (auto* l = child<QLabel>(d, QStringLiteral("dlgLabel"))) message = l->text();
+        clickButton(d, QStringLiteral("cmdOk"));
+    });
+    QVERIFY(!w->exportCommands()->ExportPlanOdt(out(QStringLiteral("missing/plan.odt"))));
+    QVERIFY(odt.wasAnswered());
+    QCOMPARE(message.section(QLatin1Char('\n'), 1),
+             out(QStringLiteral("missing/plan.odt")) + QStringLiteral(": No such file or directory"));
+}
+
+void TestExport::dialogsPrintAllAndTheAuthor() {
+    // The budget's dialog opens where the last export went, with its name box empty, and
+    // the budget leaves without the reminder of the plan's template prompts.
+    IniFile settings(Folders::settingsFile());
+    settings.writeInteger(Settings::MainSection, Settings::PlanCheckReminderKey, 1);
+    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("again.xls"))));
+    QVERIFY(QFile::exists(out(QStringLiteral("again.xls"))));
+    QCOMPARE(g_dialogFolder, QDir(m_out.path()).absolutePath());
+    QCOMPARE(g_dialogName, QString());
+    settings.writeInteger(Settings::MainSection, Settings::PlanCheckReminderKey, 0);
+
+    // The PDF's author is the one the plan's details name.
+    Catalogue catalogue;
+    CompanyDetails details = catalogue.details(w->CurrentPlanName);
+    details["author"] = QStringLiteral("Ann Author");
+    catalogue.writeDetails(w->CurrentPlanName, details);
+    const QString pdf = out(QStringLiteral("authored.pdf"));
+    QVERIFY(runExport(w->Plan1, pdf));
+    QCOMPARE(pdfInfoField(pdf, QStringLiteral("Author")), QStringLiteral("Ann Author"));
+
+    // Ctrl+P in the text does what the File menu shows beside it: "Print All", the plan
+    // and then the budget (which prints last onto the test's printer file).
+    QCOMPARE(w->mnuPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(w->mnuPrint->text(), QStringLiteral("Print &All"));
+    const QString printed = out(QStringLiteral("printed.pdf"));
+    QFile::remove(printed);
+    w->ATX321->setFocus();
+    QTest::keyClick(w->ATX321, Qt::Key_P, Qt::ControlModifier);
+    QTRY_VERIFY(QFile::exists(printed));
+    QCOMPARE(pdfPageCount(printed), w->spread->PageCount());
+    QVERIFY(pdfText(printed, 1).contains(QStringLiteral("Marketing costs")));
 }
 
 QTEST_MAIN(TestExport)

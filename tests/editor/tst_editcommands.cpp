@@ -492,15 +492,15 @@ private slots:
         w->showNormal();
         w->resize(700, 500);
         QApplication::processEvents();
-        // No printer: the 7.79 by 11.24 inch page less the margins.
-        QVERIFY(qAbs(w->TextAreaWidth - 6.29) < 1e-6);
-        QCOMPARE(app.t->DocWidth(), int(std::lround(6.29 * 1440)));
-        QCOMPARE(app.t->PageHeight(), int(std::lround(9.24 * 1440)));
+        // No printer: the whole sheet of A4 (8.27 by 11.69 inches) less the margins.
+        QVERIFY(qAbs(w->TextAreaWidth - 6.77) < 1e-6);
+        QCOMPARE(app.t->DocWidth(), int(std::lround(6.77 * 1440)));
+        QCOMPARE(app.t->PageHeight(), int(std::lround(9.69 * 1440)));
         w->PlanMargins = {1, 1, 1, 1.24};
         w->mnuWordWrap->trigger();
         QVERIFY(w->mnuWordWrap->isChecked());
-        QVERIFY(qAbs(w->TextAreaHeight - 9.0) < 1e-6);
-        QCOMPARE(app.t->PageHeight(), 9 * 1440);
+        QVERIFY(qAbs(w->TextAreaHeight - 9.45) < 1e-6);
+        QCOMPARE(app.t->PageHeight(), int(std::lround(9.45 * 1440)));
     }
 
     void fontDialogWritesBackOnlyWhenConfirmed() {

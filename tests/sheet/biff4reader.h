@@ -9,6 +9,7 @@
 #include "controls/sheet/sheettypes.h"
 
 #include <QByteArray>
+#include <QRgb>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,13 @@ struct Biff4File {
     int hCenter = 0, vCenter = 0, gridlines = 0, headers = 0, protect = 0;
     double margins[4] = {0, 0, 0, 0}; // left, right, top, bottom
     int paneCols = 0, paneRows = 0;
+    QList<QRgb> palette; // colour indexes 8 on, as the file's palette gives them
+
+    // The colour a font's colour index stands for; 0 for the automatic colour or an index
+    // the palette lacks.
+    QRgb rgbOf(int index) const {
+        return index >= 8 && index - 8 < palette.size() ? palette[index - 8] : 0;
+    }
 
     const Font& fontOf(const CellData& c) const {
         int i = xfs.value(c.xf).font;
@@ -103,7 +111,7 @@ inline Sheet::ErrorCode errorOf(int code) {
 }
 
 inline QString ref(int rowField, int col) {
-    return Sheet::cellName((rowField & 0x3FFF) + 1, col + 1, !(rowField & 0x4000), !(rowField & 0x8000));
+    return Sheet::cellName((rowField & 0x3FFF) + 1, col + 1, !(rowField & 0x8000), !(rowField & 0x4000));
 }
 
 inline QString functionName(int index) {
@@ -196,6 +204,15 @@ inline Biff4File readBiff4(const QByteArray& bytes) {
         switch (id) {
         case 0x0409: r.u16(); f.bofType = r.u16(); break;
         case 0x0042: f.codepage = r.u16(); break;
+        case 0x0092: {
+            const int n = r.u16();
+            for (int i = 0; i < n; ++i) {
+                const int red = r.u8(), green = r.u8(), blue = r.u8();
+                r.u8();
+                f.palette << qRgb(red, green, blue);
+            }
+            break;
+        }
         case 0x0231: {
             Biff4File::Font font;
             font.height = r.u16();

@@ -6,6 +6,7 @@
 #include "controls/sheet/sheetfile.h"
 #include "controls/sheet/sheetmodel.h"
 #include "controls/sheet/sheetscript.h"
+#include "support/libreoffice.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +42,7 @@ set M4 '0042
 set B5 -0.125
 set C5 =AVERAGE(B4:B5,,C4)
 set D5 =CHOOSE(2,"a",B5)
+set E5 =B$4+$C4
 format A1 bold size=14 font="Times New Roman" color=#800000
 format B3:C3 bold align=centre italic underline
 format B4:D4 number="£#,##0.00;-£#,##0.00" unlocked
@@ -274,13 +276,18 @@ void TestSheetFiles::biff4ReadBack() {
     QCOMPARE(f.paneRows, 3);
     QCOMPARE(f.paneCols, 1);
     // Colours travel through the palette.
-    QCOMPARE(f.fontOf(*f.cell(1, 1)).color, f.fontOf(*f.cell(1, 1)).color);
-    QVERIFY(f.fontOf(*f.cell(4, 5)).color != 0x7FFF);
+    QCOMPARE(f.rgbOf(f.fontOf(*f.cell(1, 1)).color), qRgb(0x80, 0x00, 0x00));
+    QCOMPARE(f.rgbOf(f.fontOf(*f.cell(4, 5)).color), qRgb(0x00, 0xFF, 0x00));
+    QCOMPARE(f.rgbOf(f.fontOf(*f.cell(5, 2)).color), qRgb(0x12, 0x34, 0x56));
+    QCOMPARE(f.fontOf(*f.cell(4, 2)).color, 0x7FFF); // automatic
+    // References keep which of their row and column is absolute (hand-decoded: bit 15 of
+    // the row field marks a relative row, bit 14 a relative column).
+    QCOMPARE(f.cell(5, 5)->formula, QStringLiteral("B$4+$C4"));
 }
 
 void TestSheetFiles::biff4OpensInLibreOffice() {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty()) QSKIP("LibreOffice (soffice) is not installed: the Excel 4 file is checked by our reader alone");
+    REQUIRE_LIBREOFFICE("the Excel 4 files");
+    const QString soffice = sofficeProgram();
     // The sample, and the budget template with entries, by the quarter.
     SheetModel sample, budget;
     buildSample(&sample);
@@ -326,6 +333,23 @@ void TestSheetFiles::biff4OpensInLibreOffice() {
                                                       .arg(QLatin1String(name), cellName(r, c), have, want)));
             }
     }
+    // The formulas themselves, as LibreOffice reads them (written out by hand in its own
+    // notation): which parts of a reference are absolute must survive, or a formula
+    // copied or filled in the workbook goes wrong.
+    QVERIFY2(sofficeConvert(QStringLiteral("fods"), {dir.filePath(QStringLiteral("sample.xls")),
+                                                     dir.filePath(QStringLiteral("budget.xls"))},
+                            dir.path(), &error),
+             qPrintable(error));
+    const QString sampleFlat = QString::fromUtf8(readFile(dir.filePath(QStringLiteral("sample.fods"))));
+    for (const char* formula : {"of:=[.B$4]+[.$C4]", "of:=SUM([.B4:.C4])",
+                                "of:=ROUND([.C4];1)&amp;&quot; &quot;&amp;LEFT([.$A$2];6)"})
+        QVERIFY2(sampleFlat.contains(QStringLiteral("table:formula=\"") + QLatin1String(formula) + u'"'),
+                 formula);
+    // The budget's headings refer to the row of period starts, its row fixed, its column
+    // free: YEAR(C$4) and not YEAR($C4).
+    const QString budgetFlat = QString::fromUtf8(readFile(dir.filePath(QStringLiteral("budget.fods"))));
+    QVERIFY2(budgetFlat.contains(QStringLiteral("[.C$4]")), "no reference to C$4 in the budget");
+    QVERIFY(!budgetFlat.contains(QStringLiteral("[.$C4]")));
 }
 
 QTEST_MAIN(TestSheetFiles)

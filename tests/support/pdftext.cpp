@@ -49,7 +49,13 @@ QList<PdfWord> pdfWords(const QString& pdf) {
         }
         PdfWord w;
         w.page = page;
-        w.text = m.captured(5);
+        // pdftotext writes XML: the characters it escapes come back as they were.
+        w.text = m.captured(5)
+                     .replace(QLatin1String("&quot;"), QLatin1String("\""))
+                     .replace(QLatin1String("&apos;"), QLatin1String("'"))
+                     .replace(QLatin1String("&lt;"), QLatin1String("<"))
+                     .replace(QLatin1String("&gt;"), QLatin1String(">"))
+                     .replace(QLatin1String("&amp;"), QLatin1String("&"));
         w.box = QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
                        QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
         words.append(w);

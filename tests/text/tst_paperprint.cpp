@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -129,6 +130,45 @@ int pageHolding(const PaperLayout& paper, double top, double bottom) {
     return -1;
 }
 
+// A page that records the text drawn on it, a run at a time: what a PDF would hold,
+// before any reader merges text drawn twice in the same place.
+class TextRecorder : public QPaintDevice {
+public:
+    QStringList texts;
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth: return 8 * 600;
+        case PdmHeight: return 11 * 600;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder* d) : QPaintEngine(AllFeatures), m_d(d) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override {
+            m_d->texts << item.text();
+        }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder* m_d;
+    };
+    mutable Engine m_engine{this};
+};
+
 using Units = std::vector<PaperLayout::Unit>;
 using Pages = std::vector<std::pair<double, double>>;
 
@@ -144,6 +184,114 @@ class TestPaperPrint : public QObject {
     QString pdf(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
 private slots:
+    // A paragraph that page breaks cut, with lines of a fixed height, and plain ones: each
+    // page draws its own lines once, and none of the pages before or after it.
+    void eachPageDrawsItsOwnLinesOnce() {
+        auto* doc = new QTextDocument;
+        QTextCursor c(doc);
+        QStringList lines;
+        for (int n = 0; n < 60; ++n) lines << QStringLiteral("Fixed%1").arg(n);
+        QTextBlockFormat fixed;
+        fixed.setLineHeight(24, QTextBlockFormat::FixedHeight);
+        c.setBlockFormat(fixed);
+        c.insertText(lines.join(QChar::LineSeparator), plain());
+        c.insertBlock(QTextBlockFormat());
+        QStringList more;
+        for (int n = 0; n < 60; ++n) more << QStringLiteral("Plain%1").arg(n);
+        c.insertText(more.join(QChar::LineSeparator), plain());
+        auto text = control(doc);
+        const PaperLayout paper(text->paperDocument(), kWidth, kHeight);
+        QVERIFY(paper.pageCount() >= 6);
+        QStringList all;
+        for (int i = 0; i < paper.pageCount(); ++i) {
+            TextRecorder page;
+            QPainter painter(&page);
+            paper.drawPage(&painter, i, QPointF(1440, 1440));
+            painter.end();
+            all << page.texts;
+        }
+        QCOMPARE(all, lines + more);
+    }
+    // Paper shows every length of the model at its true size: each paragraph's box, its
+    // lines' starts and its tab stops lie, in twips, at fifteen times where the same text
+    // lies on a 96-dpi screen.
+    void paperKeepsEveryLengthOfTheScreen() {
+        auto* doc = new QTextDocument;
+        doc->setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+        QTextCursor c(doc);
+        c.insertText(QStringLiteral("Plain first paragraph"), plain());
+        QTextBlockFormat ruler; // left 1.5 in, first line +0.5 in, right 0.25 in
+        ruler.setLeftMargin(144);
+        ruler.setTextIndent(48);
+        ruler.setRightMargin(24);
+        ruler.setTopMargin(12);
+        ruler.setBottomMargin(6);
+        ruler.setTabPositions({QTextOption::Tab(96, QTextOption::LeftTab)});
+        c.insertBlock(ruler);
+        c.insertText(QStringLiteral("Tab\tstop then words words words words words words words "
+                                    "words words words words words words words words words"),
+                     plain());
+        QTextBlockFormat hanging; // \fi-154\li154
+        hanging.setLeftMargin(154 / 15.0);
+        hanging.setTextIndent(-154 / 15.0);
+        c.insertBlock(hanging);
+        c.insertText(QStringLiteral("Bullet words words words words words words words words words "
+                                    "words words words words words words words words words"),
+                     plain());
+        c.insertBlock(QTextBlockFormat());
+        QTextTableFormat tf;
+        tf.setCellPadding(5);
+        tf.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 96),
+                                      QTextLength(QTextLength::FixedLength, 144)});
+        QTextTable* t = c.insertTable(1, 2, tf);
+        t->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("Cell"), plain());
+        std::unique_ptr<QTextDocument> screen(doc->clone());
+        screen->setDocumentMargin(0);
+        screen->setTextWidth(6 * 96);
+        auto text = control(doc);
+        const PaperLayout paper(text->paperDocument(), 6 * 1440, 9 * 1440);
+        const QTextDocument* onPaper = paper.document();
+        QAbstractTextDocumentLayout* s = screen->documentLayout();
+        QAbstractTextDocumentLayout* p = onPaper->documentLayout();
+        QTextBlock a = screen->begin();
+        QTextBlock b = onPaper->begin();
+        double screenBottom = 0, paperBottom = 0;
+        for (; a.isValid() && b.isValid(); a = a.next(), b = b.next()) {
+            const QString what = a.text().left(12);
+            const QRectF rs = s->blockBoundingRect(a), rp = p->blockBoundingRect(b);
+            QVERIFY2(qAbs(rp.left() - 15 * rs.left()) < 16, qPrintable(what));
+            // The space between paragraphs (their spacing before and after, a table's
+            // border and padding); the lines' own heights differ a little with the fonts'
+            // hinting at the two resolutions.
+            QVERIFY2(qAbs((rp.top() - paperBottom) - 15 * (rs.top() - screenBottom)) < 16,
+                     qPrintable(what + QStringLiteral(": %1 against %2")
+                                           .arg(rp.top() - paperBottom)
+                                           .arg(15 * (rs.top() - screenBottom))));
+            screenBottom = rs.bottom();
+            paperBottom = rp.bottom();
+            const QTextLayout* ls = a.layout();
+            const QTextLayout* lp = b.layout();
+            QVERIFY(ls->lineCount() > 0 && lp->lineCount() > 0);
+            for (int i = 0; i < std::min(2, std::min(ls->lineCount(), lp->lineCount())); ++i)
+                QVERIFY2(qAbs(lp->lineAt(i).x() - 15 * ls->lineAt(i).x()) < 16,
+                         qPrintable(what + QStringLiteral(" line %1: %2 against %3")
+                                               .arg(i)
+                                               .arg(lp->lineAt(i).x())
+                                               .arg(15 * ls->lineAt(i).x())));
+            if (a.text().startsWith(QLatin1String("Tab\t"))) {
+                // The word after the tab starts at the stop: 1 in after the line's start.
+                const double stopScreen = ls->lineAt(0).cursorToX(4) - ls->lineAt(0).x();
+                const double stopPaper = lp->lineAt(0).cursorToX(4) - lp->lineAt(0).x();
+                QVERIFY2(qAbs(stopPaper - 15 * stopScreen) < 16,
+                         qPrintable(QStringLiteral("%1 against %2").arg(stopPaper).arg(15 * stopScreen)));
+            }
+        }
+        // The first line of the ruler's paragraph starts 2 in in, the next 1.5 in.
+        const QTextBlock indented = onPaper->begin().next();
+        QCOMPARE(indented.layout()->lineAt(0).x(), 2.0 * 1440);
+        QCOMPARE(indented.layout()->lineAt(1).x(), 1.5 * 1440);
+    }
+
     void paginate_data() {
         QTest::addColumn<Units>("units");
         QTest::addColumn<Pages>("pages");

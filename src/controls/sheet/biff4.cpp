@@ -354,8 +354,9 @@ private:
         return index;
     }
 
+    // A reference's row field: bit 15 marks a relative row, bit 14 a relative column.
     static int refRow(const RefPart& p) {
-        return ((p.row - 1) & 0x3FFF) | (p.absRow ? 0 : 0x4000) | (p.absCol ? 0 : 0x8000);
+        return ((p.row - 1) & 0x3FFF) | (p.absRow ? 0 : 0x8000) | (p.absCol ? 0 : 0x4000);
     }
 
     // Compiles to Excel's reverse Polish tokens; false when the formula uses something

@@ -2,8 +2,9 @@
 
 #include "sheetmodel.h"
 
+#include "platform/safefile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -64,6 +65,17 @@ private:
     const SheetModel& m_model;
     std::vector<lxw_format*> m_made;
 };
+
+// Cells of the sheet's default format are written without a format of their own and so
+// take the workbook's default, which the library makes Calibri 11: it becomes the sheet's
+// own default font, so that they keep their face and size (and with them the widths and
+// page breaks the sheet prints with).
+void setDefaultFont(lxw_workbook* book, const CellFormat& f) {
+    lxw_format* normal = STAILQ_FIRST(book->formats);
+    if (!normal) return;
+    if (!f.fontName.isEmpty()) format_set_font_name(normal, utf8(f.fontName).constData());
+    if (f.fontSize > 0) format_set_font_size(normal, f.fontSize);
+}
 
 void writeCells(lxw_worksheet* ws, const SheetModel& model, Formats& formats) {
     for (const auto& [key, c] : model.cells()) {
@@ -180,6 +192,7 @@ bool writeXlsx(const SheetModel& model, const QString& path, QString* error) {
         workbook_close(book);
         return fail(QStringLiteral("The workbook could not be started."));
     }
+    if (!model.formats().empty()) setDefaultFont(book, model.formats().front());
     Formats formats(book, model);
     writeLayout(ws, model);
     writePrintSettings(ws, model);
@@ -190,10 +203,8 @@ bool writeXlsx(const SheetModel& model, const QString& path, QString* error) {
 
     QFile in(temp);
     if (!in.open(QIODevice::ReadOnly)) return fail(in.errorString());
-    const QByteArray bytes = in.readAll();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return fail(out.errorString());
+    const SafeFile::Result written = SafeFile::write(path, in.readAll());
+    if (!written.ok) return fail(written.failure);
     return true;
 }
 

@@ -12,7 +12,8 @@ class SheetModel;
 // protection flags, column widths, row heights, frozen panes and the print settings
 // (paper, orientation, margins, centring, scale or fit to pages, grid lines, headings,
 // the frozen rows and columns repeated on every page). The file is written atomically.
-// False when it could not be written; `error` then says why.
+// False when it could not be written; `error` then says why (for a failed write, the
+// file and the system's reason).
 bool writeXlsx(const SheetModel& model, const QString& path, QString* error = nullptr);
 
 } // namespace Sheet

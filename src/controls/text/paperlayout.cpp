@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
@@ -29,9 +30,55 @@ QPaintDevice* twipsDevice() {
     return device;
 }
 
-// Lengths of cell paddings are kept, like every length of the model, in pixels of a
-// 96-dpi screen; the layout scales them to its device.
+// Every length of the model (indents, spacing, tab stops, cell paddings, column widths) is
+// kept in pixels of a 96-dpi screen. Qt's layout scales most of them to its device, but
+// takes a paragraph's left and right margins and first-line indent as device units: on
+// paper they would come out at a fifteenth of their size.
 constexpr double kModelUnit = PaperLayout::kDpi / 96.0;
+
+void scaleParagraphMargins(QTextDocument* doc) {
+    QTextCursor cursor(doc);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() == 0 && f.rightMargin() == 0 && f.textIndent() == 0) continue;
+        f.setLeftMargin(f.leftMargin() * kModelUnit);
+        f.setRightMargin(f.rightMargin() * kModelUnit);
+        f.setTextIndent(f.textIndent() * kModelUnit);
+        cursor.setPosition(b.position());
+        cursor.setBlockFormat(f);
+    }
+}
+
+// A table wider than the text area is made narrower to fit it, as far as its fixed column
+// widths allow: borders and paddings keep their size, so it may take a few rounds.
+void fitWideTables(QTextDocument* doc, double width) {
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    for (QTextFrame::iterator it = doc->rootFrame()->begin(); !it.atEnd(); ++it) {
+        auto* table = qobject_cast<QTextTable*>(it.currentFrame());
+        if (!table) continue;
+        for (int round = 0; round < 4; ++round) {
+            const double right = layout->frameBoundingRect(table).right();
+            if (right <= width + 0.5) break;
+            QTextTableFormat f = table->format();
+            QList<QTextLength> columns = f.columnWidthConstraints();
+            double fixed = 0;
+            for (const QTextLength& c : columns)
+                if (c.type() == QTextLength::FixedLength) fixed += c.rawValue() * kModelUnit;
+            if (fixed <= 0) break;
+            const double excess = right - width;
+            const double scale = std::max(0.05, (fixed - excess) / fixed);
+            for (QTextLength& c : columns)
+                if (c.type() == QTextLength::FixedLength)
+                    c = QTextLength(QTextLength::FixedLength, c.rawValue() * scale);
+            f.setColumnWidthConstraints(columns);
+            if (f.hasProperty(QTextFormat::FrameWidth) &&
+                f.width().type() == QTextLength::FixedLength)
+                f.setWidth(QTextLength(QTextLength::FixedLength, f.width().rawValue() * scale));
+            table->setFormat(f);
+            layout->documentSize(); // laid out again, now
+        }
+    }
+}
 
 struct Collector {
     QAbstractTextDocumentLayout* layout;
@@ -48,8 +95,9 @@ struct Collector {
     template <typename F> void forEachLine(const QTextBlock& block, F f) const {
         const QTextLayout* tl = block.layout();
         if (!tl || tl->lineCount() == 0) return;
-        const QRectF rect = layout->blockBoundingRect(block);
-        const double base = rect.top() - tl->lineAt(0).y();
+        // The paragraph's box begins at its layout's origin, from which its lines are
+        // placed (the first one lower down when the lines have a fixed height).
+        const double base = layout->blockBoundingRect(block).top();
         for (int i = 0; i < tl->lineCount(); ++i) {
             const QTextLine line = tl->lineAt(i);
             f(base + line.y(), base + line.y() + line.height());
@@ -213,9 +261,11 @@ PaperLayout::PaperLayout(std::unique_ptr<QTextDocument> doc, int widthTwips, int
     : m_doc(std::move(doc)), m_width(std::max(1, widthTwips)), m_height(std::max(1, heightTwips)) {
     m_doc->setUndoRedoEnabled(false);
     m_doc->setDocumentMargin(0);
+    scaleParagraphMargins(m_doc.get());
     m_doc->documentLayout()->setPaintDevice(twipsDevice());
     m_doc->setTextWidth(m_width);
     m_doc->documentLayout()->documentSize(); // the whole layout, now
+    fitWideTables(m_doc.get(), m_width);
     m_pages = paginate(units(), m_height);
 }
 
@@ -230,7 +280,8 @@ std::vector<PaperLayout::Unit> PaperLayout::units() const {
 
 int PaperLayout::pageOfBlock(const QTextBlock& block) const {
     if (!block.isValid()) return 0;
-    const double top = m_doc->documentLayout()->blockBoundingRect(block).top();
+    double top = m_doc->documentLayout()->blockBoundingRect(block).top();
+    if (block.layout() && block.layout()->lineCount() > 0) top += block.layout()->lineAt(0).y();
     // The last page starting at or above the paragraph's first line.
     const auto after = std::upper_bound(m_pages.begin(), m_pages.end(), top + 0.5,
                                         [](double y, const Page& p) { return y < p.top; });
@@ -257,10 +308,51 @@ void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& par
     // Lines draw when they touch the clip; a twip in from each end keeps the lines that
     // end where the page begins, or begin where it ends, off it (hidden by the painter's
     // clip, they would still be in a PDF's text).
-    context.clip = QRectF(-originTwips.x(), part.top() + 1, 4.0 * m_width + originTwips.x(),
-                          std::max(0.0, part.height() - 2));
+    double clipTop = part.top() + 1;
+    const double clipBottom = part.bottom() - 1;
+    // Qt draws a paragraph from the last of its lines above the clip on (for the descents
+    // that reach down into it): a paragraph that a page break cuts would put its line
+    // before the break on the next page too, hidden under the painter's clip but in the
+    // PDF's text. Such a paragraph is left out of Qt's drawing and its lines on this page
+    // are drawn one by one.
+    QTextBlock cut;
+    QAbstractTextDocumentLayout* layout = m_doc->documentLayout();
+    const int at = layout->hitTest(QPointF(m_width / 2.0, part.top() + 1), Qt::FuzzyHit);
+    if (at >= 0) {
+        const QTextBlock b = m_doc->findBlock(at);
+        const QRectF rect = b.isValid() ? layout->blockBoundingRect(b) : QRectF();
+        // From the layout's origin to its last line's foot (the box Qt reports begins at
+        // the first line's top, which lines of a fixed height place lower down).
+        double bottom = rect.top();
+        if (b.isValid() && b.layout())
+            for (int i = 0; i < b.layout()->lineCount(); ++i)
+                bottom = std::max(bottom, rect.top() + b.layout()->lineAt(i).y() +
+                                              b.layout()->lineAt(i).height());
+        if (b.isValid() && b.layout() && b.layout()->lineCount() > 0 &&
+            m_doc->frameAt(b.position()) == m_doc->rootFrame() && rect.top() < part.top() - 0.5 &&
+            bottom > part.top() + 0.5) {
+            cut = b;
+            clipTop = std::max(clipTop, bottom + 0.5);
+        }
+    }
+    // Its lines first: they come first in the page's text.
+    if (cut.isValid()) {
+        const QTextLayout* tl = cut.layout();
+        const QPointF position = tl->position();
+        painter->setPen(Qt::black);
+        for (int i = 0; i < tl->lineCount(); ++i) {
+            const QTextLine line = tl->lineAt(i);
+            const double top = position.y() + line.y();
+            if (top >= part.top() - 0.5 && top + line.height() <= part.bottom() + 0.5)
+                line.draw(painter, position);
+        }
+    }
     context.palette.setColor(QPalette::Text, Qt::black);
-    m_doc->documentLayout()->draw(painter, context);
+    if (clipBottom > clipTop) {
+        context.clip = QRectF(-originTwips.x(), clipTop, 4.0 * m_width + originTwips.x(),
+                              clipBottom - clipTop);
+        layout->draw(painter, context);
+    }
     painter->restore();
 }
 
