@@ -107,6 +107,7 @@ private slots:
     void selFTextRtfAndPlain();
     void clipboardRoundTripKeepsTags();
     void clipboardForOtherPrograms();
+    void cutAndPastedHeadingKeepsItsSection();
     void nativeFileRoundTrip();
     void fileLoadFailuresLeaveTheControlEmpty();
     void fileSaveFailureReported();
@@ -870,6 +871,59 @@ void TestTextControl::clipboardForOtherPrograms() {
     b.setSelStart(3);
     QCOMPARE(b.FontBold(), -1);
     QCOMPARE(b.HTag(), 4);
+}
+
+// A whole heading line, cut with its break and pasted at the start of another paragraph,
+// is a paragraph of its own again with its section tags, and the paragraph it went before
+// keeps its own; the plan saved and read back has every section.
+void TestTextControl::cutAndPastedHeadingKeepsItsSection() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("2.mp");
+    TextControl t;
+    buildPlan(t);
+    t.setSelStart(indexOf(t, "Second"));
+    t.setSelLength(int(QString("Second\n").size()));
+    t.setClipboardAction(1);
+    QCOMPARE(t.toPlainText().count("Second"), 0);
+    t.setSelStart(indexOf(t, "Third"));
+    t.setClipboardAction(3);
+    QCOMPARE(t.toPlainText(), QString("Title\nIntro [prompt A] more\nName: [BusinessName]. "
+                                      "note\nSecond\nThird [prompt B]"));
+    const auto sections = [](TextControl& c) {
+        QList<QPair<QString, int>> out;
+        for (QTextBlock b = c.document()->begin(); b.isValid(); b = b.next())
+            out << qMakePair(b.text(), b.blockFormat().intProperty(TextFormat::PTagProperty));
+        return out;
+    };
+    const QList<QPair<QString, int>> expected{{"Title", 99},
+                                              {"Intro [prompt A] more", 0},
+                                              {"Name: [BusinessName]. note", 0},
+                                              {"Second", 1},
+                                              {"Third [prompt B]", 2}};
+    QCOMPARE(sections(t), expected);
+    t.setCurPar(3);
+    QCOMPARE(t.NTag(), 1);
+    QVERIFY(t.saveFile(file, TextControl::NativeRtf));
+    TextControl reread;
+    QVERIFY(reread.loadFile(file, TextControl::NativeRtf));
+    QCOMPARE(sections(reread), expected);
+    // One undo takes the paste back whole.
+    t.setUnDoAction(1);
+    QCOMPARE(t.toPlainText().count("Second"), 0);
+    // A heading copied, not cut, leaves its section where it was: the copy is plain text.
+    t.setUnDoAction(1);
+    t.setSelStart(indexOf(t, "Second"));
+    t.setSelLength(int(QString("Second\n").size()));
+    t.setClipboardAction(2);
+    t.setSelStart(indexOf(t, "Third"));
+    t.setClipboardAction(3);
+    QCOMPARE(t.toPlainText().count("Second"), 2);
+    int carrying = 0;
+    for (QTextBlock b = t.document()->begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().intProperty(TextFormat::PTagProperty) == 1) ++carrying;
+    QCOMPARE(carrying, 1);
+    t.setCurPar(2);
+    QCOMPARE(t.PTag(), 1);
 }
 
 void TestTextControl::nativeFileRoundTrip() {
