@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextTable>
 
 namespace {
@@ -108,6 +110,7 @@ private slots:
     void clipboardRoundTripKeepsTags();
     void clipboardForOtherPrograms();
     void cutAndPastedHeadingKeepsItsSection();
+    void typingBreaksLinesAsReopeningDoes();
     void nativeFileRoundTrip();
     void fileLoadFailuresLeaveTheControlEmpty();
     void fileSaveFailureReported();
@@ -924,6 +927,61 @@ void TestTextControl::cutAndPastedHeadingKeepsItsSection() {
     QCOMPARE(carrying, 1);
     t.setCurPar(2);
     QCOMPARE(t.PTag(), 1);
+}
+
+// A paragraph typed word by word, with hidden notes in it, breaks into the same lines as
+// the same paragraph read back from its file.
+void TestTextControl::typingBreaksLinesAsReopeningDoes() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("typed.mp");
+    TextControl t;
+    t.resize(520, 400);
+    t.setDocWidth(5000);
+    t.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t));
+    t.setSelText("Growth: ");
+    t.setFontHidden(-1);
+    t.setFontColor(255);
+    t.setHTag(999);
+    t.setSelText("[Note: say how sales have grown in the last three years.]");
+    t.setFontHidden(0);
+    t.setFontColor(0);
+    t.setHTag(0);
+    t.setSelText(" And more.");
+    t.setSelStart(8);
+    t.setFocus();
+    const QString words = QStringLiteral(
+        "Our sales have grown every year since we opened, and last year the online shop took "
+        "62% of all sales, so we now plan for the web first and the shop second.");
+    for (const QString& word : words.split(' ')) {
+        QTest::keyClicks(&t, word + ' ');
+    }
+    QCoreApplication::processEvents();
+    const auto lines = [](TextControl& c) {
+        QStringList out;
+        const QTextBlock b = c.document()->begin();
+        c.document()->documentLayout()->blockBoundingRect(b);
+        for (int i = 0; i < b.layout()->lineCount(); ++i) {
+            const QTextLine l = b.layout()->lineAt(i);
+            out << b.text().mid(l.textStart(), l.textLength());
+        }
+        return out;
+    };
+    QVERIFY(t.saveFile(file, TextControl::NativeRtf));
+    TextControl reread;
+    reread.resize(520, 400);
+    reread.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&reread));
+    QVERIFY(reread.loadFile(file, TextControl::NativeRtf));
+    QCOMPARE(reread.toPlainText(), t.toPlainText());
+    for (int width = 2400; width <= 7000; width += 97) {
+        t.setDocWidth(width);
+        reread.setDocWidth(width);
+        QCoreApplication::processEvents();
+        const QStringList typed = lines(t);
+        QVERIFY(typed.size() > 1);
+        QCOMPARE(lines(reread), typed);
+    }
 }
 
 void TestTextControl::nativeFileRoundTrip() {
