@@ -63,6 +63,12 @@ void addFoot(QBoxLayout* layout, QPushButton* help, QPushButton* insert, QPushBu
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void sizeBeforeShowing(QDialog* window) {
+    window->ensurePolished();
+    if (QLayout* layout = window->layout()) layout->activate();
+    window->adjustSize();
+}
+
 QList<int> columnEdges(const StringGrid* grid) {
     QList<int> x{grid->frameWidth()};
     for (int c = 0; c < grid->columnCount(); ++c)

@@ -34,6 +34,9 @@ QPushButton* button(const QString& text, const char* name, QWidget* parent);
 void addGrid(QBoxLayout* layout, QWidget* headings, StringGrid* grid);
 // Help at the left, the insert button (the default) and Cancel at the right.
 void addFoot(QBoxLayout* layout, QPushButton* help, QPushButton* insert, QPushButton* cancel);
+// Lays the window out and gives it its size before it is shown: a message it gives while
+// coming up (a stored value that is no number) must find it whole, not an empty box.
+void sizeBeforeShowing(QDialog* window);
 // Where each column of the grid begins, and past the last where it ends.
 QList<int> columnEdges(const StringGrid* grid);
 } // namespace AnalysisForm

@@ -2,7 +2,11 @@
 
 #include "controls/text/tablefunctions.h"
 #include "controls/text/textcontrol.h"
+#include "controls/text/tableformat.h"
 #include "platform/repaintlock.h"
+
+#include <QFontMetricsF>
+#include <QTextTable>
 
 namespace {
 
@@ -71,9 +75,70 @@ void boldRow(TextControl& t, int paragraphs) {
     t.setFontBold(0);
 }
 
+// The width the text of the table's cells starting in grid `column` takes on its widest line, twips.
+int widestText(QTextTable* table, int column, const QFont& base) {
+    qreal widest = 0;
+    for (int row = 0; row < table->rows(); ++row) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        if (!cell.isValid() || cell.column() != column || cell.row() != row) continue;
+        for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
+            const QTextBlock block = it.currentBlock();
+            qreal line = 0;
+            for (QTextBlock::iterator f = block.begin(); !f.atEnd(); ++f) {
+                const QTextFragment fragment = f.fragment();
+                if (!fragment.isValid()) continue;
+                const QFont font = fragment.charFormat().font().resolve(base);
+                line += QFontMetricsF(font).horizontalAdvance(fragment.text());
+            }
+            widest = std::max(widest, line);
+        }
+    }
+    return TableFormat::unitsToTwips(widest);
+}
+
+// Widens the columns from `first` on whose widest value would not fit on one line (a
+// score of 1000 in bold, a total of -50), taking the room from the first column, so that
+// no number breaks over two lines. The caret is in the table's first row.
+void fitColumns(TextControl& t, int first) {
+    QTextTable* table = t.textCursor().currentTable();
+    if (!table) return;
+    int row = 0, cells = 0, left = 0, right = 0;
+    ATX_GETCURROWINFO(&t, row, cells, left, right);
+    const int columns = std::min(cells, table->columns());
+    // Gaps either side of the text, the border between cells and a little to spare for
+    // the rounding of widths to pixels.
+    const int room = 2 * TableFormat::CellGap + TableFormat::ThickBorderWidth + 30;
+    std::vector<int> extra(size_t(columns), 0);
+    int total = 0;
+    for (int c = first; c < columns; ++c) {
+        ATX_SETCURTABLEROWCELL(&t, c, 0, 0);
+        int cellRow = 0, cell = 0, cellLeft = 0, cellRight = 0, width = 0;
+        ATX_GETCURCELLINFO(&t, cellRow, cell, cellLeft, cellRight, width);
+        // Cell c of a row stands on a grid column of its own (merged cells span several).
+        const QTextTableCell at = table->cellAt(t.textCursor().position());
+        if (!at.isValid()) continue;
+        const int needed = widestText(table, at.column(), t.document()->defaultFont()) + room;
+        if (needed > width) {
+            extra[size_t(c)] = needed - width;
+            total += needed - width;
+        }
+    }
+    ATX_SETCURTABLEROWCELL(&t, 0, 0, 0);
+    int firstCellRow = 0, zero = 0, firstLeft = 0, firstRight = 0, firstWidth = 0;
+    ATX_GETCURCELLINFO(&t, firstCellRow, zero, firstLeft, firstRight, firstWidth);
+    if (total == 0 || firstWidth - total < 4 * TableFormat::MinCellWidth) return;
+    // Bound i moves left by what the columns from i on gain; the first column gives it all.
+    int shift = total;
+    for (int bound = 1; bound < columns; ++bound) {
+        ATX_CHANGETABLEBOUND(&t, bound, -2, -shift);
+        shift -= extra[size_t(bound)];
+    }
+}
+
 } // namespace
 
 void insertCompetitorTable(TextControl& t, const Grid& grid) {
+    TextControl::UndoGroup group(&t); // the whole table goes with one undo
     const int g = int(grid.size());
     commonStart(t);
     RepaintLock lock(&t);
@@ -96,6 +161,8 @@ void insertCompetitorTable(TextControl& t, const Grid& grid) {
     writeHeadings(t, {"W", "A", "B", "C", "D", "E", "F", "G", "H"});
     ATX_TABLEBORDER(&t, 3);
     caretInto(t, 0, 0);
+    fitColumns(t, 1);
+    caretInto(t, 0, 0);
     boldRow(t, 10);
     caretInto(t, ATX_TABLEROWS(&t) - 1, 0);
     t.setAlignment(1);
@@ -103,6 +170,7 @@ void insertCompetitorTable(TextControl& t, const Grid& grid) {
 }
 
 void insertFactorScoreTable(TextControl& t, const Grid& grid, const QString& letter) {
+    TextControl::UndoGroup group(&t); // the whole table goes with one undo
     const int n = int(grid.size());
     commonStart(t);
     RepaintLock lock(&t);
@@ -127,10 +195,13 @@ void insertFactorScoreTable(TextControl& t, const Grid& grid, const QString& let
     mergeStep(t, 1, 13);
     ATX_TABLEBORDER(&t, 3);
     caretInto(t, 0, 0);
+    fitColumns(t, 1);
+    caretInto(t, 0, 0);
     boldRow(t, 14);
 }
 
 void insertSwotTable(TextControl& t, const Grid& grid) {
+    TextControl::UndoGroup group(&t); // the whole table goes with one undo
     commonStart(t);
     RepaintLock lock(&t);
     ATX_INSERTTABLE(&t, 22, 10);

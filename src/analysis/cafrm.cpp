@@ -107,6 +107,9 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
     sg1->setColumnColour(3, QColor(0, 255, 255));
     for (int c : {5, 7, 9})
         sg1->setColumnColour(c, QColor(255, 255, 0));
+    // Room from the start for the highest score of a factor (a weight of 100 rated 10)
+    // and its totals; larger sums widen their columns when they come.
+    sg1->fitColumns(1, CompetitorColumns - 1, QStringLiteral("1000"));
     sg1->setFixedWidth(sg1->contentWidth());
     sg1->setFixedHeight(sg1->heightForRows(8));
     connect(sg1, &StringGrid::rowClicked, this, &Tfrmca::sg1Click);
@@ -243,6 +246,12 @@ void Tfrmca::enableControls(bool factors) {
         return;
     }
     sg1->setRows(0);
+    {
+        // No factor, no weight: nothing from the plan shown before.
+        const QSignalBlocker block(SpinEdit1);
+        SpinEdit1->setValue(SpinEdit1->minimum());
+        SpinEdit1->clear();
+    }
     for (int p = 0; p < 4; ++p)
         setGauge(p, 0);
     for (int p = 0; p < 4; ++p) {
@@ -263,16 +272,21 @@ void Tfrmca::sg1Click(int row) {
         sg1->setCurrentRow(ComboBox1->currentIndex());
 }
 
+// Only this factor's values: one that cannot be shown leaves its editor empty, never with
+// what the factor chosen before had.
 void Tfrmca::showFactor(const IniFile& ini, int index) {
     if (index < 0) return;
     int w = 0;
-    if (readEditorValue(ini, "w", &w)) {
+    const bool weight = readEditorValue(ini, "w", &w);
+    {
         const QSignalBlocker block(SpinEdit1);
-        SpinEdit1->setValue(w);
+        SpinEdit1->setValue(weight ? w : SpinEdit1->minimum());
+        if (!weight) SpinEdit1->clear();
     }
     for (int p = 0; p < 4; ++p) {
         int rating = 0;
         if (readEditorValue(ini, kRatingKeys[p], &rating)) setGauge(p, rating);
+        else emptyGauge(p);
     }
     sg1->setCurrentRow(index);
     refreshGaugeButtons();
@@ -281,6 +295,7 @@ void Tfrmca::showFactor(const IniFile& ini, int index) {
 void Tfrmca::setGauge(int party, int rating) {
     if (rating < 0 || rating > 10) {
         showStandardError(QStringLiteral("Error"));
+        emptyGauge(party);
     } else {
         m_rating[party] = rating;
         meter[party]->setPercent(10 * rating);
@@ -290,10 +305,18 @@ void Tfrmca::setGauge(int party, int rating) {
     refreshGaugeButtons();
 }
 
+// A rating that cannot be shown: the meter empty and no number beside it.
+void Tfrmca::emptyGauge(int party) {
+    m_rating[party] = 0;
+    meter[party]->setPercent(0);
+    value[party]->clear();
+    placeValueLabel(party);
+}
+
 void Tfrmca::refreshGaugeButtons() {
     for (int p = 0; p < 4; ++p) {
         up[p]->setEnabled(value[p]->text() != QLatin1String("10"));
-        down[p]->setEnabled(value[p]->text() != QLatin1String("0"));
+        down[p]->setEnabled(value[p]->text() != QLatin1String("0") && !value[p]->text().isEmpty());
     }
 }
 
@@ -317,6 +340,10 @@ void Tfrmca::rebuildGrid(const IniFile& ini) {
         SpinEdit1->setValue(w);
     }
     sg1->setCurrentRow(ComboBox1->currentIndex());
+    if (sg1->fitColumns(1, CompetitorColumns - 1, QStringLiteral("1000"))) {
+        sg1->setFixedWidth(sg1->contentWidth());
+        layOutHeadings();
+    }
     reportNotNumbers(g.notNumbers);
 }
 

@@ -76,6 +76,7 @@ private:
     QWidget* makeGauge(int party, QLabel* caption);
     void placeValueLabel(int party);
     void setGauge(int party, int rating);
+    void emptyGauge(int party);
     void refreshGaugeButtons();
     void rate(int party, int step);
     void layOutHeadings();

@@ -20,6 +20,7 @@ FactorWindow::FactorWindow(Analysis analysis, TextControl& text, QWidget* parent
 int FactorWindow::execFor(const QString& plan) {
     m_plan = plan;
     m_reported.clear();
+    AnalysisForm::sizeBeforeShowing(this);
     return exec();
 }
 

@@ -43,6 +43,9 @@ QSpinBox* makeSpin(const char* name, int low, int high, int initial, QWidget* pa
     return s;
 }
 
+// Pixels between the widgets of a row: a label and its box, the New and Delete buttons.
+constexpr int kRowSpacing = 6;
+
 } // namespace
 
 Tfrmsw::Tfrmsw(TextControl& text, QWidget* parent) : TfrmFactorScore(kStrengthWeakness, text, parent) {}
@@ -67,7 +70,10 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     Label11->setBuddy(ComboBox1);
     Button2 = button(QStringLiteral("&New"), "Button2", this);
     Button3 = button(QStringLiteral("&Delete"), "Button3", this);
+    // Rows inside the grid get no spacing of their own from it (its two spacings differ):
+    // each is given the room a reader expects between a label, its box and the buttons.
     auto* factorRow = new QHBoxLayout;
+    factorRow->setSpacing(kRowSpacing);
     factorRow->addWidget(ComboBox1, 1);
     factorRow->addWidget(Button2);
     factorRow->addWidget(Button3);
@@ -82,6 +88,7 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     SpinEdit2 = makeSpin("SpinEdit2", -5, 5, 0, this);
     Label6->setBuddy(SpinEdit2);
     auto* values = new QHBoxLayout;
+    values->setSpacing(kRowSpacing);
     values->addWidget(Label10);
     values->addWidget(SpinEdit1);
     values->addSpacing(24);
@@ -201,7 +208,13 @@ void TfrmFactorScore::sg1Click(int row) {
 
 void TfrmFactorScore::showValue(const IniFile& ini, const char* key, QSpinBox* editor) {
     int stored = 0;
-    if (!readEditorValue(ini, key, &stored)) return;
+    if (!readEditorValue(ini, key, &stored)) {
+        // Empty rather than the value of the factor chosen before.
+        const QSignalBlocker block(editor);
+        editor->setValue(editor->minimum());
+        editor->clear();
+        return;
+    }
     const int shown = qBound(editor->minimum(), stored, editor->maximum());
     {
         const QSignalBlocker block(editor);

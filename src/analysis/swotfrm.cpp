@@ -61,6 +61,7 @@ Tfrmsummary::Tfrmsummary(TextControl& text, QWidget* parent) : AnalysisDialog(te
 
 int Tfrmsummary::execFor(const QString& plan) {
     m_plan = plan;
+    AnalysisForm::sizeBeforeShowing(this);
     return exec();
 }
 

@@ -65,9 +65,15 @@ void PrintCommands::Preview1Click() {
         links.applySheet = [this](const SheetPrintSettings& s) { ApplySheetPrintSettings(s); };
         links.markChanged = [this] { w->PlanModified = true; };
         PageGeometry g = planGeometry();
+        // The preview lays the text out for paper and the page width is set again after
+        // it: the text is shown again where the user was, with the caret in view, not at a
+        // scroll position that now belongs to another part of the plan.
+        const TextControl::ViewPlace view = w->ATX321->viewPlace();
         const bool print = frmATXPrev->Execute(*w->ATX321, printing(), g, links);
         setPlanGeometry(g);
         w->editing()->PageWidth();
+        w->ATX321->setViewPlace(view);
+        w->ATX321->ensureCursorVisible();
         if (print) {
             pumpMessages();
             cmdPrintClick();

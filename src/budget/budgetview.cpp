@@ -200,6 +200,9 @@ void BudgetView::ShowBudgetView(bool budget) {
             window->setUpdatesEnabled(true);
             pumpMessages();
         }
+        // Painted now: a repaint asked for is made only when the window next gets round
+        // to it, which the details window's own showing comes before.
+        m_w.pnlSpread->repaint();
         ModifyCashflowDetails1Click();
     }
     SpreadSelChange();

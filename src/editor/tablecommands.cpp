@@ -194,9 +194,10 @@ bool cellHeightAndWidth(TextControl* atx, Tcellsdlg* dialog) {
     // A width nobody touched is left alone (the one shown is rounded). Each selected cell
     // takes the width, in its column in every row; the cells to their right keep theirs.
     // Bounds are moved from the right when cells grow and from the left when they shrink,
-    // so that no bound ever has to pass its neighbour on the way. (Each move is a step of
+    // so that no bound ever has to pass its neighbour on the way. (Each move is an edit of
     // its own: the table functions find the table through the document's frames, which an
-    // edit block around them all would leave out of date.)
+    // edit block around them all would leave out of date; the group makes them one undo.)
+    TextControl::UndoGroup group(atx);
     const int wanted = Tcellsdlg::centimetresToTwips(dialog->txtWidthCm->text().toDouble());
     for (int c = lastBound - 1; dialog->widthChanged() && c >= firstBound; --c) {
         int r = 0, n = 0, l = 0, rr = 0;

@@ -154,6 +154,7 @@ bool Navigator::BuildNavFrom(const QString& fileName) {
     QList<QStandardItem*> parents;
     for (const NavItem& item : nav.items) {
         auto* node = new QStandardItem(item.text);
+        node->setToolTip(item.text); // the whole name where the column cuts it short
         node->setEditable(false);
         node->setSizeHint(QSize(-1, kRowHeight));
         while (parents.size() > item.depth)
@@ -197,6 +198,7 @@ bool Navigator::AddItem(int number, const QString& caption, bool asChild) {
     QStandardItem* parent = asChild ? at : at->parent();
     if (!parent) parent = m_model->invisibleRootItem();
     auto* node = new QStandardItem(caption);
+    node->setToolTip(caption);
     node->setEditable(false);
     node->setSizeHint(QSize(-1, kRowHeight));
     parent->appendRow(node);

@@ -178,6 +178,8 @@ void ProgressMarks::update() {
         else if (prompts > 0 && shown == PlanProgress::InProgress)
             tip += prompts == 1 ? QStringLiteral(": 1 prompt left")
                                 : QStringLiteral(": %1 prompts left").arg(prompts);
+        // Under the section's whole name, which a narrow navigator cuts short.
+        tip = item.data(Qt::DisplayRole).toString() + QLatin1Char('\n') + tip;
         if (item.data(ProgressRole) != QVariant(int(shown))) model->setData(item, int(shown), ProgressRole);
         if (item.data(Qt::ToolTipRole).toString() != tip) model->setData(item, tip, Qt::ToolTipRole);
     }
@@ -192,7 +194,7 @@ void ProgressMarks::clear() {
         QAbstractItemModel* model = m_outline->model();
         for (const QModelIndex& item : items()) {
             model->setData(item, QVariant(), ProgressRole);
-            model->setData(item, QVariant(), Qt::ToolTipRole);
+            model->setData(item, item.data(Qt::DisplayRole), Qt::ToolTipRole);
         }
     }
     if (m_summary) m_summary->hide();

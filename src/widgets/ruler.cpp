@@ -273,9 +273,13 @@ bool Ruler::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(event);
             if (me->button() != Qt::LeftButton) break;
+            if (m_dragging) break;
             m_dragging = marker;
             m_grabOffset = int(me->position().x());
             m_lastSnapFirst = m_lastSnapLeft = -1;
+            // Every spot the marker passes changes the indents; the drag is one undo.
+            m_dragText = m_text;
+            if (m_dragText) m_dragText->beginUndoGroup();
             return true;
         }
         case QEvent::MouseMove: {
@@ -293,6 +297,8 @@ bool Ruler::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
             if (m_dragging == marker) {
                 m_dragging = nullptr;
+                if (m_dragText) m_dragText->endUndoGroup();
+                m_dragText = nullptr;
                 return true;
             }
             break;

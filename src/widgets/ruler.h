@@ -113,6 +113,7 @@ private:
     int m_lastSnapFirst = -1;
     int m_lastSnapLeft = -1;
     QLabel* m_dragging = nullptr;
+    QPointer<TextControl> m_dragText; // the text whose undo group the drag holds open
     int m_grabOffset = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "widgets/stringgrid.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 StringGrid::StringGrid(int columns, QWidget* parent) : QTableWidget(0, columns, parent) {
     m_columnAlignment.fill(Qt::Alignment(), columns);
@@ -154,6 +155,32 @@ void StringGrid::setDefaultColWidth(int width) {
 
 void StringGrid::setDefaultRowHeight(int height) {
     verticalHeader()->setDefaultSectionSize(qMax(height, fontMetrics().height() + 4));
+}
+
+bool StringGrid::fitColumns(int first, int last, const QString& sample) {
+    if (m_givenWidths.isEmpty())
+        for (int c = 0; c < columnCount(); ++c)
+            m_givenWidths << columnWidth(c);
+    // The item view's margins either side of the text and its grid line.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+    QFont bold = font();
+    bold.setBold(true);
+    const int least = sample.isEmpty() ? 0 : QFontMetrics(bold).horizontalAdvance(sample) + margins;
+    bool changed = false;
+    for (int c = std::max(first, 0); c <= last && c < columnCount(); ++c) {
+        int wanted = std::max(m_givenWidths.value(c), least);
+        for (int r = 0; r < rowCount(); ++r) {
+            const QTableWidgetItem* it = itemAt(c, r);
+            if (!it || it->text().isEmpty()) continue;
+            const QFont f = it->font().resolve(font());
+            wanted = std::max(wanted, QFontMetrics(f).horizontalAdvance(it->text()) + margins);
+        }
+        if (wanted != columnWidth(c)) {
+            setColumnWidth(c, wanted);
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 int StringGrid::contentWidth() const {

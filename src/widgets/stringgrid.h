@@ -38,6 +38,10 @@ public:
     void setColWidth(int column, int width);
     void setDefaultColWidth(int width);
     void setDefaultRowHeight(int height);
+    // Widens columns first..last so that each shows its widest cell whole, in the cell's
+    // own font, and at least `sample` in bold; a column never goes below the width it
+    // was given before the first fitting. Returns whether any width changed.
+    bool fitColumns(int first, int last, const QString& sample = QString());
     // The width the columns take together, with the frame (and the scroll bar if shown).
     int contentWidth() const;
     // The height n rows take, with the frame.
@@ -59,4 +63,5 @@ private:
     Qt::Alignment m_defaultAlignment = Qt::AlignLeft | Qt::AlignVCenter;
     QList<Qt::Alignment> m_columnAlignment; // 0 means the default
     QList<QColor> m_columnColour;
+    QList<int> m_givenWidths; // the widths before the first fitting
 };

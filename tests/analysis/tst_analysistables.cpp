@@ -14,8 +14,11 @@
 #include "support/modal.h"
 #include "freshfiles.h"
 #include "support/testenv.h"
+#include "widgets/stringgrid.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -246,6 +249,70 @@ private slots:
                 QCOMPARE(alignmentOf(cell), Qt::AlignHCenter);
             }
         QVERIFY(!rowBold(t, 1));
+    }
+
+    // The highest scores there are: one factor weighted 100 and rated 10 for everybody. Its
+    // totals of 1000 stand whole in the window's grid and on one line in the plan's table.
+    // The whole table goes with one undo, the text and the navigator staying at the
+    // section, and comes back with one redo.
+    void topScoresFitAndTheTableIsOneStep() {
+        Program p;
+        TextControl* text = p.w->ATX321;
+        const QString before = text->toPlainText();
+        p.clickSection(17, [](QWidget* d) {
+            auto* ca = qobject_cast<Tfrmca*>(d);
+            QVERIFY(ca);
+            addFactors(ca->newbtn, {"Price"});
+            ca->SpinEdit1->setValue(100);
+            for (int party = 0; party < 4; ++party)
+                for (int k = 0; k < 10; ++k) ca->up[party]->click();
+            QCOMPARE(ca->sg1->cell(3, 1), QString("1000"));
+            QFont bold = ca->sg1->font();
+            bold.setBold(true);
+            for (int c = 1; c <= 9; ++c) {
+                const QString value = ca->sg1->cell(c, 1);
+                QVERIFY2(ca->sg1->columnWidth(c) >=
+                             QFontMetrics(bold).horizontalAdvance(value) + 6,
+                         qPrintable(QString("column %1 is too narrow for %2").arg(c).arg(value)));
+            }
+            ca->Button1->click();
+        });
+        const auto tablesOf = [](TextControl* t) {
+            QList<QTextTable*> out;
+            for (QTextFrame* f : t->document()->rootFrame()->childFrames())
+                if (auto* table = qobject_cast<QTextTable*>(f)) out << table;
+            return out;
+        };
+        QCOMPARE(tablesOf(text).size(), 1);
+        const QTextTable* table = tablesOf(text).first();
+        QCOMPARE(texts(table).last(),
+                 (QStringList{"Totals", "100", "", "1000", "", "1000", "", "1000", "", "1000"}));
+        for (int r = 0; r < table->rows(); ++r)
+            for (const QTextTableCell& cell : rowCells(table, r)) {
+                const QTextBlock b = cell.firstCursorPosition().block();
+                if (b.text().isEmpty()) continue;
+                QVERIFY(b.layout());
+                QVERIFY2(b.layout()->lineCount() == 1,
+                         qPrintable(QString("\"%1\" breaks over %2 lines")
+                                        .arg(b.text())
+                                        .arg(b.layout()->lineCount())));
+            }
+
+        const int scroll = text->verticalScrollBar()->value();
+        QVERIFY(scroll > 0);
+        p.w->cmdUndoClick();
+        QVERIFY(tablesOf(text).isEmpty());
+        QCOMPARE(text->toPlainText(), before);
+        // The view stays where the change was, with the caret in it, in the section.
+        QVERIFY(text->viewport()->rect().contains(text->cursorRect().center()));
+        QVERIFY(qAbs(text->verticalScrollBar()->value() - scroll) <
+                text->viewport()->height());
+        QCOMPARE(p.w->navigator()->CurrentSectionTag(), 16);
+
+        text->setReDoAction(1);
+        QCOMPARE(tablesOf(text).size(), 1);
+        QCOMPARE(texts(tablesOf(text).first()).last().at(3), QString("1000"));
+        QCOMPARE(tableBorder(tablesOf(text).first()), 3);
     }
 };
 

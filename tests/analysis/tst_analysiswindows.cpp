@@ -220,6 +220,61 @@ private slots:
         QCOMPARE(ini.readString("Acme - Price", "s1"), QString("1"));
     }
 
+    // A message while the window comes up finds it at its full size. Each factor shows its
+    // own values only: one whose weight cannot be read and whose rating is out of range
+    // shows an empty weight and empty gauges, not the values of the factor before; a plan
+    // without factors shows no weight.
+    void onlyTheChosenFactorsValuesShow() {
+        TestEnv env;
+        removeAnalysisFiles();
+        {
+            IniFile ini(FactorFile::path(Analysis::Competitor));
+            FactorFile::addFactor(ini, Analysis::Competitor, "Acme", "Price");
+            FactorFile::addFactor(ini, Analysis::Competitor, "Acme", "Quality");
+            ini.writeString("Acme - Price", "w", "40");
+            ini.writeString("Acme - Price", "s1", "7");
+            ini.writeString("Acme - Quality", "w", "lots");
+            ini.writeString("Acme - Quality", "s1", "12");
+        }
+        std::unique_ptr<TextControl> text(planText());
+        Tfrmca ca(*text);
+        QSize sizeAtError;
+        ModalAnswer error([&](QWidget* w) {
+            sizeAtError = ca.size();
+            static_cast<QMessageBox*>(w)->buttons().first()->click();
+        });
+        whileShown(ca, [&] {
+            QVERIFY(error.wasAnswered());
+            QCOMPARE(sizeAtError, ca.size());
+            QVERIFY(sizeAtError.width() > 300 && sizeAtError.height() > 300);
+            QCOMPARE(ca.SpinEdit1->text(), QString("40"));
+            QCOMPARE(ca.gaugeRating(0), 7);
+            const QString said = answered(
+                [&] {
+                    ca.ComboBox1->setCurrentIndex(1);
+                    ca.ComboBox1Change();
+                },
+                [](QWidget* w) { static_cast<QMessageBox*>(w)->buttons().first()->click(); });
+            QCOMPARE(said, QString("Error"));
+            QCOMPARE(ca.SpinEdit1->text(), QString());
+            QCOMPARE(ca.gaugeRating(0), 0);
+            QCOMPARE(ca.value[0]->text(), QString());
+            ca.ComboBox1->setCurrentIndex(0);
+            ca.ComboBox1Change();
+            QCOMPARE(ca.SpinEdit1->text(), QString("40"));
+            QCOMPARE(ca.value[0]->text(), QString("7"));
+            ca.cancelbtn->click();
+        });
+        QString weightShown = QStringLiteral("<not shown>");
+        ModalAnswer empty([&](QWidget*) {
+            weightShown = ca.SpinEdit1->text();
+            ca.done(-1);
+        });
+        ca.execFor("Newco");
+        QVERIFY(empty.wasAnswered());
+        QCOMPARE(weightShown, QString());
+    }
+
     void factorScoreWindows() {
         TestEnv env;
         removeAnalysisFiles();

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -185,7 +186,19 @@ private slots:
 
     void firstVisitAsksForTheDetailsOnce() {
         BudgetWindow b;
-        b.toBudget([](QWidget* w) { clickButton(w, QStringLiteral("cmdCancel")); });
+        // Behind the details window the screen shows the budget, painted, not the text of
+        // the section just left.
+        QImage behind, budget;
+        b.toBudget([&](QWidget* w) {
+            QWidget* spread = b.win->pnlSpread;
+            const QRect area(spread->mapTo(b.win.get(), QPoint(0, 0)), spread->size());
+            behind = b.win->screen()->grabWindow(b.win->winId()).toImage().copy(area);
+            budget = spread->grab().toImage();
+            clickButton(w, QStringLiteral("cmdCancel"));
+        });
+        QVERIFY(!behind.isNull());
+        QCOMPARE(behind.convertToFormat(QImage::Format_RGB32),
+                 budget.convertToFormat(QImage::Format_RGB32));
         // Cancelled: A1 is marked as seen, C1 and A2 are as they were.
         QCOMPARE(b.sheet->CellText(1, 1), BudgetView::confirmedTitle());
         QCOMPARE(b.sheet->CellText(1, 3), QStringLiteral("01/4/2027"));

@@ -175,6 +175,24 @@ void TestRuler::draggingAMarkerSetsTheParagraphsIndent() {
     // The first-line marker moved along with it: the first line keeps its place relative.
     QCOMPARE(ruler.firstLineMarkerLeft(), 51);
     QVERIFY(changes >= 8);
+    // The drag is one step of the undo history, whatever the spots it passed; so is the
+    // next one.
+    QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(4, 3));
+    for (int dx = 1; dx <= 20; ++dx)
+        QTest::mouseMove(marker, marker->mapFrom(&ruler, QPoint(51 + 4 + dx, 8)));
+    QTest::mouseRelease(marker, Qt::LeftButton, {}, marker->mapFrom(&ruler, QPoint(75, 8)));
+    QVERIFY(text.LeftIndent() > 720);
+    text.setUnDoAction(1);
+    QCOMPARE(text.LeftIndent(), 720);
+    text.setUnDoAction(1);
+    QCOMPARE(text.LeftIndent(), 0);
+    QCOMPARE(text.toPlainText(), QStringLiteral("A paragraph of the plan."));
+    text.setReDoAction(1);
+    QCOMPARE(text.LeftIndent(), 720);
+    text.setReDoAction(1);
+    text.setUnDoAction(1);
+    text.setReDoAction(1);
+    QVERIFY(text.LeftIndent() > 720);
 
     // Over the shaded block beyond the right margin a drag changes nothing.
     ruler.applyTextArea({2.0, 9.0});

@@ -218,6 +218,18 @@ private slots:
         QCOMPARE(readFileBytes(file), QByteArray("One\r\n\tTwo\r\n\t\tThree\r\nFour\r\n"));
     }
 
+    // A name the column cuts short shows whole as the item's tip, for items read from the
+    // structure and items added to it.
+    void fullNamesAsTips() {
+        PlanWindow p("Impact / Probability Analysis of the market\r\n\tTwo\r\n", 2);
+        const QModelIndex first = p.nav->indexOf(1);
+        QVERIFY(first.data(Qt::ToolTipRole).toString().startsWith(
+            QStringLiteral("Impact / Probability Analysis of the market")));
+        QVERIFY(p.nav->AddItem(2, QStringLiteral("A section added with a long name"), false));
+        QVERIFY(p.nav->indexOf(3).data(Qt::ToolTipRole).toString().startsWith(
+            QStringLiteral("A section added with a long name")));
+    }
+
     void nextOnTheLastSectionChangesNothing() {
         PlanWindow p(kFourLines, 4);
         p.win->btnLastClick();

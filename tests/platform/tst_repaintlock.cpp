@@ -48,11 +48,23 @@ private slots:
         QVERIFY(w.updatesEnabled());
     }
 
+    // The lock forgets a widget deleted under it: its end touches neither the memory the
+    // widget had nor a widget made in its place, whose painting stays as its owner set it.
     void widgetGoneBeforeTheLockEnds() {
-        auto* w = new QWidget;
+        QWidget parent;
+        auto* w = new QWidget(&parent);
         RepaintLock lock(w);
+        QVERIFY(!w->updatesEnabled());
         delete w;
-        lock.release(); // must not touch the deleted widget
+        QList<QWidget*> after;
+        for (int i = 0; i < 8; ++i) {
+            after << new QWidget(&parent);
+            after.last()->setUpdatesEnabled(false);
+        }
+        lock.release();
+        for (QWidget* other : after)
+            QVERIFY(!other->updatesEnabled());
+        QVERIFY(parent.updatesEnabled());
     }
 };
 

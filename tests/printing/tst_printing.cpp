@@ -263,6 +263,32 @@ private slots:
         QVERIFY(!p.win->PlanModified);
     }
 
+    // After a save, closing the preview shows the text where the caret is, deep in a
+    // long plan, not some screens away from it.
+    void previewAfterASaveKeepsTheCaretInView() {
+        PrintWindow p;
+        p.planOfPages(12);
+        QTextCursor c(p.text->document());
+        c.setPosition(p.text->document()->characterCount() * 2 / 3);
+        p.text->setTextCursor(c);
+        p.text->ensureCursorVisible();
+        QApplication::processEvents();
+        const int caret = p.text->textCursor().position();
+        QVERIFY(p.text->viewport()->rect().contains(p.text->cursorRect().center()));
+        QVERIFY(p.win->lifecycle()->mnuSaveClick());
+        QApplication::processEvents();
+        ModalAnswer answer([](QWidget* w) { clickButton(w, QStringLiteral("cmdClose")); });
+        p.win->Preview1Click();
+        QVERIFY(answer.wasAnswered());
+        QApplication::processEvents();
+        QCOMPARE(p.text->textCursor().position(), caret);
+        const QRect at = p.text->cursorRect();
+        QVERIFY2(p.text->viewport()->rect().contains(at.center()),
+                 qPrintable(QStringLiteral("the caret is drawn at y %1 in a view %2 high")
+                                .arg(at.center().y())
+                                .arg(p.text->viewport()->height())));
+    }
+
     // Pages one by one from a layout made once; the footer of the page shown.
     void previewNavigation() {
         PrintWindow p;

@@ -101,9 +101,12 @@ void TestFormulas::longChainsAndWideSheets() {
     QCOMPARE(m.cellValue(10000, 1).number, 10004.0);
     // Closing it into a circle makes every member an error, and breaking it mends it.
     m.setEntry(1, 1, QStringLiteral("=A10000"));
-    QCOMPARE(m.cellValue(5000, 1).error, ErrorCode::Ref);
+    QCOMPARE(m.cellValue(5000, 1).error, ErrorCode::Circular);
+    QCOMPARE(m.circleOf(5000, 1).size(), 10000);
+    QCOMPARE(m.circleOf(5000, 1).first(), QPoint(1, 1));
     m.setEntry(1, 1, QStringLiteral("7"));
     QCOMPARE(m.cellValue(10000, 1).number, 10006.0);
+    QVERIFY(m.circleOf(5000, 1).isEmpty());
     // Sums over a whole column and over the rest of the sheet.
     m.setEntry(1, 2, QStringLiteral("=SUM(A1:A16384)"));
     QCOMPARE(m.cellValue(1, 2).number, (7.0 + 10006.0) * 10000 / 2);
@@ -113,7 +116,10 @@ void TestFormulas::longChainsAndWideSheets() {
     QCOMPARE(m.cellValue(1, 3).number, 5.0);
     // A formula inside the range it sums reads itself.
     m.setEntry(2, 5, QStringLiteral("=SUM(A1:IV16384)"));
-    QCOMPARE(m.cellValue(2, 5).error, ErrorCode::Ref);
+    QCOMPARE(m.cellValue(2, 5).error, ErrorCode::Circular);
+    // ... and so does the sum over the rest of the sheet that it falls in.
+    QCOMPARE(m.circleOf(2, 5), (QList<QPoint>{QPoint(3, 1), QPoint(5, 2)}));
+    QCOMPARE(m.cellValue(1, 3).error, ErrorCode::Circular);
 }
 
 void TestFormulas::parseErrorsAreExplained() {

@@ -23,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 using namespace Sheet;
 
@@ -95,6 +96,7 @@ private slots:
     void frozenHeadingsStayWhileTheRestScrolls();
     void selectingWhileHiddenScrollsByTheShownSize();
     void protection();
+    void circularReferencesAreNamed();
     void formatsAndQueries();
     void clipboard();
     void clearAndDeleteRows();
@@ -276,6 +278,14 @@ void TestSheetControl::frozenHeadingsStayWhileTheRestScrolls() {
     v->verticalScrollBar()->setValue(v->verticalScrollBar()->maximum());
     const auto last = v->visibleRows();
     QCOMPARE(last.back().index, 28);
+    // Ctrl+Home goes to A1 and takes the scrolled part back to its start with it.
+    s.setSelection(QStringLiteral("K20"));
+    QVERIFY(s.TopRow() > 4 && s.LeftCol() > 2);
+    key(s, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(s.Row(), 1);
+    QCOMPARE(s.Col(), 1);
+    QCOMPARE(s.TopRow(), 4);
+    QCOMPARE(s.LeftCol(), 2);
     // Unfrozen, the first row scrolls too.
     s.setFixedRows(0);
     s.setFixedCols(0);
@@ -321,6 +331,11 @@ void TestSheetControl::protection() {
     QCOMPARE(status.count(), 1);
     QCOMPARE(status.at(0).at(0).toString(), SheetControl::lockedMessage());
     QCOMPARE(s.CellText(6, 1), QStringLiteral("Print advertising"));
+    // Its tip stays while the caret is on the cell and goes when the caret leaves it.
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), SheetControl::lockedMessage());
+    key(s, Qt::Key_Down);
+    QTRY_VERIFY(!QToolTip::isVisible());
     s.setSelection(QStringLiteral("B6"));
     type(s, QStringLiteral("250"));
     key(s, Qt::Key_Return);
@@ -355,6 +370,58 @@ void TestSheetControl::protection() {
     s.setEnableProtection(true);
     s.setSelection(QStringLiteral("N6"));
     QCOMPARE(s.findChild<QLineEdit*>(QStringLiteral("txtEditBar"))->text(), QStringLiteral("£250"));
+}
+
+// A formula that comes back to its own cell shows an error naming the cause, what reads it
+// shows that error too, and the user is told which cells make the circle: when the formula
+// goes in and whenever the caret comes to one of them.
+void TestSheetControl::circularReferencesAreNamed() {
+    Shown w;
+    SheetControl& s = w.sheet;
+    QSignalSpy status(&s, &SheetControl::StatusMessage);
+    s.setSelection(QStringLiteral("B2"));
+    type(s, QStringLiteral("=C2+1"));
+    key(s, Qt::Key_Return);
+    s.setSelection(QStringLiteral("B4"));
+    type(s, QStringLiteral("=SUM(B2:B3)"));
+    key(s, Qt::Key_Return);
+    QCOMPARE(s.CellText(4, 2), QStringLiteral("1"));
+    QCOMPARE(status.count(), 0);
+    s.setSelection(QStringLiteral("C2"));
+    type(s, QStringLiteral("=B2*2"));
+    key(s, Qt::Key_Return);
+    QCOMPARE(s.CellText(2, 3), QStringLiteral("#CIRC!"));
+    QCOMPARE(s.CellText(2, 2), QStringLiteral("#CIRC!"));
+    QCOMPARE(s.CellText(4, 2), QStringLiteral("#CIRC!"));
+    const QString message = QStringLiteral("Circular reference: the formulas in B2 and C2 read "
+                                           "each other, so none of them can be worked out.");
+    QTRY_COMPARE(status.count(), 1);
+    QCOMPARE(status.last().at(0).toString(), message);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), message);
+    // The total that only reads the circle is not on it.
+    s.setSelection(QStringLiteral("B4"));
+    QCOMPARE(status.count(), 1);
+    QTRY_VERIFY(!QToolTip::isVisible());
+    s.setSelection(QStringLiteral("B2"));
+    QCOMPARE(status.count(), 2);
+    QCOMPARE(status.last().at(0).toString(), message);
+    // Broken, every cell has its value again and nothing more is said.
+    s.setSelection(QStringLiteral("C2"));
+    type(s, QStringLiteral("5"));
+    key(s, Qt::Key_Return);
+    QCOMPARE(s.CellText(2, 2), QStringLiteral("6"));
+    QCOMPARE(s.CellText(4, 2), QStringLiteral("6"));
+    const int said = status.count();
+    s.setSelection(QStringLiteral("B2"));
+    QCOMPARE(status.count(), said);
+    // A formula reading its own cell.
+    s.setSelection(QStringLiteral("D1"));
+    type(s, QStringLiteral("=D1+1"));
+    key(s, Qt::Key_Return);
+    QTRY_COMPARE(status.last().at(0).toString(),
+                 QStringLiteral("Circular reference: the formula in D1 reads its own cell, so it "
+                                "cannot be worked out."));
 }
 
 void TestSheetControl::formatsAndQueries() {

@@ -10,6 +10,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -134,6 +135,9 @@ private slots:
     void editsLeaveTheLayoutAsIfMadeAfresh();
     void clicksFindWhatTheCaretShows();
     void longTextIsLaidOutOnDemandAndInTheBackground();
+    void tableBordersAsQtPlacesThem();
+    void repaintAfterAnEditMatchesAFullRepaint_data();
+    void repaintAfterAnEditMatchesAFullRepaint();
 };
 
 void TestScreenLayout::paragraphsAsQtLaysThemOut() {
@@ -313,4 +317,82 @@ void TestScreenLayout::longTextIsLaidOutOnDemandAndInTheBackground() {
 }
 
 QTEST_MAIN(TestScreenLayout)
+// A table with a border (thick outline, or hairlines all over) between two paragraphs,
+// the caret on the line after it.
+void borderedTable(TextControl& t, int border) {
+    t.setSelText(QStringLiteral("Before the table."));
+    addTable(t, 2, 2);
+    t.setSelStart(t.toPlainText().indexOf(QStringLiteral("Cell 0 0")));
+    QVERIFY(t.textCursor().currentTable());
+    QCOMPARE(ATX_TABLEBORDER(&t, border), int(TableOk));
+    t.setSelStart(t.toPlainText().indexOf(QStringLiteral("After the table")));
+}
+
+// The outer half of a border drawn on a table's edge belongs to the table: the paragraph
+// after it starts below it, as in Qt's own layout.
+void TestScreenLayout::tableBordersAsQtPlacesThem() {
+    for (const int border : {3, 2}) {
+        TextControl t;
+        t.resize(700, 500);
+        t.setDocWidth(9000);
+        borderedTable(t, border);
+        if (QTest::currentTestFailed()) return;
+        qobject_cast<ScreenLayout*>(t.document()->documentLayout())->layoutAll();
+        auto qt = copyOf(t.document(), false);
+        const QString difference = firstDifference(places(t.document()), places(qt.get()));
+        QVERIFY2(difference.isEmpty(),
+                 qPrintable(QStringLiteral("border %1: %2").arg(border).arg(difference)));
+        QCOMPARE(t.document()->documentLayout()->documentSize(),
+                 qt->documentLayout()->documentSize());
+    }
+}
+
+void TestScreenLayout::repaintAfterAnEditMatchesAFullRepaint_data() {
+    QTest::addColumn<int>("border");
+    QTest::newRow("thick outline") << 3;
+    QTest::newRow("hairlines") << 2;
+}
+
+// What the screen shows after typing on the line below a table, and taking it back, is what
+// a repaint of the whole text shows: the table's bottom border and its corners are there.
+void TestScreenLayout::repaintAfterAnEditMatchesAFullRepaint() {
+    QFETCH(int, border);
+    const int flash = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0); // the caret shows all the time, in both pictures
+    TextControl t;
+    t.resize(500, 300);
+    t.setDocWidth(6000);
+    borderedTable(t, border);
+    if (QTest::currentTestFailed()) return;
+    t.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t));
+    t.setFocus();
+    QTest::qWait(50);
+    const auto screenNow = [&t] {
+        QCoreApplication::processEvents();
+        return t.screen()->grabWindow(t.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QTest::keyClicks(&t, QStringLiteral("x"));
+    QTest::qWait(20);
+    QTest::keyClick(&t, Qt::Key_Backspace);
+    QTest::qWait(20);
+    const QImage edited = screenNow();
+    t.viewport()->repaint();
+    const QImage whole = screenNow();
+    QApplication::setCursorFlashTime(flash);
+    QCOMPARE(edited.size(), whole.size());
+    QVERIFY(!edited.isNull());
+    int differing = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x)
+            if (edited.pixel(x, y) != whole.pixel(x, y)) {
+                if (differing++ == 0) first = QPoint(x, y);
+            }
+    QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ, the first at (%2, %3)")
+                                            .arg(differing)
+                                            .arg(first.x())
+                                            .arg(first.y())));
+}
+
 #include "tst_screenlayout.moc"

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextTable>
 
 namespace {
@@ -107,6 +109,8 @@ private slots:
     void selFTextRtfAndPlain();
     void clipboardRoundTripKeepsTags();
     void clipboardForOtherPrograms();
+    void cutAndPastedHeadingKeepsItsSection();
+    void typingBreaksLinesAsReopeningDoes();
     void nativeFileRoundTrip();
     void fileLoadFailuresLeaveTheControlEmpty();
     void fileSaveFailureReported();
@@ -870,6 +874,114 @@ void TestTextControl::clipboardForOtherPrograms() {
     b.setSelStart(3);
     QCOMPARE(b.FontBold(), -1);
     QCOMPARE(b.HTag(), 4);
+}
+
+// A whole heading line, cut with its break and pasted at the start of another paragraph,
+// is a paragraph of its own again with its section tags, and the paragraph it went before
+// keeps its own; the plan saved and read back has every section.
+void TestTextControl::cutAndPastedHeadingKeepsItsSection() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("2.mp");
+    TextControl t;
+    buildPlan(t);
+    t.setSelStart(indexOf(t, "Second"));
+    t.setSelLength(int(QString("Second\n").size()));
+    t.setClipboardAction(1);
+    QCOMPARE(t.toPlainText().count("Second"), 0);
+    t.setSelStart(indexOf(t, "Third"));
+    t.setClipboardAction(3);
+    QCOMPARE(t.toPlainText(), QString("Title\nIntro [prompt A] more\nName: [BusinessName]. "
+                                      "note\nSecond\nThird [prompt B]"));
+    const auto sections = [](TextControl& c) {
+        QList<QPair<QString, int>> out;
+        for (QTextBlock b = c.document()->begin(); b.isValid(); b = b.next())
+            out << qMakePair(b.text(), b.blockFormat().intProperty(TextFormat::PTagProperty));
+        return out;
+    };
+    const QList<QPair<QString, int>> expected{{"Title", 99},
+                                              {"Intro [prompt A] more", 0},
+                                              {"Name: [BusinessName]. note", 0},
+                                              {"Second", 1},
+                                              {"Third [prompt B]", 2}};
+    QCOMPARE(sections(t), expected);
+    t.setCurPar(3);
+    QCOMPARE(t.NTag(), 1);
+    QVERIFY(t.saveFile(file, TextControl::NativeRtf));
+    TextControl reread;
+    QVERIFY(reread.loadFile(file, TextControl::NativeRtf));
+    QCOMPARE(sections(reread), expected);
+    // One undo takes the paste back whole.
+    t.setUnDoAction(1);
+    QCOMPARE(t.toPlainText().count("Second"), 0);
+    // A heading copied, not cut, leaves its section where it was: the copy is plain text.
+    t.setUnDoAction(1);
+    t.setSelStart(indexOf(t, "Second"));
+    t.setSelLength(int(QString("Second\n").size()));
+    t.setClipboardAction(2);
+    t.setSelStart(indexOf(t, "Third"));
+    t.setClipboardAction(3);
+    QCOMPARE(t.toPlainText().count("Second"), 2);
+    int carrying = 0;
+    for (QTextBlock b = t.document()->begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().intProperty(TextFormat::PTagProperty) == 1) ++carrying;
+    QCOMPARE(carrying, 1);
+    t.setCurPar(2);
+    QCOMPARE(t.PTag(), 1);
+}
+
+// A paragraph typed word by word, with hidden notes in it, breaks into the same lines as
+// the same paragraph read back from its file.
+void TestTextControl::typingBreaksLinesAsReopeningDoes() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("typed.mp");
+    TextControl t;
+    t.resize(520, 400);
+    t.setDocWidth(5000);
+    t.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t));
+    t.setSelText("Growth: ");
+    t.setFontHidden(-1);
+    t.setFontColor(255);
+    t.setHTag(999);
+    t.setSelText("[Note: say how sales have grown in the last three years.]");
+    t.setFontHidden(0);
+    t.setFontColor(0);
+    t.setHTag(0);
+    t.setSelText(" And more.");
+    t.setSelStart(8);
+    t.setFocus();
+    const QString words = QStringLiteral(
+        "Our sales have grown every year since we opened, and last year the online shop took "
+        "62% of all sales, so we now plan for the web first and the shop second.");
+    for (const QString& word : words.split(' ')) {
+        QTest::keyClicks(&t, word + ' ');
+    }
+    QCoreApplication::processEvents();
+    const auto lines = [](TextControl& c) {
+        QStringList out;
+        const QTextBlock b = c.document()->begin();
+        c.document()->documentLayout()->blockBoundingRect(b);
+        for (int i = 0; i < b.layout()->lineCount(); ++i) {
+            const QTextLine l = b.layout()->lineAt(i);
+            out << b.text().mid(l.textStart(), l.textLength());
+        }
+        return out;
+    };
+    QVERIFY(t.saveFile(file, TextControl::NativeRtf));
+    TextControl reread;
+    reread.resize(520, 400);
+    reread.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&reread));
+    QVERIFY(reread.loadFile(file, TextControl::NativeRtf));
+    QCOMPARE(reread.toPlainText(), t.toPlainText());
+    for (int width = 2400; width <= 7000; width += 97) {
+        t.setDocWidth(width);
+        reread.setDocWidth(width);
+        QCoreApplication::processEvents();
+        const QStringList typed = lines(t);
+        QVERIFY(typed.size() > 1);
+        QCOMPARE(lines(reread), typed);
+    }
 }
 
 void TestTextControl::nativeFileRoundTrip() {

@@ -577,6 +577,7 @@ quint8 biffErrorCode(int code) {
     case ErrorCode::Name: return 0x1D;
     case ErrorCode::Num: return 0x24;
     case ErrorCode::NA: return 0x2A;
+    case ErrorCode::Circular: return 0x17; // Excel's own reading gives no such error value
     case ErrorCode::None: break;
     }
     return 0x0F;

@@ -22,6 +22,7 @@
 #include <QSaveFile>
 #include "platform/safefile.h"
 #include <QStringDecoder>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <cmath>
@@ -122,6 +123,11 @@ void SheetControl::modelChanged() {
 
 void SheetControl::syncEditBar() {
     const ViewSettings& v = m_model->view();
+    // A refusal's tip is about the cell it was shown at; it goes when the caret leaves.
+    if (m_tipRow > 0 && (m_tipRow != v.activeRow || m_tipCol != v.activeCol)) {
+        m_tipRow = m_tipCol = 0;
+        QToolTip::hideText();
+    }
     m_editBar->setVisible(v.showEditBar);
     m_cellRef->setText(cellName(v.activeRow, v.activeCol));
     if (m_view->isEditing()) return;
@@ -141,7 +147,11 @@ void SheetControl::refuse(const QString& message) {
     const ViewSettings& v = m_model->view();
     QRect r = m_view->cellRect(v.activeRow, v.activeCol);
     const QPoint at = r.isEmpty() ? m_view->viewport()->rect().center() : r.bottomLeft();
-    if (isVisible()) QToolTip::showText(m_view->viewport()->mapToGlobal(at), message, m_view->viewport());
+    if (isVisible()) {
+        QToolTip::showText(m_view->viewport()->mapToGlobal(at), message, m_view->viewport());
+        m_tipRow = v.activeRow;
+        m_tipCol = v.activeCol;
+    }
 }
 
 bool SheetControl::refuseIfLocked(const CellRange& range) {
@@ -159,9 +169,41 @@ bool SheetControl::commitEntry(int row, int col, const QString& text, bool force
             return false;
         }
     }
-    if (text != m_model->entry(row, col)) m_model->setEntry(row, col, text);
+    if (text != m_model->entry(row, col)) {
+        m_model->setEntry(row, col, text);
+        // Told at once, at the cell, once the caret has gone where the key sends it.
+        if (!m_model->circleOf(row, col).isEmpty())
+            QTimer::singleShot(0, this, [this, row, col] { tellCircle(row, col); });
+    }
     syncEditBar();
     return true;
+}
+
+QString SheetControl::circleMessage(const QList<QPoint>& circle) {
+    if (circle.isEmpty()) return QString();
+    if (circle.size() == 1)
+        return QStringLiteral("Circular reference: the formula in %1 reads its own cell, so it "
+                              "cannot be worked out.")
+            .arg(cellName(circle.first().y(), circle.first().x()));
+    QStringList names;
+    for (const QPoint& p : circle)
+        names << cellName(p.y(), p.x());
+    const QString last = names.takeLast();
+    return QStringLiteral("Circular reference: the formulas in %1 and %2 read each other, so "
+                          "none of them can be worked out.")
+        .arg(names.join(QStringLiteral(", ")), last);
+}
+
+void SheetControl::tellCircle(int row, int col) {
+    const QString message = circleMessage(m_model->circleOf(row, col));
+    if (message.isEmpty()) return;
+    emit StatusMessage(message);
+    if (!isVisible()) return;
+    const QRect r = m_view->cellRect(row, col);
+    const QPoint at = r.isEmpty() ? m_view->viewport()->rect().center() : r.bottomLeft();
+    QToolTip::showText(m_view->viewport()->mapToGlobal(at), message, m_view->viewport());
+    m_tipRow = m_model->view().activeRow;
+    m_tipCol = m_model->view().activeCol;
 }
 
 void SheetControl::setView(const std::function<void(ViewSettings&)>& change) {
@@ -175,6 +217,8 @@ void SheetControl::setView(const std::function<void(ViewSettings&)>& change) {
     const ViewSettings& now = m_model->view();
     if (now.activeRow != before.activeRow || now.activeCol != before.activeCol || !(now.selection == before.selection)) {
         syncEditBar();
+        if (now.activeRow != before.activeRow || now.activeCol != before.activeCol)
+            tellCircle(now.activeRow, now.activeCol);
         emit SelChange();
     }
 }

@@ -92,6 +92,8 @@ public:
     };
     // Refusal shown when the user changes a locked cell under protection.
     static QString lockedMessage();
+    // What the user is told about a circle of references (cells as (column, row)).
+    static QString circleMessage(const QList<QPoint>& circle);
 
     explicit SheetControl(QWidget* parent = nullptr);
     ~SheetControl() override;
@@ -273,6 +275,8 @@ private:
     void modelChanged();
     void syncEditBar();
     bool refuseIfLocked(const Sheet::CellRange& range);
+    // Names the cells of the circle of references (row, col) stands on, at the cell.
+    void tellCircle(int row, int col);
     void refuse(const QString& message);
     bool changeSelectionFormat(const std::function<void(Sheet::CellFormat&)>& change);
     const Sheet::CellFormat& activeFormat() const;
@@ -290,4 +294,5 @@ private:
     QString m_lastFailure;
     bool m_reading = false;
     bool m_editBarEditing = false;
+    int m_tipRow = 0, m_tipCol = 0; // where a refusal's tip is up (0: none)
 };

@@ -35,6 +35,7 @@ void SheetModel::clear() {
     m_view = ViewSettings();
     m_print = PrintSettings();
     m_dependents.clear();
+    m_circles.clear();
     m_rangeDeps.assign(kMaxCols + 1, {});
     m_pending.clear();
     changedLayout();
@@ -535,8 +536,18 @@ void SheetModel::evaluateCell(Cell& c) {
     c.value = c.expr ? evaluateFormula(*c.expr, *this) : Value::makeError(ErrorCode::Name);
 }
 
+QList<QPoint> SheetModel::circleOf(int row, int col) const {
+    QList<QPoint> out;
+    const auto it = m_circles.find(cellKey(row, col));
+    if (it == m_circles.end()) return out;
+    for (quint64 key : *it->second)
+        out.append(QPoint(keyCol(key), keyRow(key)));
+    return out;
+}
+
 // Recalculates the seeds and everything that depends on them, each cell once, after
-// the cells it reads. Cells on a circle of references get #REF! rather than looping.
+// the cells it reads. Cells on a circle of references get #CIRC! rather than looping, and
+// remember the circle so that the user can be told which cells make it.
 // Tarjan's strongly connected components, without recursion so that long chains of
 // formulas cannot exhaust the stack; components come out dependents first.
 void SheetModel::recalculate(const std::vector<quint64>& seeds) {
@@ -606,16 +617,34 @@ void SheetModel::recalculate(const std::vector<quint64>& seeds) {
 
     for (auto it = components.rbegin(); it != components.rend(); ++it) {
         const bool circular = it->size() > 1 || selfLoops.count(it->front());
+        std::shared_ptr<std::vector<quint64>> circle;
+        if (circular) {
+            circle = std::make_shared<std::vector<quint64>>();
+            for (quint64 key : *it) {
+                const auto c = m_cells.find(key);
+                if (c != m_cells.end() && c->second.kind == Cell::Formula) circle->push_back(key);
+            }
+            std::sort(circle->begin(), circle->end());
+        }
         for (quint64 key : *it) {
             auto c = m_cells.find(key);
-            if (c == m_cells.end() || c->second.kind != Cell::Formula) continue;
-            if (circular) c->second.value = Value::makeError(ErrorCode::Ref);
-            else evaluateCell(c->second);
+            if (c == m_cells.end() || c->second.kind != Cell::Formula) {
+                m_circles.erase(key);
+                continue;
+            }
+            if (circular) {
+                c->second.value = Value::makeError(ErrorCode::Circular);
+                m_circles[key] = circle;
+            } else {
+                m_circles.erase(key);
+                evaluateCell(c->second);
+            }
         }
     }
 }
 
 void SheetModel::recalculateAll() {
+    m_circles.clear();
     std::vector<quint64> seeds;
     for (const auto& [key, c] : m_cells)
         if (c.kind == Cell::Formula) seeds.push_back(key);

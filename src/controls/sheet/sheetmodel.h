@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+
 #include "evaluator.h"
 #include "formula.h"
 #include "sheettypes.h"
@@ -159,6 +161,10 @@ public:
     void paste(const SheetModel& from, const CellRange& block, int row, int col,
                bool keepProtection);
 
+    // The formula cells of the circle of references the cell stands on, in row and
+    // column order; empty when it stands on none. Such cells show #CIRC!.
+    QList<QPoint> circleOf(int row, int col) const;
+
     // ---- Formats ----
     const CellFormat& format(int row, int col) const;
     int formatIndex(int row, int col) const;
@@ -229,6 +235,8 @@ private:
     PrintSettings m_print;
 
     std::unordered_map<quint64, std::vector<quint64>> m_dependents;
+    // Each formula cell on a circle, with the circle's cells (shared by all of them).
+    std::unordered_map<quint64, std::shared_ptr<const std::vector<quint64>>> m_circles;
     std::vector<std::vector<RangeDep>> m_rangeDeps; // by column
     std::vector<quint64> m_pending;
     bool m_pendingLayout = false;

@@ -83,8 +83,8 @@ QString rangeName(const CellRange& range) {
 }
 
 namespace {
-const char* const kErrorTexts[] = {"",       "#NULL!", "#DIV/0!", "#VALUE!",
-                                   "#REF!",  "#NAME?", "#NUM!",   "#N/A"};
+const char* const kErrorTexts[] = {"",      "#NULL!", "#DIV/0!", "#VALUE!", "#REF!",
+                                   "#NAME?", "#NUM!",  "#N/A",    "#CIRC!"};
 }
 
 QString errorText(ErrorCode code) {
@@ -92,7 +92,7 @@ QString errorText(ErrorCode code) {
 }
 
 ErrorCode errorFromText(QStringView text) {
-    for (int i = 1; i < 8; ++i)
+    for (int i = 1; i <= int(ErrorCode::Circular); ++i)
         if (text.compare(QLatin1String(kErrorTexts[i]), Qt::CaseInsensitive) == 0)
             return ErrorCode(i);
     return ErrorCode::None;

@@ -53,7 +53,8 @@ bool parseCellName(QStringView text, int* row, int* col);
 bool parseRangeName(QStringView text, CellRange* range);
 QString rangeName(const CellRange& range);
 
-enum class ErrorCode : quint8 { None = 0, Null, Div0, Value, Ref, Name, Num, NA };
+// Circular: the cell's formula reads its own value, directly or through other cells.
+enum class ErrorCode : quint8 { None = 0, Null, Div0, Value, Ref, Name, Num, NA, Circular };
 // "#DIV/0!" ...; empty for None.
 QString errorText(ErrorCode code);
 // The inverse, exact spelling, case-blind; None when the text is no error value.

@@ -556,6 +556,14 @@ void SheetView::keyPressEvent(QKeyEvent* event) {
     }
     case Qt::Key_Home:
         moveTo(ctrl ? 1 : v.activeRow, 1, shift);
+        // A1 may stand in the frozen rows or columns, which never scroll: the rest of the
+        // sheet goes back to its start as well, as the key promises.
+        if (ctrl && isVisible() &&
+            (m_topRow != firstScrollRow() || m_leftCol != firstScrollCol())) {
+            m_topRow = firstScrollRow();
+            m_leftCol = firstScrollCol();
+            updateLayout();
+        }
         return;
     case Qt::Key_End: {
         const CellRange used = m_control->model().usedRange();

@@ -1211,17 +1211,30 @@ bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error,
 }
 
 bool RtfReader::insert(const QByteArray& rtf, QTextCursor* at, QString* error,
-                       bool firstTakesFormat) {
+                       bool firstTakesFormat, bool wholeParagraphs) {
     if (!at || at->isNull()) {
         if (error) *error = QStringLiteral("There is no document to read into.");
         return false;
     }
     Parser parser(rtf);
     if (!parser.parse(error)) return false;
-    Builder builder(parser.content());
+    const Content& content = parser.content();
+    Builder builder(content);
     at->beginEditBlock();
     at->removeSelectedText();
-    builder.build(*at, !firstTakesFormat);
+    const bool ownParagraphs = wholeParagraphs && !firstTakesFormat && at->atBlockStart() &&
+                               !at->currentTable() && content.paragraphs.size() > 1 &&
+                               (content.tables.isEmpty() || content.tables.first().firstParagraph > 0);
+    const QTextBlockFormat ownBlock = at->blockFormat();
+    const QTextCharFormat ownMark = at->blockCharFormat();
+    // The paragraph's own text follows the last break and keeps its format; into an empty
+    // paragraph the last one goes whole, with its own.
+    const bool keepOwn = ownParagraphs && at->block().length() > 1;
+    builder.build(*at, !(firstTakesFormat || ownParagraphs));
+    if (keepOwn) {
+        at->setBlockFormat(ownBlock);
+        at->setBlockCharFormat(ownMark);
+    }
     at->endEditBlock();
     return true;
 }

@@ -25,8 +25,11 @@ public:
     // Inserts the text at the cursor, replacing its selection (pasting formatted text).
     // The first paragraph joins the cursor's paragraph, which keeps its format unless
     // `firstTakesFormat` (the text replaces whole paragraphs). On failure nothing is changed.
+    // With `wholeParagraphs`, text of several paragraphs put at the start of a paragraph
+    // goes in as paragraphs of their own: the first keeps its format (a section heading its
+    // tags) and the paragraph the text went into keeps its own after the last break.
     static bool insert(const QByteArray& rtf, QTextCursor* at, QString* error = nullptr,
-                       bool firstTakesFormat = false);
+                       bool firstTakesFormat = false, bool wholeParagraphs = false);
 
     // Whether the data looks like RTF at all (begins with "{\rtf" after white space).
     static bool isRtf(const QByteArray& data);

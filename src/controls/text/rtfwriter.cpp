@@ -429,5 +429,17 @@ QByteArray RtfWriter::write(const QTextCursor& selection, Flavor flavor) {
     if (const QTextDocument* source = selection.document())
         copy.setDefaultFont(source->defaultFont());
     QTextCursor(&copy).insertFragment(selection.selection());
+    // A selection from the start of a paragraph takes that paragraph whole, with its
+    // format and tags (a section heading its section), which the fragment leaves behind.
+    if (const QTextDocument* source = selection.document()) {
+        const QTextBlock first = source->findBlock(selection.selectionStart());
+        if (first.isValid() && first.position() == selection.selectionStart() &&
+            selection.hasSelection() && !QTextCursor(first).currentTable() &&
+            !QTextCursor(&copy).currentTable()) {
+            QTextCursor start(&copy);
+            start.setBlockFormat(first.blockFormat());
+            start.setBlockCharFormat(first.charFormat());
+        }
+    }
     return write(copy, flavor);
 }

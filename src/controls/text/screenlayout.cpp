@@ -485,21 +485,33 @@ struct ScreenLayout::Impl {
             }
         }
 
-        // Borders are centred on the grid lines, as Qt draws collapsed borders: the outer
-        // halves reach a little over the table's edges.
+        // Borders are centred on the grid lines, as Qt draws collapsed borders, and as in
+        // Qt the outer halves of the borders on the table's edges lie inside its box: the
+        // grid starts below and right of them and the paragraph after the table below them.
+        // (A box that ended at the grid would leave its bottom border to the next
+        // paragraph's repaint, which never draws the table.) Qt takes the halves in whole
+        // pixels, so a hairline border adds nothing.
+        Fixed outer[4] = {0, 0, 0, 0}; // top, right, bottom, left
+        const auto half = [](Fixed border) { return (border / 2 + 32) / 64 * 64; };
+        for (const CellBox& cb : box.cells) {
+            if (cb.row == 0) outer[0] = std::max(outer[0], half(cb.border[0]));
+            if (cb.column + cb.columnSpan == columns) outer[1] = std::max(outer[1], half(cb.border[1]));
+            if (cb.row + cb.rowSpan == rows) outer[2] = std::max(outer[2], half(cb.border[2]));
+            if (cb.column == 0) outer[3] = std::max(outer[3], half(cb.border[3]));
+        }
         const Fixed gridWidth = box.colX.back();
         Fixed offset = 0;
         const Qt::Alignment align = tf.alignment() & Qt::AlignHorizontal_Mask;
-        const Fixed spare = available - gridWidth;
+        const Fixed spare = available - gridWidth - outer[1] - outer[3];
         if (spare > 0 && (align & Qt::AlignHCenter))
             offset = spare / 2;
         else if (spare > 0 && (align & Qt::AlignRight))
             offset = spare;
         box.x = 0;
-        box.gridX = ml + offset;
-        box.gridY = mt;
-        box.width = box.gridX + gridWidth + mr;
-        box.bottomMargin = mb;
+        box.gridX = ml + offset + outer[3];
+        box.gridY = mt + outer[0];
+        box.width = box.gridX + gridWidth + outer[1] + mr;
+        box.bottomMargin = outer[2] + mb;
         placeRows(box, rows);
     }
 
@@ -1171,7 +1183,10 @@ struct ScreenLayout::Impl {
 
     void drawBox(QPainter* painter, const PaintContext& context, const FrameBox& box,
                  QPointF origin, const QList<Selection>& selections) const {
-        const QRectF whole(origin, QSizeF(rl(box.width), rl(box.height)));
+        // A border is drawn a pixel wide at least, centred on its line: a hairline on the
+        // box's edge reaches half a pixel past it.
+        const QRectF whole =
+            QRectF(origin, QSizeF(rl(box.width), rl(box.height))).adjusted(-1, -1, 1, 1);
         if (context.clip.isValid() && !context.clip.intersects(whole)) return;
         const QPointF grid = origin + QPointF(rl(box.gridX), rl(box.gridY));
         const QTextTable* table = box.table();
@@ -1285,6 +1300,14 @@ void ScreenLayout::draw(QPainter* painter, const PaintContext& context) {
     const int n = int(d->entries.size());
     int i = clip.isValid() ? d->tree.find(fx(clip.top() - d->top)) : 0;
     i = std::clamp(i, 0, n - 1);
+    // From the entry before too (passing those that take no room, such as the paragraph
+    // Qt keeps after a table): a table's hairline border reaches a pixel into the next.
+    if (clip.isValid() && i > 0) {
+        --i;
+        while (i > 0 && d->entries[size_t(i)].kind == Impl::Kind::Paragraph &&
+               d->entries[size_t(i)].height() == 0)
+            --i;
+    }
     while (i > 0 && d->entries[size_t(i)].kind == Impl::Kind::FrameBody)
         --i;
     Fixed y = fx(d->top) + d->tree.prefix(i);

@@ -223,6 +223,11 @@ struct TextControl::Private {
     QString lastFileError;
     bool undoCleared = true; // UnDoAction reads 0 until the next edit
     int editDepth = 0;       // EditSteps open
+    // Undo groups, as the document's count of undo commands before and after each (the
+    // commands of every edit block are counted one by one).
+    int groupDepth = 0;
+    int groupStart = 0;
+    QList<QPair<int, int>> groups;
     bool afterDoubleClick = false;
     QString lastPhrase;
     bool lastPhraseCase = false;
@@ -259,7 +264,16 @@ void TextControl::connectDocument() {
         if (!d->showHidden) d->painter.paintChanged(document(), pos, pos + added);
     });
     connect(doc, &QTextDocument::contentsChanged, this, [this] { emit OnATXChange(); });
-    connect(doc, &QTextDocument::undoCommandAdded, this, [this] { d->undoCleared = false; });
+    connect(doc, &QTextDocument::undoCommandAdded, this, [this] {
+        d->undoCleared = false;
+        // A new edit drops the steps that could have been done again, and their groups.
+        const int now = document()->availableUndoSteps();
+        while (!d->groups.isEmpty() && d->groups.last().second >= now)
+            d->groups.removeLast();
+    });
+    connect(doc, &QTextDocument::undoAvailable, this, [this](bool available) {
+        if (!available && !document()->isRedoAvailable()) d->groups.clear();
+    });
 }
 
 QTextDocument* TextControl::newDocument() const {
@@ -1083,11 +1097,21 @@ int TextControl::UnDoAction() const {
 void TextControl::setUnDoAction(int value) {
     if (value == 0) {
         document()->clearUndoRedoStacks(QTextDocument::UndoAndRedoStacks);
+        d->groups.clear();
         d->undoCleared = true;
     } else if (value == 1 && document()->isUndoAvailable()) {
+        QTextDocument* doc = document();
+        int down = doc->availableUndoSteps() - 1;
+        for (const auto& [start, end] : std::as_const(d->groups)) {
+            if (end == doc->availableUndoSteps()) down = start;
+        }
         // Through the editor, so that the caret goes where the text changed.
         const ViewPlace view = viewPlace();
-        undo();
+        while (doc->availableUndoSteps() > down && doc->isUndoAvailable()) {
+            const int before = doc->availableUndoSteps();
+            undo();
+            if (doc->availableUndoSteps() == before) break;
+        }
         keepView(view);
     }
 }
@@ -1098,10 +1122,29 @@ int TextControl::ReDoAction() const {
 
 void TextControl::setReDoAction(int value) {
     if (value == 1 && document()->isRedoAvailable()) {
+        QTextDocument* doc = document();
+        int up = doc->availableUndoSteps() + 1;
+        for (const auto& [start, end] : std::as_const(d->groups)) {
+            if (start == doc->availableUndoSteps()) up = end;
+        }
         const ViewPlace view = viewPlace();
-        redo();
+        while (doc->availableUndoSteps() < up && doc->isRedoAvailable()) {
+            const int before = doc->availableUndoSteps();
+            redo();
+            if (doc->availableUndoSteps() == before) break;
+        }
         keepView(view);
     }
+}
+
+void TextControl::beginUndoGroup() {
+    if (d->groupDepth++ == 0) d->groupStart = document()->availableUndoSteps();
+}
+
+void TextControl::endUndoGroup() {
+    if (d->groupDepth == 0 || --d->groupDepth > 0) return;
+    const int end = document()->availableUndoSteps();
+    if (end - d->groupStart > 1) d->groups.append({d->groupStart, end});
 }
 
 // While an edit block is open the layout has not yet taken the changes in: a caret placed
@@ -1211,7 +1254,12 @@ void TextControl::insertFromMimeData(const QMimeData* source) {
         types << QString::fromLatin1(type);
     for (const QString& type : types) {
         if (!source->hasFormat(type)) continue;
-        if (RtfReader::insert(source->data(type), &c)) {
+        const int from = c.selectionStart();
+        c.beginEditBlock();
+        const bool inserted = RtfReader::insert(source->data(type), &c, nullptr, false, true);
+        if (inserted) dropRepeatedSectionTags(from, c.position());
+        c.endEditBlock();
+        if (inserted) {
             setTextCursor(c);
             ensureCursorVisible();
             return;
@@ -1221,6 +1269,23 @@ void TextControl::insertFromMimeData(const QMimeData* source) {
         c.insertText(normalizeBreaks(source->text()));
         setTextCursor(c);
         ensureCursorVisible();
+    }
+}
+
+// A pasted heading brings its section tag only where the text holds none: a heading cut
+// and pasted keeps its section, one copied leaves the section where it is.
+void TextControl::dropRepeatedSectionTags(int from, int to) {
+    QTextDocument* doc = document();
+    for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+        const int tag = b.blockFormat().intProperty(TextFormat::PTagProperty);
+        if (!tag) continue;
+        bool elsewhere = false;
+        for (QTextBlock o = doc->begin(); o.isValid() && !elsewhere; o = o.next())
+            elsewhere = o != b && o.blockFormat().intProperty(TextFormat::PTagProperty) == tag;
+        if (!elsewhere) continue;
+        QTextBlockFormat f = b.blockFormat();
+        f.clearProperty(TextFormat::PTagProperty);
+        QTextCursor(b).setBlockFormat(f);
     }
 }
 

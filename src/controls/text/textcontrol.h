@@ -254,6 +254,27 @@ public:
         TextControl* m_text;
         ViewPlace m_view;
     };
+    // Everything one command writes, as one step that a single undo takes back (and a
+    // single redo does again), even when it is made of many edits each closed on its own:
+    // table functions, which must see each other's tables, or the indents of every
+    // position a ruler marker passes while the user drags it. Groups nest; only the
+    // outermost counts. Undo of a group shows the text where it changed.
+    void beginUndoGroup();
+    void endUndoGroup();
+    class UndoGroup {
+    public:
+        explicit UndoGroup(TextControl* text) : m_text(text) {
+            if (m_text) m_text->beginUndoGroup();
+        }
+        ~UndoGroup() {
+            if (m_text) m_text->endUndoGroup();
+        }
+        UndoGroup(const UndoGroup&) = delete;
+        UndoGroup& operator=(const UndoGroup&) = delete;
+
+    private:
+        TextControl* m_text;
+    };
     int ClipboardAction() const;
     void setClipboardAction(int action); // 1 cut, 2 copy, 3 paste
     int WriteProtect() const; // 0 editable, 1 read-only, 2 read-only while the program works
@@ -330,6 +351,7 @@ protected:
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void dropRepeatedSectionTags(int from, int to);
 
 private:
     void connectDocument();
