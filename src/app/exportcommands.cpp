@@ -50,7 +50,8 @@ QString ExportCommands::cashflowFilter() {
                           "Excel Workbook (*.xlsx)|*.xlsx|PDF (*.pdf)|*.pdf");
 }
 
-void ExportCommands::reportFailure() {
+void ExportCommands::reportFailure(const QString& why) {
+    m_lastFailure = why;
     ShowMessageDialog(kSaveFailed, mtError, mbOK, mbOK, 0);
 }
 
@@ -61,13 +62,14 @@ void ExportCommands::Plan1Click() {
         runSaveDialog(m.planDialog, planFilter(), QStringLiteral("rtf"),
                       m.userDataFolder ? m.userDataFolder() : QString(), &chosenFilter);
     if (file.isEmpty()) return;
+    ExportPlan(file, chosenFilter == planAndBudgetFilter());
+}
+
+bool ExportCommands::ExportPlan(const QString& file, bool withBudget) {
     const QString ending = endingOf(file);
-    if (ending == QLatin1String("pdf"))
-        ExportPlanPdf(file, chosenFilter == planAndBudgetFilter());
-    else if (ending == QLatin1String("odt"))
-        ExportPlanOdt(file);
-    else
-        ExportPlanText(file);
+    if (ending == QLatin1String("pdf")) return ExportPlanPdf(file, withBudget);
+    if (ending == QLatin1String("odt")) return ExportPlanOdt(file);
+    return ExportPlanText(file);
 }
 
 bool ExportCommands::ExportPlanText(const QString& file) {
@@ -94,12 +96,13 @@ bool ExportCommands::ExportPlanText(const QString& file) {
     if (focus) focus->setFocus();
     QApplication::processEvents();
     lock.release();
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(text.lastFileFailure());
     return ok;
 }
 
 bool ExportCommands::ExportPlanPdf(const QString& file, bool withBudget) {
     bool ok = false;
+    QString why;
     {
         RepaintLock lock(m.window);
         WaitCursor wait;
@@ -107,19 +110,20 @@ bool ExportCommands::ExportPlanPdf(const QString& file, bool withBudget) {
         ok = pdf.addPlan(m.printing(), *m.text, m.geometry(), PdfExport::planPageLayout(),
                          m.sections ? m.sections() : QList<PdfSection>());
         if (ok && withBudget && m.sheet) ok = pdf.addBudget(*m.sheet, QString());
-        ok = ok && pdf.finish(file, m.info ? m.info() : PdfInfo());
+        ok = ok && pdf.finish(file, m.info ? m.info() : PdfInfo(), &why);
     }
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(why);
     return ok;
 }
 
 bool ExportCommands::ExportPlanOdt(const QString& file) {
     bool ok = false;
+    QString why;
     {
         WaitCursor wait;
-        ok = writePlanOdt(*m.text, file);
+        ok = writePlanOdt(*m.text, file, &why);
     }
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(why);
     return ok;
 }
 
@@ -135,22 +139,25 @@ bool ExportCommands::ExportBudget(const QString& file) {
     SheetControl& sheet = *m.sheet;
     const QString ending = endingOf(file);
     bool ok = false;
+    QString why;
     // The sheet, its file name and the budget file stay as they are.
     if (ending == QLatin1String("xls")) {
         ok = sheet.Write(file, SheetControl::Excel4File);
-    } else if (ending == QLatin1String("txt")) {
+        why = sheet.lastFailure();
+    } else if (ending == QLatin1String("txt") || ending == QLatin1String("tsv")) {
         ok = sheet.Write(file, SheetControl::TabbedText);
+        why = sheet.lastFailure();
     } else if (ending == QLatin1String("xlsx")) {
         sheet.Finish();
-        ok = Sheet::writeXlsx(sheet.model(), file);
+        ok = Sheet::writeXlsx(sheet.model(), file, &why);
     } else if (ending == QLatin1String("pdf")) {
         WaitCursor wait;
         PdfExport pdf;
         PdfInfo info = m.info ? m.info() : PdfInfo();
-        ok = pdf.addBudget(sheet, QString()) && pdf.finish(file, info);
+        ok = pdf.addBudget(sheet, QString()) && pdf.finish(file, info, &why);
     } else {
         return false; // a name the budget has no format for writes nothing
     }
-    if (!ok) reportFailure();
+    if (!ok) reportFailure(why);
     return ok;
 }
