@@ -252,9 +252,12 @@ int exportPlan(const ExportRequest& r) {
                                 "read is exported.")
                      .arg(shownName));
     const PlanHeader::Parsed header = PlanHeader::parse(PlanLifecycle::takeHeaderText(text));
+    // The names the open window gives the load; a file the plan list does not name (the
+    // original plan) has none, and keeps its placeholders.
     const CompanyDetails details =
         plan.name.isEmpty() ? CompanyDetails() : Catalogue().details(plan.name);
-    PlanLifecycle::replacePlaceholders(text, details.value("coname"), details.value("sbu"));
+    if (!plan.name.isEmpty())
+        PlanLifecycle::replacePlaceholders(text, details.value("coname"), details.value("sbu"));
     text.setSelStart(0);
     text.setSelLength(0);
 

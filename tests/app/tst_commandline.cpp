@@ -305,6 +305,13 @@ void TestCommandLine::exportsEveryFormatAndChangesNothing() {
         qWarning("LibreOffice (soffice) is not installed: the ODT and Excel files are not read back");
     }
 
+    // The original plan, which the plan list does not name, by its file number: no names
+    // to fill its placeholders with.
+    const Result original = tandel({QStringLiteral("--export"), out(QStringLiteral("original.txt")),
+                                    QStringLiteral("--plan-file"), QStringLiteral("1")});
+    QCOMPARE(original.status, 0);
+    QVERIFY(readFileBytes(out(QStringLiteral("original.txt"))).contains("[BusinessName]"));
+
     // Neither the plan, its budget, the catalogue, the settings nor anything else of the
     // program's or the user's: the load wrote nothing back and filled no placeholder on disk.
     QCOMPARE(inventory(m_program.path()), programBefore);
