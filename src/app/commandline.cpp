@@ -22,6 +22,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <cmath>
 #include <cstdio>
@@ -75,7 +76,8 @@ enum class Kind { Plan, Budget };
 
 struct Ending {
     Kind kind;
-    bool pdf = false;
+    QString suffix; // lower case
+    bool pdf() const { return suffix == QLatin1String("pdf"); }
 };
 
 // The formats File > Export writes, by the file's ending (without regard to case): the
@@ -83,13 +85,10 @@ struct Ending {
 // named .tsv here since .txt is the plan's.
 std::optional<Ending> endingOf(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix == QLatin1String("pdf")) return Ending{Kind::Plan, true};
-    if (suffix == QLatin1String("odt") || suffix == QLatin1String("rtf") ||
-        suffix == QLatin1String("txt"))
-        return Ending{Kind::Plan};
-    if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("xls") ||
-        suffix == QLatin1String("tsv"))
-        return Ending{Kind::Budget};
+    for (const char* plan : {"pdf", "odt", "rtf", "txt"})
+        if (suffix == QLatin1String(plan)) return Ending{Kind::Plan, suffix};
+    for (const char* budget : {"xlsx", "xls", "tsv"})
+        if (suffix == QLatin1String(budget)) return Ending{Kind::Budget, suffix};
     return std::nullopt;
 }
 
@@ -172,7 +171,7 @@ int listPlans() {
 // What an export asks for, once the options have been checked.
 struct ExportRequest {
     QString file;
-    Ending ending{Kind::Plan};
+    Ending ending{Kind::Plan, QString()};
     QString planName;  // --plan
     QString planFile;  // --plan-file
     bool withBudget = false;
@@ -233,6 +232,15 @@ int findPlan(const ExportRequest& r, PlanToExport* plan) {
 }
 
 int exportPlan(const ExportRequest& r) {
+    // Whatever would be shown in a window goes to standard error instead: nothing may wait
+    // for a click that cannot come.
+    QString said;
+    setMessageSink([&said](const QString& message, int) {
+        complain(message);
+        said += message;
+    });
+    const auto restore = qScopeGuard([] { setMessageSink({}); });
+
     PlanToExport plan;
     if (const int status = findPlan(r, &plan); status != Done) return status;
     const QString shownName = plan.name.isEmpty() ? QFileInfo(plan.textFile).fileName()
@@ -297,7 +305,8 @@ int exportPlan(const ExportRequest& r) {
         int type = SheetControl::NativeFile;
         const QString budgetFile = Catalogue::budgetFileOf(plan.textFile);
         if (!sheet.Read(budgetFile, type)) {
-            QString message = QStringLiteral("The budget of the plan %1 cannot be read.").arg(shownName);
+            QString message =
+                QStringLiteral("The budget of the plan %1 cannot be read.").arg(shownName);
             if (!sheet.lastError().isEmpty()) message += QLatin1Char('\n') + sheet.lastError();
             return fail(UnreadablePlan, message);
         }
@@ -318,11 +327,21 @@ int exportPlan(const ExportRequest& r) {
         return info;
     };
     ExportCommands commands(std::move(links));
-    const bool written = r.ending.kind == Kind::Budget ? commands.ExportBudget(r.file)
-                                                       : commands.ExportPlan(r.file, r.withBudget);
+    bool written = false;
+    if (r.ending.kind == Kind::Budget)
+        written = commands.ExportBudget(r.file);
+    else if (r.ending.pdf())
+        written = commands.ExportPlanPdf(r.file, r.withBudget);
+    else if (r.ending.suffix == QLatin1String("odt"))
+        written = commands.ExportPlanOdt(r.file);
+    else
+        written = commands.ExportPlanText(r.file);
     if (!written) {
-        // The writer has said that it failed; this adds which file and why.
-        if (!commands.lastFailure().isEmpty()) writeTo(stderr, commands.lastFailure() + QLatin1Char('\n'));
+        // Which file and why, when the control that wrote knows and the message did not
+        // say so already.
+        const QString why =
+            r.ending.kind == Kind::Budget ? sheet.lastFailure() : text.lastFileFailure();
+        if (!why.isEmpty() && !said.contains(why)) writeTo(stderr, why + QLatin1Char('\n'));
         return UnwritableFile;
     }
     return Done;
@@ -505,17 +524,13 @@ int run(const QStringList& arguments) {
                                    ".xlsx, .xls or .tsv.")
                         .arg(r.file));
     r.ending = *ending;
-    if (r.withBudget && !r.ending.pdf)
+    if (r.withBudget && !r.ending.pdf())
         return fail(BadOption, QStringLiteral("--with-budget goes only with a PDF of the plan."));
-    if (r.pageOptions() && !r.ending.pdf)
+    if (r.pageOptions() && !r.ending.pdf())
         return fail(BadOption, QStringLiteral("--paper, --landscape, --portrait and the margins "
                                               "go only with a PDF of the plan."));
 
-    // Whatever the writers would show in a window goes to standard error instead.
-    setMessageSink([](const QString& message, int) { complain(message); });
-    const int status = exportPlan(r);
-    setMessageSink({});
-    return status;
+    return exportPlan(r);
 }
 
 } // namespace CommandLine

@@ -50,8 +50,7 @@ QString ExportCommands::cashflowFilter() {
                           "Excel Workbook (*.xlsx)|*.xlsx|PDF (*.pdf)|*.pdf");
 }
 
-void ExportCommands::reportFailure(const QString& why) {
-    m_lastFailure = why;
+void ExportCommands::reportFailure() {
     ShowMessageDialog(kSaveFailed, mtError, mbOK, mbOK, 0);
 }
 
@@ -62,14 +61,13 @@ void ExportCommands::Plan1Click() {
         runSaveDialog(m.planDialog, planFilter(), QStringLiteral("rtf"),
                       m.userDataFolder ? m.userDataFolder() : QString(), &chosenFilter);
     if (file.isEmpty()) return;
-    ExportPlan(file, chosenFilter == planAndBudgetFilter());
-}
-
-bool ExportCommands::ExportPlan(const QString& file, bool withBudget) {
     const QString ending = endingOf(file);
-    if (ending == QLatin1String("pdf")) return ExportPlanPdf(file, withBudget);
-    if (ending == QLatin1String("odt")) return ExportPlanOdt(file);
-    return ExportPlanText(file);
+    if (ending == QLatin1String("pdf"))
+        ExportPlanPdf(file, chosenFilter == planAndBudgetFilter());
+    else if (ending == QLatin1String("odt"))
+        ExportPlanOdt(file);
+    else
+        ExportPlanText(file);
 }
 
 bool ExportCommands::ExportPlanText(const QString& file) {
@@ -96,13 +94,12 @@ bool ExportCommands::ExportPlanText(const QString& file) {
     if (focus) focus->setFocus();
     QApplication::processEvents();
     lock.release();
-    if (!ok) reportFailure(text.lastFileFailure());
+    if (!ok) reportFailure();
     return ok;
 }
 
 bool ExportCommands::ExportPlanPdf(const QString& file, bool withBudget) {
     bool ok = false;
-    QString why;
     {
         RepaintLock lock(m.window);
         WaitCursor wait;
@@ -110,20 +107,19 @@ bool ExportCommands::ExportPlanPdf(const QString& file, bool withBudget) {
         ok = pdf.addPlan(m.printing(), *m.text, m.geometry(), PdfExport::planPageLayout(),
                          m.sections ? m.sections() : QList<PdfSection>());
         if (ok && withBudget && m.sheet) ok = pdf.addBudget(*m.sheet, QString());
-        ok = ok && pdf.finish(file, m.info ? m.info() : PdfInfo(), &why);
+        ok = ok && pdf.finish(file, m.info ? m.info() : PdfInfo());
     }
-    if (!ok) reportFailure(why);
+    if (!ok) reportFailure();
     return ok;
 }
 
 bool ExportCommands::ExportPlanOdt(const QString& file) {
     bool ok = false;
-    QString why;
     {
         WaitCursor wait;
-        ok = writePlanOdt(*m.text, file, &why);
+        ok = writePlanOdt(*m.text, file);
     }
-    if (!ok) reportFailure(why);
+    if (!ok) reportFailure();
     return ok;
 }
 
@@ -137,27 +133,26 @@ void ExportCommands::Cashflow1Click() {
 bool ExportCommands::ExportBudget(const QString& file) {
     if (!m.sheet) return false;
     SheetControl& sheet = *m.sheet;
-    const QString ending = endingOf(file);
+    // Tab-separated text also under its own ending, which the command line uses.
+    const QString ending =
+        endingOf(file) == QLatin1String("tsv") ? QStringLiteral("txt") : endingOf(file);
     bool ok = false;
-    QString why;
     // The sheet, its file name and the budget file stay as they are.
     if (ending == QLatin1String("xls")) {
         ok = sheet.Write(file, SheetControl::Excel4File);
-        why = sheet.lastFailure();
-    } else if (ending == QLatin1String("txt") || ending == QLatin1String("tsv")) {
+    } else if (ending == QLatin1String("txt")) {
         ok = sheet.Write(file, SheetControl::TabbedText);
-        why = sheet.lastFailure();
     } else if (ending == QLatin1String("xlsx")) {
         sheet.Finish();
-        ok = Sheet::writeXlsx(sheet.model(), file, &why);
+        ok = Sheet::writeXlsx(sheet.model(), file);
     } else if (ending == QLatin1String("pdf")) {
         WaitCursor wait;
         PdfExport pdf;
         PdfInfo info = m.info ? m.info() : PdfInfo();
-        ok = pdf.addBudget(sheet, QString()) && pdf.finish(file, info, &why);
+        ok = pdf.addBudget(sheet, QString()) && pdf.finish(file, info);
     } else {
         return false; // a name the budget has no format for writes nothing
     }
-    if (!ok) reportFailure(why);
+    if (!ok) reportFailure();
     return ok;
 }

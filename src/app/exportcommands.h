@@ -35,7 +35,7 @@ struct ExportLinks {
 // Plan: .rtf rich text, .txt plain text, .pdf the pages as they print (with the budget's
 // after them when the filter "Plan and budget as PDF" is chosen), .odt OpenDocument text;
 // any other name gets the text in the control's current format.
-// Budget: .xls an Excel 4 workbook, .txt or .tsv tab-separated text, .xlsx an Excel workbook,
+// Budget: .xls an Excel 4 workbook, .txt tab-separated text, .xlsx an Excel workbook,
 // .pdf the sheet as it prints; any other name writes nothing.
 class ExportCommands {
 public:
@@ -49,10 +49,6 @@ public:
     // The plan dialog's filter that adds the budget to a PDF.
     static QString planAndBudgetFilter();
 
-    // The plan to `file` in the format its ending names, as "P&lan..." writes it once the
-    // name is chosen; `withBudget` adds the budget's pages to a PDF.
-    bool ExportPlan(const QString& file, bool withBudget);
-
     // The writers behind the commands, each reporting failure to the user; true when
     // the file was written.
     bool ExportPlanText(const QString& file);
@@ -61,13 +57,8 @@ public:
     // False also for a name that writes nothing.
     bool ExportBudget(const QString& file);
 
-    // The file and the reason ("<file>: Permission denied") of the latest write that
-    // failed; may be empty when the reason is not known.
-    QString lastFailure() const { return m_lastFailure; }
-
 private:
-    void reportFailure(const QString& why = QString());
+    void reportFailure();
 
     ExportLinks m;
-    QString m_lastFailure;
 };

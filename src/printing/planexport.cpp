@@ -5,11 +5,11 @@
 #include "controls/text/printfunctions.h"
 #include "controls/text/textcontrol.h"
 #include "platform/printerinfo.h"
-#include "platform/safefile.h"
 #include "printing/planprint.h"
 
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
 
@@ -134,8 +134,9 @@ bool PdfExport::finish(const QString& path, const PdfInfo& info, QString* error)
     if (!m_painter.end()) return fail(QStringLiteral("The pages could not be made."));
     QByteArray pdf;
     if (!addPdfOutline(m_buffer.data(), m_marks, info, &pdf, error)) return false;
-    const SafeFile::Result written = SafeFile::write(path, pdf);
-    if (!written.ok) return fail(written.failure);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+        return fail(file.errorString());
     return true;
 }
 
@@ -151,9 +152,9 @@ bool writePlanOdt(const TextControl& text, const QString& path, QString* error) 
         return false;
     }
     const QByteArray bytes = buffer.data();
-    const SafeFile::Result written = SafeFile::write(path, bytes);
-    if (!written.ok) {
-        if (error) *error = written.failure;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error) *error = file.errorString();
         return false;
     }
     return true;

@@ -2,9 +2,8 @@
 
 #include "sheetmodel.h"
 
-#include "platform/safefile.h"
-
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -192,8 +191,9 @@ bool writeXlsx(const SheetModel& model, const QString& path, QString* error) {
     QFile in(temp);
     if (!in.open(QIODevice::ReadOnly)) return fail(in.errorString());
     const QByteArray bytes = in.readAll();
-    const SafeFile::Result written = SafeFile::write(path, bytes);
-    if (!written.ok) return fail(written.failure);
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        return fail(out.errorString());
     return true;
 }
 
