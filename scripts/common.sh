@@ -3,8 +3,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libhunspell-dev
           hunspell-en-gb libbenchmark-dev xvfb xauth poppler-utils clang fonts-dejavu-core ccache
-          libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev hyperfine)
+          libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev)
 
+# bench/compare-libreoffice.sh times whole programs with it.
+PACKAGES+=(hyperfine)
 install_missing() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
