@@ -7,6 +7,7 @@ PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
 
 # bench/compare-libreoffice.sh times whole programs with it.
 PACKAGES+=(hyperfine)
+
 install_missing() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
