@@ -6,6 +6,9 @@ PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev
           libzip-dev fonts-liberation2)
 
+# bench/compare-libreoffice.sh times whole programs with it.
+PACKAGES+=(hyperfine)
+
 install_missing() {
   local missing=()
   for p in "${PACKAGES[@]}"; do

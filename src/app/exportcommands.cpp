@@ -185,7 +185,9 @@ void ExportCommands::Cashflow1Click() {
 bool ExportCommands::ExportBudget(const QString& file) {
     if (!m.sheet) return false;
     SheetControl& sheet = *m.sheet;
-    const QString ending = endingOf(file);
+    // Tab-separated text also under its own ending, which the command line uses.
+    const QString ending =
+        endingOf(file) == QLatin1String("tsv") ? QStringLiteral("txt") : endingOf(file);
     bool ok = false;
     QString error;
     // The sheet, its file name and the budget file stay as they are.

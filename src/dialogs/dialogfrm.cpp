@@ -23,6 +23,20 @@ constexpr int kSlotOffset = 45;
 constexpr QSize kIconSlot(41, 37);
 
 QPointer<TfrmDialog> g_dialog;
+MessageSink g_sink;
+
+int resultOfButton(int button) {
+    switch (button) {
+    case mbYes: return mrYes;
+    case mbNo: return mrNo;
+    case mbOK: return mrOk;
+    case mbCancel: return mrCancel;
+    case mbAbort: return mrAbort;
+    case mbRetry: return mrRetry;
+    case mbAll: return mrAll;
+    default: return mrNone;
+    }
+}
 
 } // namespace
 
@@ -234,6 +248,10 @@ TfrmDialog* frmDialog() {
 
 int ShowMessageDialog(const QString& message, int kind, int buttons, int defaultButton,
                       int helpContext) {
+    if (g_sink) {
+        g_sink(message, kind);
+        return resultOfButton(defaultButton);
+    }
     TfrmDialog* dialog = frmDialog();
     if (dialog->isVisible()) {
         // A message raised while another is still open (from a timer, say) gets a window
@@ -255,9 +273,17 @@ int ShowError(const QString& message) {
 }
 
 void ShowNotice(const QString& message) {
+    if (g_sink) {
+        g_sink(message, mtInformation);
+        return;
+    }
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), message,
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("NoticeBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void setMessageSink(MessageSink sink) {
+    g_sink = std::move(sink);
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
@@ -88,3 +90,9 @@ int ShowInformation(const QString& message);
 int ShowError(const QString& message);
 // A short notice in the toolkit's standard information box.
 void ShowNotice(const QString& message);
+
+// Where messages go while the program works without windows (an export from the command
+// line): every message and notice is handed to the sink instead of being shown, and
+// answered with its default button. An empty sink shows windows again.
+using MessageSink = std::function<void(const QString& message, int kind)>;
+void setMessageSink(MessageSink sink);

@@ -245,18 +245,21 @@ PlanDamage PlanLifecycle::checkLoadedPlan() {
     return damage;
 }
 
-bool PlanLifecycle::TakeHeader() {
-    TextControl* text = w->ATX321;
+QString PlanLifecycle::takeHeaderText(TextControl& text) {
     QString header;
-    text->setTagReadSelect(1);
-    text->setSelStart(0);
-    text->setSelLength(0);
-    if (text->FIND_HTAG(PlanHeader::HeaderTag, 1) > 0) {
-        header = text->SelText();
-        text->setSelText(QString());
+    text.setTagReadSelect(1);
+    text.setSelStart(0);
+    text.setSelLength(0);
+    if (text.FIND_HTAG(PlanHeader::HeaderTag, 1) > 0) {
+        header = text.SelText();
+        text.setSelText(QString());
     }
-    text->setTagReadSelect(0);
+    text.setTagReadSelect(0);
+    return header;
+}
 
+bool PlanLifecycle::TakeHeader() {
+    const QString header = takeHeaderText(*w->ATX321);
     const PlanHeader::Parsed parsed = PlanHeader::parse(header);
     if (parsed.marginsOk) {
         w->PlanMargins.Left = parsed.settings.left;
@@ -271,7 +274,12 @@ bool PlanLifecycle::TakeHeader() {
 }
 
 int PlanLifecycle::ReplacePlaceholders(const QString& companyName, const QString& sbuName) {
-    TextControl* text = w->ATX321;
+    return replacePlaceholders(*w->ATX321, companyName, sbuName);
+}
+
+int PlanLifecycle::replacePlaceholders(TextControl& control, const QString& companyName,
+                                       const QString& sbuName) {
+    TextControl* text = &control;
     text->setSelStart(0);
     text->setSelLength(0);
     int handled = 0;

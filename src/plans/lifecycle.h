@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class TextControl;
 class TfrmEdit;
 
 // Opening, creating, loading and saving plans in the main window.
@@ -44,6 +45,13 @@ public:
     // Replaces "[BusinessName]" and "[SBUName]" in the plan text; other placeholder runs
     // become ordinary user text. Returns how many runs were handled.
     int ReplacePlaceholders(const QString& companyName, const QString& sbuName);
+
+    // The text halves of the two above, for any control holding a plan just loaded (a
+    // command-line export works without the main window): the header's text, taken out
+    // of the plan (empty when there is none), and the placeholders replaced.
+    static QString takeHeaderText(TextControl& text);
+    static int replacePlaceholders(TextControl& text, const QString& companyName,
+                                   const QString& sbuName);
 
     // Where the budget joins the plan's files.
     bool LoadBudget(const QString& fileName);

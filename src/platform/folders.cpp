@@ -121,17 +121,19 @@ bool seedUserFolder() {
     return true;
 }
 
-QString configFolder() {
+QString configFolder(bool create) {
     QString dir = g_configFolder;
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
               QStringLiteral("/Tandel");
     dir = withSlash(dir);
-    QDir().mkpath(dir);
+    if (create) QDir().mkpath(dir);
     return dir;
 }
 
-QString settingsFile() { return resolve(configFolder() + QStringLiteral("Tandel.INI")); }
+QString settingsFile(bool createFolder) {
+    return resolve(configFolder(createFolder) + QStringLiteral("Tandel.INI"));
+}
 
 QString resolve(const QString& name) {
     QString path = QDir::fromNativeSeparators(name);

@@ -40,10 +40,11 @@ QString userFolder();
 // each only when missing: nothing of the user's is ever replaced. Returns false when the
 // folders could not be made. Beside the program there is nothing to do.
 bool seedUserFolder();
-// The user's configuration folder (normally ~/.config/Tandel), created on demand.
-QString configFolder();
+// The user's configuration folder (normally ~/.config/Tandel), created on demand unless
+// `create` is false (a run that must write nothing only reads what is there).
+QString configFolder(bool create = true);
 // "Tandel.INI" in the configuration folder.
-QString settingsFile();
+QString settingsFile(bool createFolder = true);
 
 // Resolves a name the program uses ("Data\\mp.nav", "userdata/3.MP", an absolute path)
 // to the file on disk, matching each component without regard to case. A component that
