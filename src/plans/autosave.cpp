@@ -21,7 +21,16 @@
 #include <algorithm>
 #include <memory>
 
+#include <time.h>
+
 namespace {
+
+// Processor time of the calling thread.
+qint64 threadCpuNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
 
 // Work per piece on the user-interface thread: well inside a screen frame, so that a key
 // pressed meanwhile waits no longer than this.
@@ -232,6 +241,7 @@ void AutoSave::takePiece() {
     }
     QElapsedTimer t;
     t.start();
+    const qint64 cpu = threadCpuNs();
     const int end = doc->characterCount() - 1;
     QTextBlock block = doc->findBlock(m_copied);
     for (int i = 0; i < m_blocksPerPiece && block.isValid(); ++i)
@@ -249,11 +259,15 @@ void AutoSave::takePiece() {
     }
     m_copied = cut;
     const qint64 ns = t.nsecsElapsed();
+    const qint64 cpuNs = threadCpuNs() - cpu;
     m_passFigures.longestPieceNs = std::max(m_passFigures.longestPieceNs, ns);
+    m_passFigures.longestPieceCpuNs = std::max(m_passFigures.longestPieceCpuNs, cpuNs);
     m_passFigures.uiNs += ns;
+    m_passFigures.uiCpuNs += cpuNs;
     ++m_passFigures.pieces;
-    // The next piece as large as fits the target at the pace of this one.
-    const double perBlock = double(std::max<qint64>(ns, 1000)) / m_blocksPerPiece;
+    // The next piece as large as fits the target at the pace of this one (its own work:
+    // time the processor gave other programs says nothing about the piece).
+    const double perBlock = double(std::max<qint64>(cpuNs, 1000)) / m_blocksPerPiece;
     m_blocksPerPiece = m_fixedBlocksPerPiece > 0
                            ? m_fixedBlocksPerPiece
                            : std::clamp(int(kPieceTargetNs / perBlock), kMinBlocksPerPiece,
@@ -268,6 +282,7 @@ void AutoSave::takePiece() {
 void AutoSave::finishPass() {
     QElapsedTimer t;
     t.start();
+    const qint64 cpu = threadCpuNs();
     QTextDocument* doc = m_text.document();
     // The first paragraph's own formats: no piece carries them (a piece holds the
     // paragraph breaks that begin the paragraphs after its first).
@@ -292,8 +307,11 @@ void AutoSave::finishPass() {
     QTextDocument* copy = m_copy.release();
     copy->rootFrame();
     copy->moveToThread(m_thread);
+    const qint64 cpuNs = threadCpuNs() - cpu;
     m_passFigures.uiNs += t.nsecsElapsed();
+    m_passFigures.uiCpuNs += cpuNs;
     m_passFigures.longestPieceNs = std::max(m_passFigures.longestPieceNs, t.nsecsElapsed());
+    m_passFigures.longestPieceCpuNs = std::max(m_passFigures.longestPieceCpuNs, cpuNs);
     ++m_passFigures.pieces;
 
     m_passRunning = false;

@@ -76,11 +76,14 @@ public:
     void waitForWrites();
 
     // What the last copy cost: the longest piece and all pieces together on the
-    // user-interface thread, the number of pieces, and the worker's time (joining the
-    // pieces, writing both files).
+    // user-interface thread (by the clock, and by the thread's own processor time, which
+    // leaves out the time other programs had the processor meanwhile), the number of
+    // pieces, and the worker's time (writing the rich text and both files).
     struct Figures {
         qint64 longestPieceNs = 0;
+        qint64 longestPieceCpuNs = 0;
         qint64 uiNs = 0;
+        qint64 uiCpuNs = 0;
         int pieces = 0;
         qint64 workerNs = 0;
     };
