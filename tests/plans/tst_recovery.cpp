@@ -446,6 +446,37 @@ private slots:
         QVERIFY(Recovery::pending(Catalogue()).isEmpty());
     }
 
+    // A copy kept for later is asked about when its plan is opened: Yes recovers it, No
+    // deletes it and opens the plan as it was saved.
+    void openingAPlanWithACopyAsks() {
+        for (const char* answer : {"cmdYes", "cmdNo"}) {
+            TestEnv env;
+            LeftCopy left(env, kTyped, kCellTyped);
+            IniFile(Folders::settingsFile()).writeString(QStringLiteral("bps"), QStringLiteral("tips"), QStringLiteral("0"));
+            QString question;
+            AnswerBook book;
+            book.add(QStringLiteral("TfrmRecover"), [](QWidget* d) { clickButton(d, QStringLiteral("cmdLater")); });
+            book.add(QStringLiteral("Tfrmopen"), [](QWidget* d) {
+                setEditText(d, QStringLiteral("conameedit"), QStringLiteral("Shop Ltd"));
+                setEditText(d, QStringLiteral("cosbuedit"), QStringLiteral("Retail"));
+                clickButton(d, QStringLiteral("Button3"));
+            });
+            book.add(QStringLiteral("TfrmDialog"), [&](QWidget* m) { question = answerMessage(m, QString::fromLatin1(answer)); });
+            Application::startUp({0});
+            TfrmEdit* w = frmEdit;
+            QVERIFY(book.allAnswered());
+            QVERIFY2(question.contains(QStringLiteral("The plan \"Shop\" has a recovery copy made on")), qPrintable(question));
+            QVERIFY(!w->PanelAll->isHidden());
+            const bool yes = qstrcmp(answer, "cmdYes") == 0;
+            QCOMPARE(w->ATX321->toPlainText().contains(kTyped), yes);
+            QCOMPARE(w->spread->model().entry(kCellRow, kCellCol) == kCellTyped, yes);
+            QCOMPARE(w->PlanModified, yes);
+            QCOMPARE(QFileInfo::exists(Recovery::textCopyOf(7)), yes);
+            if (yes) QCOMPARE(readFileBytes(env.userDataFolder() + QStringLiteral("7.mp")), left.planBytes);
+            Application::shutDown();
+        }
+    }
+
     // A copy that cannot be read is said so, kept aside and nothing of it loaded; one
     // no newer than its plan is not offered.
     void unreadableCopy() {
