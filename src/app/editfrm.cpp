@@ -160,6 +160,13 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
          }},
         this);
     connect(ATX321, &TextControl::OnATXChange, m_autoSave, &AutoSave::changed);
+    // Copies are made without asking; one that fails says so where it disturbs nobody.
+    connect(m_autoSave, &AutoSave::copyWritten, this, [this](int, bool ok) {
+        if (!ok)
+            Statusbar1->showMessage(QStringLiteral("A recovery copy of the plan could not be "
+                                                   "written: %1")
+                                        .arg(m_autoSave->lastFailure()));
+    });
 
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);

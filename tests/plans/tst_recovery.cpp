@@ -20,12 +20,14 @@
 #include "plans/catalogue.h"
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
+#include "plans/openfrm.h"
 #include "plans/planheader.h"
 #include "plans/plansession.h"
 #include "plans/recovery.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/printerinfo.h"
+#include "platform/safefile.h"
 #include "support/modal.h"
 #include "support/testenv.h"
 
@@ -35,6 +37,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -42,6 +45,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -289,6 +293,18 @@ private slots:
         }
         // The plan's own files are the user's to write.
         QVERIFY(!readCopy(p.planFile()).plain.contains(kTyped));
+
+        // A copy that cannot be written says why, and the last one stays whole.
+        const QByteArray last = readFileBytes(p.textCopy());
+        SafeFile::injectFault(ENOSPC, 100, QStringLiteral("recovery"));
+        p.type(QStringLiteral("!"));
+        QVERIFY(p.autoSave->copyNow());
+        p.autoSave->waitForWrites();
+        SafeFile::clearFault();
+        QVERIFY(QTest::qWaitFor([&] { return !p.autoSave->lastFailure().isEmpty(); }, 2000));
+        QVERIFY2(p.win->Statusbar1->currentMessage().contains(QStringLiteral("No space left on device")),
+                 qPrintable(p.win->Statusbar1->currentMessage()));
+        QCOMPARE(readFileBytes(p.textCopy()), last);
     }
 
     // Two seconds after the typing stops, once; while it goes on, once per interval;
@@ -444,6 +460,17 @@ private slots:
         QVERIFY(!QFileInfo::exists(Recovery::budgetCopyOf(7)));
         QCOMPARE(readFileBytes(env.userDataFolder() + QStringLiteral("7.mp")), left.planBytes);
         QVERIFY(Recovery::pending(Catalogue()).isEmpty());
+
+        // A deleted plan takes its recovery copy with it.
+        LeftCopy again(env, kTyped, kCellTyped);
+        Tfrmopen open;
+        open.FormShow();
+        ModalAnswer yes([](QWidget* m) { answerMessage(m, QStringLiteral("cmdYes")); });
+        open.Button5Click();
+        QVERIFY(yes.wasAnswered());
+        QVERIFY(!Catalogue().contains(QStringLiteral("Shop")));
+        QVERIFY(!QFileInfo::exists(Recovery::textCopyOf(7)));
+        QVERIFY(!QFileInfo::exists(Recovery::budgetCopyOf(7)));
     }
 
     // A copy kept for later is asked about when its plan is opened: Yes recovers it, No
