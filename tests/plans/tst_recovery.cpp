@@ -123,6 +123,11 @@ QTextDocument* variedPlan() {
     hidden.setProperty(TextFormat::HiddenProperty, true);
     hidden.setProperty(TextFormat::HTagProperty, 999);
     c.insertText(QStringLiteral(" a hidden note"), hidden);
+    // Tables at the very start and the very end, one inside another's cell.
+    c.insertTable(2, 2)->cellAt(1, 1).firstCursorPosition().insertTable(1, 2);
+    c.setPosition(0);
+    c.insertTable(1, 3)->cellAt(0, 2).firstCursorPosition().insertText(QStringLiteral("first"));
+    QTextCursor(doc->firstBlock()).setBlockFormat(first);
     return doc;
 }
 
