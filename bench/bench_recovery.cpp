@@ -69,6 +69,7 @@ struct Program {
         QTextCursor c(win->ATX321->document());
         c.setPosition(win->ATX321->document()->characterCount() / 2);
         c.insertText(QStringLiteral("x"));
+        win->PlanModified = true;
     }
 };
 

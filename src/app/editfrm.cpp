@@ -147,7 +147,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
 
     m_autoSave = new AutoSave(
         *ATX321, *spread,
-        {[this] { return m_lifecycle->planLoaded(); },
+        {[this] { return m_lifecycle->planLoaded(); }, [this] { return PlanModified; },
          [this] {
              PlanPageSettings page;
              page.left = PlanMargins.Left;

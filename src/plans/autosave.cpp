@@ -129,7 +129,8 @@ void AutoSave::setIntervalMilliseconds(int ms) {
 }
 
 bool AutoSave::mayCopy() const {
-    return m_interval > 0 && m_paused == 0 && (!m_source.planOpen || m_source.planOpen());
+    return m_interval > 0 && m_paused == 0 && (!m_source.planOpen || m_source.planOpen()) &&
+           (!m_source.modified || m_source.modified());
 }
 
 int AutoSave::openPlanNumber() const {
@@ -171,8 +172,12 @@ void AutoSave::removeOwnCopy() {
     if (number <= 0 || !m_own.contains(number)) return;
     // Through the worker, after any copy still on its way: a copy written after the
     // removal would bring the dropped changes back at the next start.
-    QMetaObject::invokeMethod(m_worker, [number] { Recovery::remove(number); },
-                              Qt::QueuedConnection);
+    const QString text = Recovery::textCopyOf(number);
+    const QString budget = Recovery::budgetCopyOf(number);
+    QMetaObject::invokeMethod(m_worker, [text, budget] {
+        QFile::remove(text);
+        QFile::remove(budget);
+    }, Qt::QueuedConnection);
 }
 
 void AutoSave::adopt(int number) {

@@ -35,6 +35,9 @@ public:
     struct Source {
         // Whether the control holds a plan's text (not the start-up text).
         std::function<bool()> planOpen;
+        // Whether the plan has changes the user has not saved: the program's own changes
+        // to the text (a section's prompt selected, a mark set) make no copy.
+        std::function<bool()> modified;
         // The margins and paper the copy carries in its settings header, as a save does.
         std::function<PlanPageSettings()> page;
     };
