@@ -4,11 +4,13 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "dialogs/dialogfrm.h"
+#include "plans/autosave.h"
 #include "plans/openfrm.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -92,6 +94,23 @@ TfrmCust::TfrmCust(TfrmEdit* editor, QWidget* parent) : QDialog(parent), m_edito
     chkPlanCheck->setObjectName(QStringLiteral("chkPlanCheck"));
     planCheckRow->addWidget(chkPlanCheck);
     optionsColumn->addWidget(planCheck);
+
+    auto* recovery = new QGroupBox(QStringLiteral("Recovery"), options);
+    recovery->setObjectName(QStringLiteral("grpRecovery"));
+    auto* recoveryRow = new QHBoxLayout(recovery);
+    cmbRecovery = new QComboBox(recovery);
+    cmbRecovery->setObjectName(QStringLiteral("cmbRecovery"));
+    for (int minutes : Settings::RecoveryIntervals) {
+        const QString text = minutes == 0   ? QStringLiteral("Off")
+                             : minutes == 1 ? QStringLiteral("Every minute")
+                                            : QStringLiteral("Every %1 minutes").arg(minutes);
+        cmbRecovery->addItem(text, minutes);
+    }
+    recoveryRow->addWidget(buddyLabel(QStringLiteral("Save a recovery copy of &unsaved changes"),
+                                      cmbRecovery, recovery));
+    recoveryRow->addWidget(cmbRecovery);
+    recoveryRow->addStretch(1);
+    optionsColumn->addWidget(recovery);
     optionsColumn->addStretch(1);
     pages->addTab(options, QStringLiteral("Options"));
 
@@ -125,7 +144,7 @@ TfrmCust::TfrmCust(TfrmEdit* editor, QWidget* parent) : QDialog(parent), m_edito
     auto* column = new QVBoxLayout(this);
     column->addWidget(pages, 1);
     column->addLayout(buttons);
-    resize(430, 360);
+    resize(470, 420);
 }
 
 QLineEdit* TfrmCust::marginEdit(const QString& name) {
@@ -181,6 +200,9 @@ void TfrmCust::FormShow() {
     chkTips->setChecked(ini.readInteger(TipsSection, "tips", 1) == 1);
     chkPlanCheck->setChecked(ini.readInteger(MainSection, PlanCheckReminderKey, 1) != 0);
     txtURL->setText(m_editor ? m_editor->WebHomePage : QString());
+    const int interval = recoveryInterval(
+        ini.readInteger(MainSection, RecoveryIntervalKey, DefaultRecoveryInterval));
+    cmbRecovery->setCurrentIndex(cmbRecovery->findData(interval));
 
     const QStringList company = companyKeytexts();
     for (int i = 0; i < 10; ++i) {
@@ -210,6 +232,7 @@ void TfrmCust::cmdOkClick() {
         ini.writeString(WebSection, "Home", txtURL->text());
         ini.writeInteger(TipsSection, "tips", chkTips->isChecked() ? 1 : 0);
         ini.writeInteger(MainSection, PlanCheckReminderKey, chkPlanCheck->isChecked() ? 1 : 0);
+        ini.writeInteger(MainSection, RecoveryIntervalKey, cmbRecovery->currentData().toInt());
         for (int i = 0; i < 10; ++i)
             ini.writeString(MainSection, keytextKey(i), keytexts.at(i));
         ini.commit();
@@ -225,6 +248,7 @@ void TfrmCust::cmdOkClick() {
         m_editor->DefaultMargins.Bottom = marginFromText(txtBottomMargin->text());
         m_editor->WebHomePage = txtURL->text();
         m_editor->SetKeytexts(keytexts);
+        if (m_editor->autoSave()) m_editor->autoSave()->setInterval(cmbRecovery->currentData().toInt());
     }
     done(mrOk);
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -24,6 +25,8 @@ public:
     QLineEdit* txtURL = nullptr;
     QCheckBox* chkTips = nullptr;
     QCheckBox* chkPlanCheck = nullptr;
+    // Minutes at most between recovery copies of unsaved changes (Off, 1, 2, 5, 10).
+    QComboBox* cmbRecovery = nullptr;
     QLineEdit* txtKey[10] = {}; // txtKey1 ... txtKey9, txtKey0
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;

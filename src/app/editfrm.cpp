@@ -21,6 +21,7 @@
 #include "platform/launcher.h"
 #include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
+#include "plans/autosave.h"
 #include "plans/catalogue.h"
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
@@ -144,6 +145,29 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     if (QCoreApplication::arguments().contains(QStringLiteral("--builder"))) OfferBuilder();
     buildExport();
 
+    m_autoSave = new AutoSave(
+        *ATX321, *spread,
+        {[this] { return m_lifecycle->planLoaded(); }, [this] { return PlanModified; },
+         [this] {
+             PlanPageSettings page;
+             page.left = PlanMargins.Left;
+             page.right = PlanMargins.Right;
+             page.top = PlanMargins.Top;
+             page.bottom = PlanMargins.Bottom;
+             page.paperSize = m_lifecycle->PaperSize();
+             page.orientation = m_lifecycle->Orientation();
+             return page;
+         }},
+        this);
+    connect(ATX321, &TextControl::OnATXChange, m_autoSave, &AutoSave::changed);
+    // Copies are made without asking; one that fails says so where it disturbs nobody.
+    connect(m_autoSave, &AutoSave::copyWritten, this, [this](int, bool ok) {
+        if (!ok)
+            Statusbar1->showMessage(QStringLiteral("A recovery copy of the plan could not be "
+                                                   "written: %1")
+                                        .arg(m_autoSave->lastFailure()));
+    });
+
     // Key preview: the window sees its controls' keys first.
     qApp->installEventFilter(this);
 }
@@ -154,6 +178,9 @@ TfrmEdit::~TfrmEdit() {
     // the widgets still send events while they are destroyed.
     delete m_editing;
     m_editing = nullptr;
+    // Copies still on their way are written before the plan text goes.
+    delete m_autoSave;
+    m_autoSave = nullptr;
 }
 
 // --- Building the window ----------------------------------------------------------------
@@ -1163,7 +1190,10 @@ void TfrmEdit::buildBudget() {
     b.cmbFont = cmbFont;
     b.cmbFontSize = cmbFontSize;
     m_budget = new BudgetView(*spread, b, this);
-    m_budget->onModified = [this] { PlanModified = true; };
+    m_budget->onModified = [this] {
+        PlanModified = true;
+        if (m_autoSave) m_autoSave->changed();
+    };
     m_budget->detailsWindow = [] { return frmCashdet; };
 }
 
@@ -1228,6 +1258,8 @@ void TfrmEdit::readSettings() {
     DefaultMargins.Top = marginFromText(ini.readString(MainSection, "MarginT", "1"));
     DefaultMargins.Bottom = marginFromText(ini.readString(MainSection, "MarginB", "1"));
     PlanMargins = DefaultMargins;
+    m_autoSave->setInterval(
+        recoveryInterval(ini.readInteger(MainSection, RecoveryIntervalKey, DefaultRecoveryInterval)));
 
     const QSizeF page = PrinterInfo::instance().printablePageInches();
     TextAreaWidth = page.width() - DefaultMargins.Left - DefaultMargins.Right;
@@ -1319,6 +1351,8 @@ bool TfrmEdit::FormCloseQuery() {
         // rather than lose the changes.
         return !PlanModified;
     }
+    // The user drops the changes: so does the recovery copy.
+    if (answer == mrNo) m_autoSave->dropCopy();
     return answer == mrNo;
 }
 

@@ -18,6 +18,7 @@ class QStatusBar;
 class QToolButton;
 class QTreeView;
 class QVBoxLayout;
+class AutoSave;
 class BudgetView;
 class BuilderToolbar;
 class DividerBar;
@@ -347,6 +348,7 @@ public:
     PlanCheckCommands* planCheck() const { return m_planCheck; }
     BuilderToolbar* builder() const { return m_builder; }
     ExportCommands* exportCommands() const { return m_export.get(); }
+    AutoSave* autoSave() const { return m_autoSave; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -388,6 +390,7 @@ private:
     PlanCheckCommands* m_planCheck = nullptr;
     BuilderToolbar* m_builder = nullptr;
     std::unique_ptr<ExportCommands> m_export;
+    AutoSave* m_autoSave = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

@@ -8,6 +8,10 @@ QString keytextKey(int index) {
     return QStringLiteral("keytext%1").arg((index + 1) % 10);
 }
 
+int recoveryInterval(int stored) {
+    return RecoveryIntervals.contains(stored) ? stored : DefaultRecoveryInterval;
+}
+
 double marginFromText(const QString& text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);

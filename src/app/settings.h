@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,14 @@ constexpr int DefaultWindowHeight = 470;
 
 // 0 switches off the reminder of template prompts before printing or exporting.
 inline const QString PlanCheckReminderKey = QStringLiteral("PlanCheckReminder");
+
+// Minutes at most between recovery copies of unsaved changes; 0 makes none.
+inline const QString RecoveryIntervalKey = QStringLiteral("RecoveryInterval");
+constexpr int DefaultRecoveryInterval = 1;
+// The choices Options offers, in its order.
+inline const QList<int> RecoveryIntervals = {0, 1, 2, 5, 10};
+// A stored value that is not one of the choices gives the default.
+int recoveryInterval(int stored);
 
 // Keytext keys in the order of the menu items: keytext1 ... keytext9, keytext0.
 QString keytextKey(int index); // index 0..9 -> "keytext1" ... "keytext9", "keytext0"

@@ -9,6 +9,7 @@
 #include "app/splasfrm.h"
 #include "budget/cashdet.h"
 #include "budget/sprprev.h"
+#include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/cal.h"
 #include "editor/colorfrm.h"
@@ -19,9 +20,13 @@
 #include "editor/tblfrm.h"
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
+#include "plans/catalogue.h"
+#include "plans/lifecycle.h"
 #include "plans/openfrm.h"
 #include "platform/datafolderlock.h"
 #include "platform/folders.h"
+#include "plans/recoverfrm.h"
+#include "plans/recovery.h"
 #include "platform/helpsystem.h"
 #include "platform/safefile.h"
 #include "platform/repaintlock.h"
@@ -113,8 +118,9 @@ void finish(const QElapsedTimer& shown, int milliseconds) {
         delete g_splash;
     }
     if (frmEdit && frmEdit->OpenAtStart) {
+        const bool recovered = offerRecovery(frmEdit);
         if (frmTips && TfrmTips::TipsWanted()) frmTips->exec();
-        frmEdit->Open2Click();
+        if (!recovered) frmEdit->Open2Click();
     }
 }
 
@@ -215,6 +221,27 @@ void shutDown() {
     frmCust = nullptr;
     frmTips = nullptr;
     frmATXPrev = nullptr;
+}
+
+bool offerRecovery(TfrmEdit* window) {
+    if (!window) return false;
+    QList<Recovery::Copy> copies = Recovery::pending(Catalogue());
+    if (copies.isEmpty()) return false;
+    TfrmRecover offer(window);
+    offer.setCopies(copies);
+    while (!offer.copies().isEmpty()) {
+        if (offer.exec() != QDialog::Accepted) return false;
+        const Recovery::Copy chosen = offer.chosen();
+        if (window->lifecycle()->RecoverPlan(chosen)) {
+            window->ATX321->setShowHidden(1);
+            return true;
+        }
+        // Unreadable, and kept aside: the others are still on offer.
+        copies = offer.copies();
+        copies.removeIf([&](const Recovery::Copy& c) { return c.number == chosen.number; });
+        offer.setCopies(copies);
+    }
+    return false;
 }
 
 bool splashShowing() {

@@ -1,6 +1,7 @@
 #pragma once
 
 class TfrmCal;
+class TfrmEdit;
 class TfrmDic;
 class TfrmNew;
 class Tfrmopen;
@@ -45,6 +46,12 @@ bool claimDataFolder();
 
 // Ends the program's windows, in the reverse order of their making.
 void shutDown();
+
+// Offers the recovery copies that an earlier session left (it ended without saving) and
+// opens the plan the user recovers. Runs once at start-up, once no other copy of the
+// program can be using the data folder, before the Open window. Returns whether a plan
+// was opened.
+bool offerRecovery(TfrmEdit* window);
 
 // Whether the splash window exists (it does only during start-up).
 bool splashShowing();

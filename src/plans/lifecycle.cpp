@@ -6,6 +6,7 @@
 #include "controls/text/rtfreader.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
+#include "plans/autosave.h"
 #include "plans/catalogue.h"
 #include "plans/navigator.h"
 #include "plans/openfrm.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
@@ -61,7 +63,10 @@ PlanLifecycle::Answer PlanLifecycle::askToSave() {
         // A plan that could not be written stays open with its changes.
         return mnuSaveClick() ? Answer::Go : Answer::Stop;
     }
-    return answer == mrNo ? Answer::Go : Answer::Stop;
+    if (answer != mrNo) return Answer::Stop;
+    // The changes are dropped, and with them their recovery copy.
+    w->autoSave()->dropCopy();
+    return Answer::Go;
 }
 
 void PlanLifecycle::Open2Click() {
@@ -106,12 +111,83 @@ bool PlanLifecycle::LoadPlan() {
         });
     }
     if (frmopen->exec() != QDialog::Accepted) return false;
+    if (!planSession().CreatingPlan) {
+        const Answer answer = askAboutRecoveryCopy();
+        if (answer != Answer::Go) return answer == Answer::Recovered;
+    }
     return LoadChosenPlan(frmopen->companyName(), frmopen->sbuName());
 }
 
+PlanLifecycle::Answer PlanLifecycle::askAboutRecoveryCopy() {
+    const PlanSession& session = planSession();
+    Recovery::Copy copy;
+    if (!Recovery::pendingFor(Catalogue(), session.CurrentPlanName, &copy)) return Answer::Go;
+    // This session's own copy belongs to changes still on screen, never to a plan that
+    // is being opened; a copy here was left by a session that ended without saving.
+    const int answer = ShowMessageDialog(
+        QStringLiteral("The plan \"%1\" has a recovery copy made on %2 at %3, after the plan was "
+                       "last saved: the program ended before the changes in it were saved."
+                       "\n\nDo you want to recover it? No deletes the recovery copy and opens "
+                       "the plan as it was saved.")
+            .arg(session.CurrentPlanName, copy.made.toString(QStringLiteral("dd/MM/yyyy")),
+                 copy.made.toString(QStringLiteral("HH:mm"))),
+        mtConfirmation, mbYes | mbNo | mbCancel, mbYes, 0);
+    if (answer == mrYes) return RecoverPlan(copy) ? Answer::Recovered : Answer::Stop;
+    if (answer != mrNo) return Answer::Stop;
+    Recovery::remove(copy.number);
+    return Answer::Go;
+}
+
+bool PlanLifecycle::RecoverPlan(const Recovery::Copy& copy) {
+    const QString problem = Recovery::check(copy);
+    if (!problem.isEmpty()) {
+        const QString aside = Recovery::keepAside(copy);
+        QString message = QStringLiteral("The recovery copy of the plan \"%1\" cannot be "
+                                         "recovered, and nothing of it was loaded.\n%2")
+                              .arg(copy.planName, problem);
+        if (!aside.isEmpty())
+            message += QStringLiteral("\nIt is kept as %1.").arg(QDir::toNativeSeparators(aside));
+        ShowError(message);
+        return false;
+    }
+    PlanSession& session = planSession();
+    session.CurrentPlanName = copy.planName;
+    session.CurrentPlanFile = copy.planFile;
+    session.CreatingPlan = false;
+    const CompanyDetails details = Catalogue().details(copy.planName);
+    const QString budget =
+        copy.budgetCopy.isEmpty() ? Catalogue::budgetFileOf(copy.planFile) : copy.budgetCopy;
+    w->PanelAll->hide();
+    w->SetPlanControls(false);
+    if (!LoadChosenPlan(details.value("coname"), details.value("sbu"), copy.textCopy, budget))
+        return false;
+    w->autoSave()->adopt(copy.number);
+    return true;
+}
+
 bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sbuName) {
+    const PlanSession& session = planSession();
+    const QString source = session.CreatingPlan ? session.BasePlanFile : session.CurrentPlanFile;
+    return loadPlan(companyName, sbuName, source, Catalogue::budgetFileOf(source), false);
+}
+
+bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sbuName,
+                                   const QString& textSource, const QString& budgetSource) {
+    return loadPlan(companyName, sbuName, textSource, budgetSource, true);
+}
+
+bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
+                             const QString& source, const QString& budgetSource,
+                             bool recovering) {
     TextControl* text = w->ATX321;
     PlanSession& session = planSession();
+    // The load's own changes to the text are nobody's typing: no recovery copy of them.
+    AutoSave* autoSave = w->autoSave();
+    autoSave->setPaused(true);
+    const auto resume = qScopeGuard([autoSave] {
+        autoSave->setPaused(false);
+        autoSave->markClean();
+    });
     w->SetPlanCaption(session.CurrentPlanName);
     BusyCursor busy;
     // Keys and clicks wait until the plan is in place: while it loads (and is saved at
@@ -125,11 +201,9 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         text->setWriteProtect(0);
         text->PrepareLoad();
 
-        const QString source =
-            session.CreatingPlan ? session.BasePlanFile : session.CurrentPlanFile;
         // A budget that cannot be read stops the load before the text is pointed at the
         // new plan's file, so nothing of the open plan is written where it does not belong.
-        if (!LoadBudget(Catalogue::budgetFileOf(source))) {
+        if (!LoadBudget(budgetSource)) {
             busy.restore();
             w->SetPlanCaption(QString());
             return false;
@@ -190,7 +264,10 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
         text->setFocus();
 
         layOutPage();
-        if (!damage.damaged())
+        if (recovering)
+            // The plan's own files stay as they were saved until the user saves.
+            w->PlanModified = true;
+        else if (!damage.damaged())
             mnuSaveClick();
         else
             // The file on disk is as it was; a new plan made from a damaged one has no file
@@ -348,6 +425,11 @@ bool PlanLifecycle::mnuSaveClick() {
         w->PlanModified = false;
         return true;
     }
+    // Writing the header in and out is no change of the user's, and no copy is taken of
+    // a text that holds it.
+    AutoSave* autoSave = w->autoSave();
+    autoSave->setPaused(true);
+    auto resume = qScopeGuard([autoSave] { autoSave->setPaused(false); });
     RepaintLock lockWindow(w);
     const int selStart = text->SelStart();
     const int selLength = text->SelLength();
@@ -402,7 +484,11 @@ bool PlanLifecycle::mnuSaveClick() {
     w->PanelAll->setVisible(panelShown);
     text->setWriteProtect(oldProtect);
     const bool saved = textSaved && budgetSaved;
-    if (saved) w->PlanModified = false;
+    if (saved) {
+        w->PlanModified = false;
+        // What the copy held is in the plan's own files now.
+        autoSave->markSaved();
+    }
     pumpMessagesExceptInput();
     text->setShowHidden(1);
     // The caret and the view as the user left them, once the notes take their room again:

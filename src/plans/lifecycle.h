@@ -2,6 +2,7 @@
 
 #include "plans/plandamage.h"
 #include "plans/planheader.h"
+#include "plans/recovery.h"
 
 #include <QObject>
 #include <QString>
@@ -28,6 +29,10 @@ public:
     // The load after the open window closed with OK: the session's plan (or the base of
     // a plan being created) into the controls, its placeholders filled from the names.
     bool LoadChosenPlan(const QString& companyName, const QString& sbuName);
+    // The same from other files than the plan's own (a recovery copy): nothing is written
+    // at the end, and the plan is left modified.
+    bool LoadChosenPlan(const QString& companyName, const QString& sbuName,
+                        const QString& textSource, const QString& budgetSource);
 
     // Paper size and orientation codes the plan carries: those of the printer settings
     // that page setup chooses. Setting them leaves the printer as it was when it has no
@@ -38,6 +43,13 @@ public:
 
     // For callers that put a plan's text into the control themselves (the load does this).
     void setPlanLoaded(bool loaded) { m_planLoaded = loaded; }
+    bool planLoaded() const { return m_planLoaded; }
+
+    // Opens a plan from its recovery copy (text and budget, or the plan's own budget when
+    // the copy has none), marked modified: the plan's own files stay as they are until the
+    // user saves. A copy that does not read whole is said so and kept aside, and nothing
+    // of it is loaded. Returns whether the plan opened.
+    bool RecoverPlan(const Recovery::Copy& copy);
 
     // Takes the settings header out of the plan text (after a load) and applies it.
     // Returns whether a header was found.
@@ -59,7 +71,12 @@ public:
     void SelectBudgetStartCell();
 
 private:
-    enum class Answer { Go, Stop };
+    enum class Answer { Go, Stop, Recovered };
+    // Before the chosen plan loads: a recovery copy an earlier session left of it is
+    // recovered, or discarded, or the plan is not opened.
+    Answer askAboutRecoveryCopy();
+    bool loadPlan(const QString& companyName, const QString& sbuName, const QString& textSource,
+                  const QString& budgetSource, bool recovering);
     // The save question asked before another plan replaces the open one.
     Answer askToSave();
     void layOutPage();

@@ -7,6 +7,7 @@
 #include "platform/inifile.h"
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
+#include "plans/recovery.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -392,6 +393,7 @@ void Tfrmopen::Button5Click() {
         if (!textFile.isEmpty()) {
             QFile::remove(textFile);
             QFile::remove(Catalogue::budgetFileOf(textFile));
+            Recovery::remove(Recovery::numberOfPlanFile(textFile));
         } else if (m_confirmPlanDelete && !numberOk) {
             ShowMessageDialog(QStringLiteral("The files of the plan \"%1\" cannot be found. Its "
                                              "entry has been removed from the list of plans.")
