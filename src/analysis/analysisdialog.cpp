@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -22,6 +23,13 @@ void AnalysisDialog::closeEvent(QCloseEvent* e) {
 
 void AnalysisDialog::lineDown() {
     m_text.setLineNumber(m_text.LineNumber() + 1);
+}
+
+void AnalysisDialog::showStandardError(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 namespace AnalysisForm {

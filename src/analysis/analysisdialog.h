@@ -22,6 +22,8 @@ protected:
     void reject() override { cancelClick(); }
     void closeEvent(QCloseEvent* e) override;
     void lineDown();
+    // The standard error box.
+    void showStandardError(const QString& message);
 
     TextControl& m_text;
 };

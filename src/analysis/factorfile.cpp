@@ -55,6 +55,12 @@ QString nameProblem(const QString& name) {
                                   "character.");
     if (name.size() > MaxNameLength)
         return QStringLiteral("A factor name can be at most %1 characters long.").arg(MaxNameLength);
+    // A factor's section is "<plan> - <factor>", and plan names may hold " - " themselves:
+    // plan "Shop" with factor "Deli - Price" would share its section with plan "Shop - Deli"
+    // and factor "Price", and a plan "Shop -" would meet a factor "- Price" or "-" likewise.
+    if ((QLatin1Char(' ') + name + QLatin1Char(' ')).contains(QLatin1String(" - ")))
+        return QStringLiteral("A factor name cannot contain \" - \" (a dash with a blank on "
+                              "each side), nor begin with \"- \" or end with \" -\".");
     // The plan's list of factors is kept in the section "<plan> - Titles": a factor of that
     // name (or one whose section would be another plan's list) would write into it.
     if (name.compare(QLatin1String("Titles"), Qt::CaseInsensitive) == 0 ||

@@ -149,9 +149,3 @@ void FactorWindow::reportWriteError(const IniWriteError& e) {
     ShowError(e.message());
 }
 
-void FactorWindow::showStandardError(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("ErrorBox"));
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}

@@ -52,8 +52,6 @@ protected:
     // Reports each text once per showing of the window.
     void reportNotNumbers(const QStringList& texts);
     void reportWriteError(const IniWriteError& e);
-    // The standard error box.
-    void showStandardError(const QString& message);
 
     // A stored value for an editor: the number, or nullopt after reporting its text.
     bool readEditorValue(const IniFile& ini, const char* key, int* value);

@@ -99,14 +99,22 @@ bool weightSum(const Grid& competitorGrid, int* sum, QString* bad) {
     return true;
 }
 
-QList<SwotEntry> swotEntries(const IniFile& ini, const QString& plan) {
+QList<SwotEntry> swotEntries(const IniFile& ini, const QString& plan, QStringList* notNumbers) {
     QList<SwotEntry> out;
+    QStringList bad;
     for (const QString& name : FactorFile::names(ini, plan)) {
         const QString section = FactorFile::factorSection(plan, name);
-        const int i = ini.readInteger(section, QStringLiteral("i"), FactorFile::Missing);
-        const int w = ini.readInteger(section, QStringLiteral("w"), FactorFile::Missing);
-        out << SwotEntry{name, int(std::clamp<long long>((long long)i * w, INT_MIN, INT_MAX))};
+        // Read as the strength / weakness window reads them: a missing value is the
+        // missing value's number, a text that is no number gives no score at all.
+        const Stored i = readStored(ini, section, "i", bad);
+        const Stored w = readStored(ini, section, "w", bad);
+        if (!i.number || !w.number) continue;
+        out << SwotEntry{name, int(std::clamp<long long>((long long)*i.number * *w.number,
+                                                         INT_MIN, INT_MAX))};
     }
+    if (notNumbers)
+        for (const QString& text : bad)
+            if (!notNumbers->contains(text)) *notNumbers << text;
     return out;
 }
 

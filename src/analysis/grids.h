@@ -32,12 +32,15 @@ constexpr int ScoreColumn(int score) { return score + 7; }
 bool weightSum(const Grid& competitorGrid, int* sum, QString* bad);
 
 // A factor of the strength / weakness or impact / probability analysis as the SWOT
-// summary ranks it: its name and score times weighting.
+// summary ranks it: its name and score times weighting. A factor whose score or
+// weighting is stored as text that is not a number is left out, its text noted in
+// `notNumbers` (each text once) for the window to report.
 struct SwotEntry {
     QString name;
     int value = 0;
 };
-QList<SwotEntry> swotEntries(const IniFile& ini, const QString& plan);
+QList<SwotEntry> swotEntries(const IniFile& ini, const QString& plan,
+                             QStringList* notNumbers = nullptr);
 
 // The SWOT preview grid, 22 rows of 4 columns: headings in rows 0 and 11; up to ten
 // strengths (value above 0, largest first) and weaknesses (0 or below, smallest first)

@@ -77,10 +77,15 @@ void Tfrmsummary::showEvent(QShowEvent* e) {
 void Tfrmsummary::FormShow() {
     const IniFile sw(FactorFile::path(Analysis::StrengthWeakness));
     const IniFile ip(FactorFile::path(Analysis::ImpactProbability));
-    const Grid grid = buildSwotGrid(swotEntries(sw, m_plan), swotEntries(ip, m_plan));
+    QStringList notNumbers;
+    const Grid grid = buildSwotGrid(swotEntries(sw, m_plan, &notNumbers),
+                                    swotEntries(ip, m_plan, &notNumbers));
     for (int r = 0; r < SwotRows; ++r)
         for (int c = 0; c < SwotColumns; ++c)
             sg1->setCell(c, r, grid[r][c]);
+    // Said as the analysis windows say it; those factors are not in the table.
+    for (const QString& text : notNumbers)
+        showStandardError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
 void Tfrmsummary::Button2Click() {

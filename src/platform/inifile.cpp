@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include "platform/safefile.h"
 
 #include <algorithm>
@@ -139,6 +140,25 @@ quint64 hashBytes(const char* d, qsizetype n, bool lower) {
 }
 
 QByteArray foldedKey(const QString& name) { return folded(name).toUtf8(); }
+
+// A line's text exactly as its bytes hold it. QString::fromUtf8 drops a byte-order mark at
+// the start of what it decodes, so a line kept from it and written back would lose one:
+// "\uFEFF\uFEFF[b]" would come back as "\uFEFF[b]" and read differently.
+QString decodedLine(const char* d, qsizetype n) {
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                    QStringDecoder::Flag::ConvertInitialBom);
+    return decode(QByteArrayView(d, n));
+}
+
+// What a line says, without the blanks around it. Byte-order marks at its start count as
+// blanks: a file pasted onto the end of another brings its mark along, and the section
+// header after it is still meant as one.
+QString lineText(const QString& raw) {
+    qsizetype b = 0;
+    while (b < raw.size() && (raw[b].isSpace() || raw[b] == QChar::ByteOrderMark))
+        ++b;
+    return QStringView(raw).mid(b).trimmed().toString();
+}
 } // namespace
 
 void IniFile::load() {
@@ -237,7 +257,7 @@ bool IniFile::indexSections() {
             }
         } else {
             // Blanks and letters beyond ASCII: the decoded line decides.
-            const QString t = QString::fromUtf8(d + lineStart, contentEnd - lineStart).trimmed();
+            const QString t = lineText(decodedLine(d + lineStart, contentEnd - lineStart));
             const qsizetype close = t.indexOf(QLatin1Char(']'));
             if (t.startsWith(QLatin1Char('[')) && close > 0) {
                 header = true;
@@ -332,8 +352,8 @@ IniFile::Body& IniFile::bodyOf(const Section& s) const {
         const qsizetype lf = lineEnd(m_bytes, pos, s.bodyEnd);
         const qsizetype contentEnd = lf > pos && d[lf - 1] == '\r' ? lf - 1 : lf;
         Line line;
-        line.raw = QString::fromUtf8(d + pos, contentEnd - pos);
-        const QString t = line.raw.trimmed();
+        line.raw = decodedLine(d + pos, contentEnd - pos);
+        const QString t = lineText(line.raw);
         const qsizetype eq = t.indexOf(QLatin1Char('='));
         if (!t.isEmpty() && !t.startsWith(QLatin1Char(';')) && eq > 0) {
             line.isKey = true;

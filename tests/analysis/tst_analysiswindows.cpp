@@ -275,6 +275,38 @@ private slots:
         QCOMPARE(weightShown, QString());
     }
 
+    // Plan "Acme" adding the factor "Deli - Price" would have written into the section of
+    // plan "Acme - Deli"'s factor "Price", in any of the three analyses.
+    void factorNamesCannotReachAnotherPlan() {
+        TestEnv env;
+        removeAnalysisFiles();
+        for (Analysis a : {Analysis::Competitor, Analysis::StrengthWeakness, Analysis::ImpactProbability}) {
+            IniFile ini(FactorFile::path(a));
+            FactorFile::addFactor(ini, a, "Acme - Deli", "Price");
+            ini.writeInteger("Acme - Deli - Price", "w", 7);
+        }
+        const QString refused = "A factor name cannot contain \" - \" (a dash with a blank on each "
+                                "side), nor begin with \"- \" or end with \" -\".";
+        std::unique_ptr<TextControl> text(planText());
+        Tfrmca ca(*text);
+        Tfrmsw sw(*text);
+        Tfrmip ip(*text);
+        const std::tuple<FactorWindow*, QAbstractButton*, Analysis> windows[] = {
+            {&ca, ca.newbtn, Analysis::Competitor},
+            {&sw, sw.Button2, Analysis::StrengthWeakness},
+            {&ip, ip.Button2, Analysis::ImpactProbability}};
+        for (const auto& [window, newButton, analysis] : windows) {
+            const QByteArray before = readFileBytes(FactorFile::path(analysis));
+            whileShown(*window, [&, w = window, add = newButton] {
+                QCOMPARE(clickAnswering(add, "Deli - Price"), QStringList(refused));
+                QCOMPARE(clickAnswering(add, "- Price"), QStringList(refused));
+                QCOMPARE(w->ComboBox1->count(), 0);
+            });
+            QCOMPARE(readFileBytes(FactorFile::path(analysis)), before);
+            QCOMPARE(IniFile(FactorFile::path(analysis)).readInteger("Acme - Deli - Price", "w", 0), 7);
+        }
+    }
+
     void factorScoreWindows() {
         TestEnv env;
         removeAnalysisFiles();
@@ -345,6 +377,39 @@ private slots:
         QCOMPARE(whileShown(summary, [&] { summary.close(); }), int(mrCancel));
         QCOMPARE(text->LineNumber(), 1);
         QCOMPARE(whileShown(summary, [&] { summary.Button1->click(); }), int(mrOk));
+    }
+
+    // A score stored as words is reported as the strength / weakness window reports it,
+    // and the factor is left out of the table rather than ranked as a score of 99.
+    void swotSummaryLeavesOutNotNumbers() {
+        TestEnv env;
+        removeAnalysisFiles();
+        {
+            IniFile ini(FactorFile::path(Analysis::StrengthWeakness));
+            FactorFile::addFactor(ini, Analysis::StrengthWeakness, "Acme", "Staff");
+            ini.writeInteger("Acme - Staff", "w", 4);
+            ini.writeInteger("Acme - Staff", "i", 3);
+            FactorFile::addFactor(ini, Analysis::StrengthWeakness, "Acme", "Small premises");
+            ini.writeInteger("Acme - Small premises", "w", 6);
+            ini.writeString("Acme - Small premises", "i", "minus two");
+        }
+        std::unique_ptr<TextControl> text(planText());
+        Tfrmsummary summary(*text);
+        QStringList shown;
+        ModalAnswer error([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            shown << (box ? box->text() : QString::fromLatin1(w->metaObject()->className()));
+            if (box) box->buttons().first()->click();
+            else static_cast<QDialog*>(w)->done(-1); // the summary itself: no message came
+        });
+        whileShown(summary, [&] {
+            QVERIFY(error.wasAnswered());
+            QCOMPARE(summary.gridRows()[1], QStringList({"Staff", "12", "", ""}));
+            for (const QStringList& row : summary.gridRows())
+                QVERIFY2(!row.contains("Small premises"), qPrintable(row.join(u'|')));
+            summary.Button1->click();
+        });
+        QCOMPARE(shown, QStringList("'minus two' is not a valid integer value"));
     }
 };
 

@@ -94,10 +94,13 @@ private slots:
         QCOMPARE(FactorFile::nameProblem("Price low]"), QString("Illegal character in plan name ']'."));
         for (const QString& bad : {QString(" Price"), QString("Price "), QString(";Price"), QString("a=b"),
                                    QString("two\nlines"), QString("tab\there"), QString(201, 'x'),
-                                   QString("Titles"), QString("TITLES"), QString("Old plan - titles")})
+                                   QString("Titles"), QString("TITLES"), QString("Old plan - titles"),
+                                   // A factor's section would be another plan's.
+                                   QString("Quality - low end"), QString("- low"), QString("low -"),
+                                   QString("-")})
             QVERIFY2(!FactorFile::nameProblem(bad).isEmpty(), qPrintable(bad));
-        for (const QString& good : {QString("Price"), QString("Quality - low end"), QString(200, 'x'),
-                                    QString("Café prices")})
+        for (const QString& good : {QString("Price"), QString("Quality-low end"), QString("Cost -10%"),
+                                    QString(200, 'x'), QString("Café prices")})
             QVERIFY2(FactorFile::nameProblem(good).isEmpty(), qPrintable(good));
         QVERIFY(FactorFile::listed({"Price", "Quality"}, "PRICE"));
     }

@@ -172,6 +172,29 @@ private slots:
                                        .toUtf8());
     }
 
+    // Found by the INI fuzzer: a section line after an unclosed one, preceded by two
+    // byte-order marks mid-file. The line was decoded without its first mark, so a write
+    // of the section holding it put back one mark fewer and it became a header: its key
+    // moved to another section. Marks at a line's start now count as blanks, and lines
+    // are kept as their bytes hold them.
+    void writesKeepByteOrderMarksMidFile() {
+        const QString p = path("bom.ini");
+        const QByteArray bom = "\xEF\xBB\xBF";
+        writeFileBytes(p, "[a]\r\nx=1\r\n" + bom + bom + "; note\r\n[b220\r\n" + bom + bom +
+                              "[c]\r\nk=v\r\n");
+        IniFile ini(p);
+        QCOMPARE(ini.sections(), QStringList({"a", "c"}));
+        QCOMPARE(ini.readString("c", "k"), QString("v"));
+        ini.writeString("a", "x", "2");
+        ini.writeString("c", "n", "3");
+        QCOMPARE(readFileBytes(p), "[a]\r\nx=2\r\n" + bom + bom + "; note\r\n[b220\r\n\r\n" + bom +
+                                       bom + "[c]\r\nk=v\r\nn=3\r\n");
+        IniFile again(p);
+        QCOMPARE(again.sections(), QStringList({"a", "c"}));
+        QCOMPARE(again.keys("c"), QStringList({"k", "n"}));
+        QCOMPARE(again.keys("a"), QStringList({"x"}));
+    }
+
     void manyKeysReadInOrder() {
         const QString p = path("big.ini");
         QByteArray b("[plans]\n");

@@ -33,7 +33,20 @@ const std::vector<FunctionInfo>& functionTable() {
     return table;
 }
 
+namespace {
+// Function names and the words TRUE and FALSE are ASCII. Matching them without regard to
+// case beyond ASCII would take "ſUM" for SUM or a Kelvin sign for a K, and upper-casing a
+// name beyond ASCII can change its length ("ǰ" becomes "J" and a combining caron), so
+// the printed text would no longer read as the same formula.
+bool isAscii(QStringView name) {
+    for (QChar c : name)
+        if (c.unicode() >= 128) return false;
+    return true;
+}
+} // namespace
+
 int findFunction(QStringView name) {
+    if (!isAscii(name)) return -1;
     const auto& table = functionTable();
     for (int i = 0; i < int(table.size()); ++i)
         if (name.compare(QLatin1String(table[i].name), Qt::CaseInsensitive) == 0) return i;
@@ -444,8 +457,8 @@ private:
             n->b = b;
             return n;
         }
-        if (name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0 ||
-            name.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) {
+        if (isAscii(name) && (name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0 ||
+                              name.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0)) {
             auto n = make(Expr::Boolean);
             n->boolean = name.size() == 4;
             return n;
@@ -460,7 +473,11 @@ private:
         advance(); // "("
         auto n = make(Expr::Call);
         n->function = fn;
-        n->text = fn >= 0 ? QString::fromLatin1(functionTable()[fn].name) : name.toUpper();
+        // An unknown name is shown in capitals as other spreadsheets do, but only when it is
+        // plain ASCII; any other is kept as typed.
+        n->text = fn >= 0         ? QString::fromLatin1(functionTable()[fn].name)
+                  : isAscii(name) ? name.toUpper()
+                                  : name;
         if (m_tok.type == Token::RParen) {
             advance();
         } else {
