@@ -30,6 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read at run time, not linked: the British English dictionary of the speller, and the
 # metric-compatible fonts the template's Times New Roman and Arial resolve to.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "hunspell-en-gb, fonts-liberation2")
-# Debian wants manual pages and changelogs compressed; `cmake --install` keeps them plain.
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/CompressDocs.cmake)
+# Debian wants manual pages and changelogs compressed (`cmake --install` keeps them plain)
+# and no folder writable by others, whatever the umask of whoever packs it.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageStaging.cmake)
 include(CPack)
