@@ -28,7 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tandel.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read at run time, not linked: the British English dictionary of the speller, and the
-# metric-compatible fonts the template's Times New Roman and Arial resolve to.
+# metric-compatible Liberation fonts that the Arial of the plan text and the budget
+# resolves to, so that lines and pages break alike on every machine.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "hunspell-en-gb, fonts-liberation2")
 # Debian wants manual pages and changelogs compressed (`cmake --install` keeps them plain)
 # and no folder writable by others, whatever the umask of whoever packs it.
