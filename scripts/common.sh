@@ -9,6 +9,11 @@ PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
 # bench/compare-libreoffice.sh times whole programs with it.
 PACKAGES+=(hyperfine)
 
+# The Debian package and its test: dpkg-shlibdeps (cpack's dependency list), lintian, the
+# validators of the menu entry and the AppStream metadata, and the fonts the package
+# depends on.
+PACKAGES+=(dpkg-dev lintian appstream desktop-file-utils fonts-liberation2)
+
 install_missing() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
