@@ -336,6 +336,7 @@ struct ScreenLayout::Impl {
         const int heightType = bf.lineHeightType();
 
         Fixed y = 0;
+        Fixed bottom = 0; // where the last line's glyphs end
         bool firstLine = true;
         tl->beginLayout();
         for (;;) {
@@ -374,10 +375,13 @@ struct ScreenLayout::Impl {
             else if (heightType == QTextBlockFormat::MinimumHeight)
                 adjustment = fx(line.height()) - lineHeight;
             line.setPosition(QPointF(rl(lineLeft), rl(y - adjustment)));
+            // A font whose leading is negative steps its lines by less than their full
+            // height: the paragraph ends where its last line does, as in Qt's layout.
+            bottom = y + fx(bf.lineHeight(line.height(), 1.0));
             y += lineHeight;
         }
         tl->endLayout();
-        return y;
+        return std::max(y, bottom);
     }
 
     Fixed estimateParagraph(const QTextBlock& b) const {
