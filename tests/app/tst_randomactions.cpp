@@ -118,6 +118,14 @@ public:
         return trail();
     }
 
+    // A warning of Qt's goes into the trail where it came, so that the action that caused
+    // it can be told.
+    void noteWarning(const QString& message) {
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        m_log.append(QStringLiteral("  (Qt: %1)").arg(message));
+        if (m_log.size() > 40) m_log.removeFirst();
+    }
+
     void stopAnswering() {
         qApp->removeEventFilter(this);
         m_stopped = true;
@@ -706,6 +714,24 @@ private slots:
             });
             // A crash prints the seed and the last actions too, then goes on to whatever
             // handled it before (the test library's stack trace, the sanitizer's report).
+            static RandomUser* warned = nullptr;
+            static QtMessageHandler testLibrary = nullptr;
+            warned = &user;
+            testLibrary = qInstallMessageHandler(
+                [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                    if (warned && type == QtWarningMsg &&
+                        (message.startsWith(QLatin1String("QText")) ||
+                         message.startsWith(QLatin1String("QPaint")) ||
+                         message.startsWith(QLatin1String("QWidgetTextControl"))))
+                        warned->noteWarning(message);
+                    testLibrary(type, context, message);
+                });
+            struct Restore {
+                ~Restore() {
+                    warned = nullptr;
+                    qInstallMessageHandler(testLibrary);
+                }
+            } restore;
             static RandomUser* crashed = nullptr;
             static struct sigaction previous {};
             crashed = &user;
@@ -740,6 +766,8 @@ private slots:
                 }
             }
             user.stopAnswering();
+            // A warning that failed the test: where it came.
+            if (QTest::currentTestFailed()) qInfo("%s", qPrintable(user.trail()));
             // Whatever is still up is closed.
             for (int i = 0; i < 20 && QApplication::activeModalWidget(); ++i) {
                 QApplication::activeModalWidget()->close();
