@@ -825,7 +825,20 @@ private slots:
             reader.setTagReadSelect(1);
             QVERIFY(reader.FIND_HTAG(1000, 1) > 0);
             reader.setSelText(QString());
-            QVERIFY2(reader.toPlainText() == text->toPlainText(), qPrintable(user.trail()));
+            const QString shown = text->toPlainText(), readBack = reader.toPlainText();
+            if (shown != readBack) {
+                int at = 0;
+                while (at < std::min(shown.size(), readBack.size()) && shown[at] == readBack[at])
+                    ++at;
+                QFAIL(qPrintable(QStringLiteral("the text read back (%1 characters) differs from "
+                                                "the editor's (%2) at %3:\n  editor: %4\n  file:   %5\n")
+                                     .arg(readBack.size())
+                                     .arg(shown.size())
+                                     .arg(at)
+                                     .arg(RtfDump::escaped(shown.mid(std::max(0, at - 20), 60)),
+                                          RtfDump::escaped(readBack.mid(std::max(0, at - 20), 60))) +
+                                 user.trail()));
+            }
             // Not only the words: every format, tag, hidden note and table cell.
             const QString difference =
                 firstDifference(structure(*text->document()), structure(*reader.document()));
