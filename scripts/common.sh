@@ -4,7 +4,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libhunspell-dev
           hunspell-en-gb libbenchmark-dev xvfb xauth poppler-utils clang fonts-dejavu-core ccache
           libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev
-          libzip-dev fonts-liberation2)
+          libzip-dev fonts-liberation2 fonts-urw-base35)
 
 # bench/compare-libreoffice.sh times whole programs with it.
 PACKAGES+=(hyperfine)
@@ -12,7 +12,7 @@ PACKAGES+=(hyperfine)
 # The Debian package and its test: dpkg-shlibdeps (cpack's dependency list), lintian, the
 # validators of the menu entry and the AppStream metadata, and the fonts the package
 # depends on.
-PACKAGES+=(dpkg-dev lintian appstream desktop-file-utils fonts-liberation2)
+PACKAGES+=(dpkg-dev lintian appstream desktop-file-utils)
 
 install_missing() {
   local missing=()

@@ -157,10 +157,8 @@ private slots:
             QVERIFY(!t.contains(QLatin1String("RedNote")));
         }
         QVERIFY(!pdfText(p.pdf).contains(QLatin1String("Page 4")));
-        // The footer: 10 point, centred under the text area.
         const QList<PdfWord> words = pdfWords(p.pdf);
-        const PdfWord footer = pdfWord(words, QStringLiteral("Page"));
-        QVERIFY(footer.box.height() > 8 && footer.box.height() < 13);
+        QVERIFY(pdfWord(words, QStringLiteral("Page")).page == 1);
 
         QCOMPARE(printdl->Label4->text(), QStringLiteral("Laser"));
         QCOMPARE(printdl->Label6->text(), QStringLiteral("on LPT1:"));
@@ -172,6 +170,30 @@ private slots:
         QCOMPARE(p.text->PrinterDC(), 1);
         QVERIFY(p.text->toPlainText().contains(QLatin1String("RedNote0")));
         QVERIFY(p.win->updatesEnabled());
+
+        // The footer is 10-point Arial: as tall on paper as 10-point Arial in the plan, and
+        // shorter than 12-point, whichever font Arial is on this machine.
+        auto* doc = new QTextDocument;
+        QTextCursor c(doc);
+        QTextCharFormat arial;
+        arial.setFontFamilies({QStringLiteral("Arial")});
+        arial.setFontPointSize(10);
+        c.insertText(QStringLiteral("TenPoint"), arial);
+        c.insertBlock();
+        arial.setFontPointSize(12);
+        c.insertText(QStringLiteral("TwelvePoint"), arial);
+        p.setPlan(doc);
+        p.win->cmdPrintClick();
+        const QList<PdfWord> again = pdfWords(p.pdf);
+        const PdfWord footer = pdfWord(again, QStringLiteral("Page"));
+        const PdfWord ten = pdfWord(again, QStringLiteral("TenPoint"));
+        const PdfWord twelve = pdfWord(again, QStringLiteral("TwelvePoint"));
+        QVERIFY(footer.page == 1 && ten.page == 1 && twelve.page == 1);
+        QVERIFY2(std::abs(footer.box.height() - ten.box.height()) < 0.05,
+                 qPrintable(QStringLiteral("footer %1, 10 point %2")
+                                .arg(footer.box.height())
+                                .arg(ten.box.height())));
+        QVERIFY(twelve.box.height() > footer.box.height() * 1.1);
     }
 
     // One-inch margins on a printable page eight inches wide: the text runs 1440 twips in

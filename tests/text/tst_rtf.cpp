@@ -257,9 +257,10 @@ void TestRtf::controlWordsAndEscapes() {
     QVERIFY(rtf.contains("{\\colortbl;\\red0\\green0\\blue255;}"));
     QVERIFY(rtf.contains("\\pard\\qc\\fi-360\\li720\\ri144\\tzptag7"));
     // The space ends the words before a digit; braces and backslashes are escaped; the
-    // accented letter carries its code page byte for readers without \u.
+    // accented letter carries its code page byte for readers without \u. The paragraph's
+    // mark keeps its own format (the document's default here) at the paragraph's end.
     QVERIFY2(rtf.contains("\\fs21\\b\\cf1\\tzhtag1\\tzntag7 1 \\{a\\}\\\\b\\tab c\\line"
-                          "\\u233\\'e9\\u20013?\\i -}"),
+                          "\\u233\\'e9\\u20013?\\i -\\fs24\\b0\\i0\\cf0\\tzhtag0\\tzntag0}"),
              rtf.constData());
     QVERIFY(rtf.contains("\\uc1"));
     // Unchanged attributes are not repeated.

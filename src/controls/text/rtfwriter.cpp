@@ -177,17 +177,18 @@ private:
         writeParagraphFormat(block.blockFormat());
         if (inTable) m_body += "\\intbl";
 
-        bool any = false;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             if (!frag.isValid()) continue;
             switchTo(runState(frag.charFormatIndex(), frag.charFormat()));
             const QString text = frag.text();
             appendText(m_body, text, false);
-            any = true;
         }
-        // An empty paragraph keeps its own character format, which gives it its height.
-        if (!any) switchTo(runState(block.charFormatIndex(), block.charFormat()));
+        // The paragraph's mark has a character format of its own, which gives an empty
+        // paragraph its height and what is typed into it: it is the state at the \par. (Left
+        // to the last run's, the mark of a paragraph the header run alone filled came back
+        // red, hidden and tagged as the header once the header was taken out.)
+        switchTo(runState(block.charFormatIndex(), block.charFormat()));
     }
 
     void writeParagraphFormat(const QTextBlockFormat& bf) {

@@ -124,6 +124,26 @@ qreal blockIndent(const QTextDocument* doc, const QTextBlockFormat& bf) {
     return qFuzzyIsNull(indent) ? 0 : indent * doc->indentWidth();
 }
 
+// A paragraph's lines, or nothing when they are not those of its present text.
+//
+// Qt forgets a paragraph's shaped text when the text changes but keeps its lines, and tells
+// the layout of the change only when the outermost edit block ends. Until then (a command
+// that edits through a cursor and places the caret inside one undo step), and for a
+// paragraph whose new height is still estimated, the old lines may reach past the text;
+// measuring along one of a justified paragraph read past the shaped text and crashed
+// inside Qt. Such lines are dropped: a paragraph without lines is asked for again
+// (QTextCursor asks the layout for its rectangle first), and is laid out again when the
+// change arrives.
+QTextLayout* currentLines(const QTextBlock& b) {
+    QTextLayout* tl = b.layout();
+    if (!tl || tl->lineCount() == 0) return tl;
+    const QTextLine last = tl->lineAt(tl->lineCount() - 1);
+    if (last.textStart() + last.textLength() !=
+        b.length() - 1 + int(tl->preeditAreaText().size()))
+        tl->clearLayout();
+    return tl;
+}
+
 // The selections of a paint context as ranges of one paragraph, as Qt's layout makes them.
 QList<QTextLayout::FormatRange>
 paragraphSelections(const QList<QAbstractTextDocumentLayout::Selection>& selections,
@@ -316,6 +336,7 @@ struct ScreenLayout::Impl {
         const int heightType = bf.lineHeightType();
 
         Fixed y = 0;
+        Fixed bottom = 0; // where the last line's glyphs end
         bool firstLine = true;
         tl->beginLayout();
         for (;;) {
@@ -354,10 +375,13 @@ struct ScreenLayout::Impl {
             else if (heightType == QTextBlockFormat::MinimumHeight)
                 adjustment = fx(line.height()) - lineHeight;
             line.setPosition(QPointF(rl(lineLeft), rl(y - adjustment)));
+            // A font whose leading is negative steps its lines by less than their full
+            // height: the paragraph ends where its last line does, as in Qt's layout.
+            bottom = y + fx(bf.lineHeight(line.height(), 1.0));
             y += lineHeight;
         }
         tl->endLayout();
-        return y;
+        return std::max(y, bottom);
     }
 
     Fixed estimateParagraph(const QTextBlock& b) const {
@@ -637,10 +661,12 @@ struct ScreenLayout::Impl {
             e.bottomMargin = fx(bf.bottomMargin());
         }
         e.laid = layNow;
-        if (layNow)
+        if (layNow) {
             e.content = layoutParagraph(b, flowWidth);
-        else
+        } else {
             e.content = estimateParagraph(b);
+            currentLines(b);
+        }
         if (e.beside != Beside::None) e.content = 0;
         return e;
     }
@@ -681,6 +707,9 @@ struct ScreenLayout::Impl {
                 head.content = head.box->height;
             } else {
                 head.content = estimateLine * (tail - n + 1);
+                for (QTextBlock cell = b; cell.isValid() && cell.blockNumber() <= tail;
+                     cell = cell.next())
+                    currentLines(cell);
             }
             out.push_back(std::move(head));
             for (int i = n + 1; i <= tail; ++i) {
@@ -1079,7 +1108,7 @@ struct ScreenLayout::Impl {
 
     static Hit hitParagraph(const QTextBlock& b, QPointF p, Qt::HitTestAccuracy accuracy) {
         Hit hit{b.position(), false};
-        const QTextLayout* tl = b.layout();
+        const QTextLayout* tl = currentLines(b);
         if (!tl || !b.isVisible() || tl->lineCount() == 0) return hit;
         if (p.y() >= tl->lineAt(tl->lineCount() - 1).naturalTextRect().bottom()) {
             // Below the paragraph, as below the text: its end.
@@ -1140,7 +1169,7 @@ struct ScreenLayout::Impl {
     void drawParagraph(QPainter* painter, const PaintContext& context, const QTextBlock& b,
                        QPointF origin, qreal width,
                        const QList<Selection>& selections) const {
-        QTextLayout* tl = b.layout();
+        QTextLayout* tl = currentLines(b);
         if (!tl || !b.isVisible() || tl->lineCount() == 0) return;
         const QRectF rect(origin, tl->boundingRect().size());
         if (context.clip.isValid() &&
@@ -1368,7 +1397,7 @@ QRectF ScreenLayout::blockBoundingRect(const QTextBlock& block) const {
         x += e.box->x;
         Impl::originInBox(*e.box, block.position(), x, y);
     }
-    const QTextLayout* tl = block.layout();
+    const QTextLayout* tl = currentLines(block);
     const QSizeF size = tl && block.isVisible() ? tl->boundingRect().size() : QSizeF(0, 0);
     return QRectF(QPointF(rl(x), rl(y)), size);
 }
