@@ -288,7 +288,7 @@ private slots:
             p.autoSave->changed();
             QVERIFY(p.autoSave->copyNow());
             p.autoSave->waitForWrites();
-            QTest::qWaitFor([&] { return p.autoSave->lastFigures().pieces > 0; }, 2000);
+            QVERIFY(QTest::qWaitFor([&] { return p.autoSave->lastFigures().pieces > 0; }, 2000));
             QVERIFY(p.autoSave->lastFailure().isEmpty());
             const CopyText copy = readCopy(p.textCopy());
             QCOMPARE(copy.rtf, normalised(*p.text->document()));

@@ -14,9 +14,10 @@
 //     window.doSomethingThatAsks();
 //     QVERIFY(answer.wasAnswered());
 //
-// The action runs once a modal window is active. When none comes within the timeout the
-// helper records a failure message (failure()), and the test's QVERIFY(wasAnswered())
-// fails instead of the suite hanging. Likewise when the answer leaves the window open (a
+// The action runs once a modal window is active. When none has come within the timeout
+// the helper records a failure message (failure()), and the test's QVERIFY(wasAnswered())
+// fails; it goes on watching until it is destroyed, so that a window that comes late on a
+// busy machine is still answered rather than left to hang the suite. Likewise when the answer leaves the window open (a
 // check inside the action failed before its click): after the timeout the helper closes
 // the window (after four times the timeout), records why, and wasAnswered() is false.
 class ModalAnswer {
