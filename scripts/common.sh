@@ -3,7 +3,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libhunspell-dev
           hunspell-en-gb libbenchmark-dev xvfb xauth poppler-utils clang fonts-dejavu-core ccache
-          libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev)
+          libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev
+          libzip-dev python3-docx)
 
 install_missing() {
   local missing=()

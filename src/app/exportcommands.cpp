@@ -6,6 +6,7 @@
 #include "dialogs/dialogfrm.h"
 #include "dialogs/savedialog.h"
 #include "platform/repaintlock.h"
+#include "printing/docxexport.h"
 #include "printing/planprint.h"
 
 #include <QApplication>
@@ -20,7 +21,7 @@ const QString kSaveFailed = QStringLiteral("An error occurred when saving this f
 // without regard to case; the four-letter extensions added later by the whole suffix.
 QString endingOf(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix == QLatin1String("xlsx")) return suffix;
+    if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("docx")) return suffix;
     return file.right(3).toLower();
 }
 
@@ -37,7 +38,7 @@ ExportCommands::ExportCommands(ExportLinks links) : m(std::move(links)) {}
 
 QString ExportCommands::planFilter() {
     return QStringLiteral("Rich Text Format (*.rtf)|*.rtf|Text (*.txt)|*.txt|PDF (*.pdf)|*.pdf|"
-                          "OpenDocument Text (*.odt)|*.odt|") +
+                          "OpenDocument Text (*.odt)|*.odt|Word Document (*.docx)|*.docx|") +
            planAndBudgetFilter() + QStringLiteral("|*.pdf");
 }
 
@@ -66,6 +67,8 @@ void ExportCommands::Plan1Click() {
         ExportPlanPdf(file, chosenFilter == planAndBudgetFilter());
     else if (ending == QLatin1String("odt"))
         ExportPlanOdt(file);
+    else if (ending == QLatin1String("docx"))
+        ExportPlanDocx(file);
     else
         ExportPlanText(file);
 }
@@ -118,6 +121,19 @@ bool ExportCommands::ExportPlanOdt(const QString& file) {
     {
         WaitCursor wait;
         ok = writePlanOdt(*m.text, file);
+    }
+    if (!ok) reportFailure();
+    return ok;
+}
+
+bool ExportCommands::ExportPlanDocx(const QString& file) {
+    bool ok = false;
+    {
+        WaitCursor wait;
+        DocxSetup setup{PdfExport::planPageLayout(), m.geometry ? m.geometry() : PageGeometry(),
+                        m.sections ? m.sections() : QList<PdfSection>(),
+                        m.info ? m.info() : PdfInfo()};
+        ok = writePlanDocx(*m.text, setup, file);
     }
     if (!ok) reportFailure();
     return ok;
