@@ -206,7 +206,8 @@ private:
     }
     static void writeText(QXmlStreamWriter& x, const QString& text) {
         x.writeStartElement(kW, QStringLiteral("t"));
-        if (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' ')))
+        if (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' ')) ||
+            text.contains(QLatin1String("  ")))
             x.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
         x.writeCharacters(text);
         x.writeEndElement();

@@ -56,6 +56,10 @@ out["page"] = [s.page_width.twips, s.page_height.twips, int(s.orientation),
                s.left_margin.twips, s.right_margin.twips, s.top_margin.twips, s.bottom_margin.twips]
 out["footer"] = "".join(p.text for p in s.footer.paragraphs)
 out["footerPage"] = "PAGE" in s.footer._element.xml
+# The outline level a navigation pane lists a heading style's paragraphs at.
+W = "{http://schemas.openxmlformats.org/wordprocessingml/2006/main}"
+out["outline"] = {st.name: int(st.element.find(W + "pPr/" + W + "outlineLvl").get(W + "val"))
+                  for st in d.styles if st.name.startswith("Heading")}
 out["title"] = d.core_properties.title
 out["author"] = d.core_properties.author
 # Every part the content types name is there, every part has a type, every relationship
@@ -226,6 +230,9 @@ void TestDocxExport::planReadBackByWordProcessors() {
     QCOMPARE(QJsonDocument(d[QStringLiteral("headings")].toArray()).toJson(QJsonDocument::Compact),
              QByteArray(R"([["Heading 1","Executive Summary"],["Heading 2","Market Analysis"],)"
                         R"(["Heading 1","Next Steps"]])"));
+    const QJsonObject outline = d[QStringLiteral("outline")].toObject();
+    QCOMPARE(outline[QStringLiteral("Heading 1")].toInt(-1), 0);
+    QCOMPARE(outline[QStringLiteral("Heading 2")].toInt(-1), 1);
     const QStringList paragraphs = strings(d[QStringLiteral("paragraphs")]);
     QCOMPARE(paragraphs.value(0), QStringLiteral("Acme Marketing Plan"));
     QVERIFY(paragraphs.contains(QStringLiteral("Visible after the note")));
