@@ -293,10 +293,12 @@ void TestDocxExport::planReadBackByWordProcessors() {
 void TestDocxExport::planWithOnlyItsTitlePage() {
     QTemporaryDir dir;
     TextControl text;
-    QVERIFY(RtfReader::read(QByteArrayLiteral("{\\rtf1\\ansi\\pard\\qc\\b Acme Plan\\par}"),
-                            text.document()));
+    QVERIFY(RtfReader::read(
+        QByteArrayLiteral("{\\rtf1\\ansi\\pard\\qc\\tzptag99\\b Acme Plan\\par\\pard\\b0 Prepared by us\\par}"),
+        text.document()));
     const QString file = dir.filePath(QStringLiteral("title.docx"));
-    DocxSetup setup{PdfExport::planPageLayout(), PageGeometry(), {}, {}};
+    DocxSetup setup{PdfExport::planPageLayout(), PageGeometry(),
+                    {{QStringLiteral("Title Page"), 0, 99, false}}, {}};
     QString error;
     QVERIFY2(writePlanDocx(text, setup, file, &error), qPrintable(error));
     // A folder that does not exist writes nothing and says why.
@@ -306,9 +308,12 @@ void TestDocxExport::planWithOnlyItsTitlePage() {
     REQUIRE_TOOL(hasPythonDocx(), "python3-docx");
     const QJsonObject d = readDocx(file);
     QCOMPARE(strings(d[QStringLiteral("problems")]), QStringList());
-    QCOMPARE(d[QStringLiteral("headings")].toArray().size(), 0);
-    QCOMPARE(strings(d[QStringLiteral("paragraphs")]).value(0), QStringLiteral("Acme Plan"));
+    QCOMPARE(QJsonDocument(d[QStringLiteral("headings")].toArray()).toJson(QJsonDocument::Compact),
+             QByteArray(R"([["Heading 1","Acme Plan"]])"));
+    QCOMPARE(strings(d[QStringLiteral("paragraphs")]),
+             (QStringList{QStringLiteral("Acme Plan"), QStringLiteral("Prepared by us")}));
     QCOMPARE(d[QStringLiteral("title")].toString(), QString());
+    QCOMPARE(d[QStringLiteral("tables")].toArray().size(), 0);
 }
 
 QTEST_MAIN(TestDocxExport)
