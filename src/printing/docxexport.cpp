@@ -36,7 +36,7 @@ const QString kMain =
 const QString kHeading1 = QStringLiteral("Heading1");
 const QString kHeading2 = QStringLiteral("Heading2");
 
-// Characters XML 1.0 cannot carry; Word refuses a document with any of them.
+// Whether XML 1.0 can carry the character: Word refuses a document with any other.
 bool xmlCharacter(char16_t c) {
     return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c < 0xD800) ||
            (c >= 0xE000 && c != 0xFFFE && c != 0xFFFF) || (c >= 0xD800 && c < 0xE000);
@@ -131,10 +131,7 @@ public:
                 x.writeStartElement(kW, QStringLiteral("pPr"));
                 x.writeEmptyElement(kW, QStringLiteral("keepNext"));
                 writeVal(x, QStringLiteral("outlineLvl"), QString::number(outline));
-                x.writeEndElement();
-                // The heading's own runs carry the plan's look; these only fill in.
-                x.writeStartElement(kW, QStringLiteral("rPr"));
-                x.writeEmptyElement(kW, QStringLiteral("b"));
+                // No character formats of its own: the heading's runs carry the plan's look.
                 x.writeEndElement();
             } else {
                 x.writeEmptyElement(kW, QStringLiteral("qFormat"));
@@ -448,13 +445,13 @@ private:
                 }
                 x.writeEndElement();
             }
-            for (const QTextTableCell& cell : cells) writeCell(table, cell, r, grid);
+            for (const QTextTableCell& cell : cells) writeCell(cell, r, grid);
             x.writeEndElement();
         }
         x.writeEndElement();
     }
 
-    void writeCell(QTextTable* table, const QTextTableCell& cell, int row, const QList<int>& grid) {
+    void writeCell(const QTextTableCell& cell, int row, const QList<int>& grid) {
         QXmlStreamWriter& x = *m_x;
         const QTextTableCellFormat f = cell.format().toTableCellFormat();
         const int col = cell.column();
@@ -517,7 +514,6 @@ private:
             x.writeEndElement();
         }
         x.writeEndElement();
-        Q_UNUSED(table);
     }
 
     const QTextDocument& m_doc;
