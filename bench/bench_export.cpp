@@ -1,4 +1,4 @@
-// Exporting a 300-page plan to PDF.
+// Exporting a 300-page plan to PDF and as a Word document.
 //
 // BM_ExportPlanPdf: the whole export as File > Export gives it: the pages through the plan's
 // print pass (footers, layout made afresh), the outline of 40 sections and the document's
@@ -6,9 +6,12 @@
 // with no outline, timed in the same run. Counters: "pages", "bookmarks", "pages_per_s",
 // "ratio" (export time / plain print time: what the outline and the atomic write cost).
 // BM_AddOutline: the outline pass alone on the made pages (ms).
+// BM_ExportPlanDocx: the same plan as a Word document, written as File > Export writes it
+// (s). Counters: "kB" (the file's size), "paragraphs_per_s".
 
 #include "support/qtbenchmain.h"
 #include "controls/text/textcontrol.h"
+#include "printing/docxexport.h"
 #include "printing/planexport.h"
 #include "printing/planprint.h"
 #include "support/paperplan.h"
@@ -16,9 +19,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
@@ -124,6 +129,21 @@ void BM_AddOutline(benchmark::State& state) {
     state.counters["kB"] = made.size() / 1024.0;
 }
 BENCHMARK(BM_AddOutline)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ExportPlanDocx(benchmark::State& state) {
+    Plan& p = plan();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("export.docx"));
+    const DocxSetup setup{a4(), p.geometry, p.sections,
+                          {QStringLiteral("Plan"), QStringLiteral("Acme Ltd"), QString()}};
+    for (auto _ : state) {
+        if (!writePlanDocx(p.text, setup, file)) state.SkipWithError("the document was not written");
+    }
+    state.counters["kB"] = QFileInfo(file).size() / 1024.0;
+    state.counters["paragraphs_per_s"] = benchmark::Counter(
+        p.text.document()->blockCount(), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ExportPlanDocx)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 

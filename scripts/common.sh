@@ -4,7 +4,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libhunspell-dev
           hunspell-en-gb libbenchmark-dev xvfb xauth poppler-utils clang fonts-dejavu-core ccache
           libreoffice-calc-nogui libreoffice-writer-nogui libxlsxwriter-dev libqpdf-dev
-          libzip-dev fonts-liberation2 fonts-urw-base35)
+          libzip-dev fonts-liberation2 fonts-urw-base35
+          python3-docx)
 
 # bench/compare-libreoffice.sh times whole programs with it.
 PACKAGES+=(hyperfine)

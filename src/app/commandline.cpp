@@ -85,7 +85,7 @@ struct Ending {
 // named .tsv here since .txt is the plan's.
 std::optional<Ending> endingOf(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
-    for (const char* plan : {"pdf", "odt", "rtf", "txt"})
+    for (const char* plan : {"pdf", "odt", "docx", "rtf", "txt"})
         if (suffix == QLatin1String(plan)) return Ending{Kind::Plan, suffix};
     for (const char* budget : {"xlsx", "xls", "tsv"})
         if (suffix == QLatin1String(budget)) return Ending{Kind::Budget, suffix};
@@ -334,6 +334,8 @@ int exportPlan(const ExportRequest& r) {
         written = commands.ExportPlanPdf(r.file, r.withBudget);
     else if (r.ending.suffix == QLatin1String("odt"))
         written = commands.ExportPlanOdt(r.file);
+    else if (r.ending.suffix == QLatin1String("docx"))
+        written = commands.ExportPlanDocx(r.file);
     else
         written = commands.ExportPlanText(r.file);
     if (!written) {
@@ -394,7 +396,7 @@ int run(const QStringList& arguments) {
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
         QStringLiteral("Export a plan to <file>, in the format of its ending: the plan as .pdf "
-                       "(with bookmarks), .odt, .rtf or .txt; the budget as .xlsx, .xls or "
+                       "(with bookmarks), .odt, .docx, .rtf or .txt; the budget as .xlsx, .xls or "
                        ".tsv."),
         QStringLiteral("file"));
     const QCommandLineOption plan(QStringLiteral("plan"),
@@ -520,7 +522,7 @@ int run(const QStringList& arguments) {
     if (!ending)
         return fail(UnknownEnding,
                     QStringLiteral("There is no export format for the ending of %1.\nThe plan "
-                                   "is exported as .pdf, .odt, .rtf or .txt, the budget as "
+                                   "is exported as .pdf, .odt, .docx, .rtf or .txt, the budget as "
                                    ".xlsx, .xls or .tsv.")
                         .arg(r.file));
     r.ending = *ending;

@@ -7,6 +7,7 @@
 #include "dialogs/savedialog.h"
 #include "platform/repaintlock.h"
 #include "platform/safefile.h"
+#include "printing/docxexport.h"
 #include "printing/planprint.h"
 
 #include <QApplication>
@@ -20,7 +21,7 @@ namespace {
 
 const QString kSaveFailed = QStringLiteral("An error occurred when saving this file");
 const QStringList kPlanEndings{QStringLiteral("rtf"), QStringLiteral("txt"), QStringLiteral("pdf"),
-                               QStringLiteral("odt")};
+                               QStringLiteral("odt"), QStringLiteral("docx")};
 const QStringList kBudgetEndings{QStringLiteral("xls"), QStringLiteral("txt"),
                                  QStringLiteral("xlsx"), QStringLiteral("pdf")};
 
@@ -28,7 +29,7 @@ const QStringList kBudgetEndings{QStringLiteral("xls"), QStringLiteral("txt"),
 // without regard to case; the four-letter extensions added later by the whole suffix.
 QString endingOf(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
-    if (suffix == QLatin1String("xlsx")) return suffix;
+    if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("docx")) return suffix;
     return file.right(3).toLower();
 }
 
@@ -45,7 +46,7 @@ ExportCommands::ExportCommands(ExportLinks links) : m(std::move(links)) {}
 
 QString ExportCommands::planFilter() {
     return QStringLiteral("Rich Text Format (*.rtf)|*.rtf|Text (*.txt)|*.txt|PDF (*.pdf)|*.pdf|"
-                          "OpenDocument Text (*.odt)|*.odt|") +
+                          "OpenDocument Text (*.odt)|*.odt|Word Document (*.docx)|*.docx|") +
            planAndBudgetFilter() + QStringLiteral("|*.pdf");
 }
 
@@ -109,6 +110,8 @@ void ExportCommands::Plan1Click() {
         ExportPlanPdf(file, chosenFilter == planAndBudgetFilter());
     else if (ending == QLatin1String("odt"))
         ExportPlanOdt(file);
+    else if (ending == QLatin1String("docx"))
+        ExportPlanDocx(file);
     else if (ending == QLatin1String("rtf") || ending == QLatin1String("txt"))
         ExportPlanText(file);
     else
@@ -170,6 +173,20 @@ bool ExportCommands::ExportPlanOdt(const QString& file) {
         const OdtPage page = PdfExport::odtPage(m.geometry ? m.geometry() : PageGeometry(),
                                                 m.info ? m.info() : PdfInfo());
         ok = writePlanOdt(*m.text, file, page, &error);
+    }
+    if (!ok) reportFailure(file, error);
+    return ok;
+}
+
+bool ExportCommands::ExportPlanDocx(const QString& file) {
+    bool ok = false;
+    QString error;
+    {
+        WaitCursor wait;
+        DocxSetup setup{PdfExport::planPageLayout(), m.geometry ? m.geometry() : PageGeometry(),
+                        m.sections ? m.sections() : QList<PdfSection>(),
+                        m.info ? m.info() : PdfInfo()};
+        ok = writePlanDocx(*m.text, setup, file, &error);
     }
     if (!ok) reportFailure(file, error);
     return ok;

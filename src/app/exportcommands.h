@@ -33,7 +33,8 @@ struct ExportLinks {
 // by the extension of the name given. The plan's own files are never touched.
 //
 // Plan: .rtf rich text, .txt plain text, .pdf the pages as they print (with the budget's
-// after them when the filter "Plan and budget as PDF" is chosen), .odt OpenDocument text.
+// after them when the filter "Plan and budget as PDF" is chosen), .odt OpenDocument text,
+// .docx a Word document with the navigator's sections as headings.
 // Budget: .xls an Excel 4 workbook, .txt tab-separated text, .xlsx an Excel workbook,
 // .pdf the sheet as it prints. Any other name writes nothing, and the user is told which
 // endings there are. The dialogs open in the folder last exported to, at first in the
@@ -55,6 +56,7 @@ public:
     bool ExportPlanText(const QString& file);
     bool ExportPlanPdf(const QString& file, bool withBudget);
     bool ExportPlanOdt(const QString& file);
+    bool ExportPlanDocx(const QString& file);
     // False also for a name that writes nothing.
     bool ExportBudget(const QString& file);
 

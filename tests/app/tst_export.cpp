@@ -19,6 +19,7 @@
 #include "platform/printerinfo.h"
 #include "printing/pagegeometry.h"
 #include "support/libreoffice.h"
+#include "support/docxread.h"
 #include "support/modal.h"
 #include "support/pdftext.h"
 #include "support/testenv.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -33,6 +35,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -92,6 +95,7 @@ private slots:
     void planAsRichAndPlainText();
     void budgetAsWorkbooksAndTabbedText();
     void pdfsAsTheyPrint();
+    void planAsWordDocument();
     void failureIsReportedAndTheTextComesBack();
     void dialogsPrintAllAndTheAuthor();
 
@@ -368,6 +372,45 @@ void TestExport::pdfsAsTheyPrint() {
             budgetMark = true;
         }
     QVERIFY(budgetMark);
+}
+
+void TestExport::planAsWordDocument() {
+    const QString file = out(QStringLiteral("plan.docx"));
+    QVERIFY(runExport(w->Plan1, file));
+    QVERIFY(readFileBytes(file).startsWith("PK"));
+    if (!hasDocxReader()) {
+        if (qEnvironmentVariableIsSet("CI")) QFAIL("python3-docx is not installed");
+        QSKIP("python3-docx is not installed: the Word document is not read back");
+    }
+    const QJsonObject d = readDocx(file);
+    QCOMPARE(d.value(QStringLiteral("problems")).toArray().size(), 0);
+    QCOMPARE(d.value(QStringLiteral("title")).toString(), QStringLiteral("Acme Plan"));
+    QCOMPARE(d.value(QStringLiteral("author")).toString(), QStringLiteral("Acme Ltd"));
+    QStringList paragraphs;
+    for (const QJsonValue& p : d.value(QStringLiteral("paragraphs")).toArray())
+        paragraphs << p.toString();
+    QVERIFY(paragraphs.contains(kVisibleEnd));
+    QVERIFY(!paragraphs.join(QLatin1Char(' ')).contains(kHiddenNote));
+
+    // Each navigator item whose section opens with words on paper is a heading, in the
+    // navigator's order, top-level items as Heading 1 and the items under them as Heading 2.
+    Navigator* nav = w->navigator();
+    const std::unique_ptr<QTextDocument> paper = w->ATX321->paperDocument();
+    QStringList want;
+    for (int n = 1; n <= nav->itemCount(); ++n) {
+        const int tag = Navigator::sectionTagOf(n);
+        QTextBlock b = paper->begin();
+        while (b.isValid() && b.blockFormat().intProperty(TextFormat::PTagProperty) != tag)
+            b = b.next();
+        if (!b.isValid() || b.text().trimmed().isEmpty()) continue;
+        const bool nested = nav->indexOf(n).parent().isValid();
+        want << (nested ? QStringLiteral("Heading 2|") : QStringLiteral("Heading 1|")) + b.text();
+    }
+    QStringList got;
+    for (const QJsonValue& h : d.value(QStringLiteral("headings")).toArray())
+        got << h.toArray().at(0).toString() + QLatin1Char('|') + h.toArray().at(1).toString();
+    QVERIFY2(want.size() > nav->itemCount() / 2, qPrintable(want.join(QLatin1Char('\n'))));
+    QCOMPARE(got, want);
 }
 
 void TestExport::failureIsReportedAndTheTextComesBack() {
