@@ -320,11 +320,7 @@ int exportPlan(const ExportRequest& r) {
     links.geometry = [geometry] { return geometry; };
     links.sections = [] { return sectionsOfNavigator(); };
     links.info = [&plan, &details] {
-        PdfInfo info;
-        info.title = plan.name;
-        info.author = details.value("coname");
-        info.creator = TfrmEdit::ApplicationTitle();
-        return info;
+        return ExportCommands::planInfo(plan.name, details.value("author"), details.value("coname"));
     };
     ExportCommands commands(std::move(links));
     bool written = false;

@@ -1150,14 +1150,9 @@ void TfrmEdit::buildExport() {
         return sections;
     };
     links.info = [this] {
-        PdfInfo info;
-        info.title = CurrentPlanName;
-        // The person the plan's details name as its author; the company where none is.
         const auto details = Catalogue().details(CurrentPlanName);
-        info.author = details.value("author").trimmed();
-        if (info.author.isEmpty()) info.author = details.value("coname");
-        info.creator = QStringLiteral("Tandel Zurozurov Irod");
-        return info;
+        return ExportCommands::planInfo(CurrentPlanName, details.value("author"),
+                                        details.value("coname"));
     };
     m_export = std::make_unique<ExportCommands>(std::move(links));
 }

@@ -99,6 +99,15 @@ void ExportCommands::reportEnding(const QString& file, const QString& what,
                       mtWarning, mbOK, mbOK, 0);
 }
 
+PdfInfo ExportCommands::planInfo(const QString& planName, const QString& author,
+                                 const QString& company) {
+    PdfInfo info;
+    info.title = planName;
+    info.author = author.trimmed().isEmpty() ? company : author.trimmed();
+    info.creator = QStringLiteral("Tandel Zurozurov Irod");
+    return info;
+}
+
 void ExportCommands::Plan1Click() {
     if (!m.text) return;
     QString chosenFilter;

@@ -50,6 +50,10 @@ public:
     static QString cashflowFilter();
     // The plan dialog's filter that adds the budget to a PDF.
     static QString planAndBudgetFilter();
+    // The title and author exported files carry: the author the plan's details name, the
+    // company where they name none.
+    static PdfInfo planInfo(const QString& planName, const QString& author,
+                            const QString& company);
 
     // The writers behind the commands, each reporting failure to the user; true when
     // the file was written.

@@ -170,6 +170,7 @@ void TestCommandLine::initTestCase() {
     CompanyDetails details;
     details["coname"] = QStringLiteral("Acme Ltd");
     details["sbu"] = QStringLiteral("Retail");
+    details["author"] = QStringLiteral("Jane Smith");
     catalogue.writeDetails(QStringLiteral("Acme Plan"), details);
 
     // Never saved: listed, but without files.
@@ -237,7 +238,7 @@ void TestCommandLine::exportsEveryFormatAndChangesNothing() {
 
     // PDF: the pages as they print, on the plan's own page setup (Letter paper), the
     // placeholders filled, neither the header nor the hidden notes on paper, a bookmark per
-    // navigator item, the plan's name and company as title and author.
+    // navigator item, the plan's name and its author as title and author.
     QVERIFY(exportAcme(QStringLiteral("plan.pdf")));
     const QString pdf = out(QStringLiteral("plan.pdf"));
     const int planPages = pdfPageCount(pdf);
@@ -251,7 +252,7 @@ void TestCommandLine::exportsEveryFormatAndChangesNothing() {
     QVERIFY(!pdfWords.contains(kHeaderDigits));
     QVERIFY(!pdfWords.contains(QStringLiteral("[BusinessName]")));
     QCOMPARE(pdfInfoField(pdf, QStringLiteral("Title")), acme);
-    QCOMPARE(pdfInfoField(pdf, QStringLiteral("Author")), QStringLiteral("Acme Ltd"));
+    QCOMPARE(pdfInfoField(pdf, QStringLiteral("Author")), QStringLiteral("Jane Smith"));
     const QList<PdfOutlineItem> outline = pdfOutline(pdf);
     QCOMPARE(outline.size(), m_navigator.size());
     QCOMPARE(outline.first().title, m_navigator.first().text);
