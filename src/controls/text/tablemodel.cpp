@@ -154,7 +154,7 @@ void styleCells(QTextTable* table) {
             QTextTableCellFormat cf = cell.format().toTableCellFormat();
             const int rs = cell.rowSpan();
             const int cs = cell.columnSpan();
-            const bool filler = cf.boolProperty(FillerCellProperty);
+            const bool filler = isFillerCell(cell);
 
             bool outer[4] = {false, false, false, false}; // top, right, bottom, left
             for (int i = c; i < c + cs; ++i) {
@@ -219,7 +219,12 @@ bool contentIsEmpty(const CellContent& content) {
 }
 
 bool isFillerCell(const QTextTableCell& cell) {
-    return cell.isValid() && cell.format().boolProperty(FillerCellProperty);
+    // The caret can go into a filler, and whatever is typed or pasted there is the user's:
+    // from its first character (or paragraph) on it is a cell like any other, which the
+    // files, the plain text and the cell numbering all count. Left out, it was never
+    // written and a save lost it.
+    return cell.isValid() && cell.format().boolProperty(FillerCellProperty) &&
+           cell.lastPosition() == cell.firstPosition();
 }
 
 QList<QTextTableCell> rowCells(const QTextTable* table, int row) {

@@ -66,6 +66,7 @@ struct TableModel {
 // The cells of a row in their left-to-right order: every cell covering the row, cells
 // merged from the rows above included, filler cells left out.
 QList<QTextTableCell> rowCells(const QTextTable* table, int row);
+// A filler that holds nothing; one holding text is a cell.
 bool isFillerCell(const QTextTableCell& cell);
 
 // Row and cell number (both from 0) of a document position inside `table`; cell -1 when
