@@ -316,6 +316,35 @@ void applyTableBorder(QTextTable* table, int border) {
     edit.endEditBlock();
 }
 
+bool fillerInTable(const QTextTable* table, int position) {
+    return table && position >= table->firstPosition() && position <= table->lastPosition() &&
+           table->cellAt(position).format().boolProperty(FillerCellProperty);
+}
+
+bool restyleTypedFillers(QTextTable* table) {
+    if (!table || tableBorder(table) == NoBorder) return false;
+    // Under every border style a filler holding text shows a border (at least its right,
+    // the table's outer edge), and an empty one none.
+    bool stale = false;
+    for (int r = 0; r < table->rows() && !stale; ++r) {
+        for (int c = 0; c < table->columns() && !stale; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (!cell.format().boolProperty(FillerCellProperty)) continue;
+            const QTextTableCellFormat f = cell.format().toTableCellFormat();
+            const bool bordered = f.rightBorder() > 0 || f.topBorder() > 0 ||
+                                  f.bottomBorder() > 0 || f.leftBorder() > 0;
+            stale = bordered == isFillerCell(cell);
+        }
+    }
+    if (!stale) return false;
+    // Part of the edit that put the text there, so that one undo takes both back.
+    QTextCursor edit(table->document());
+    edit.joinPreviousEditBlock();
+    styleCells(table);
+    edit.endEditBlock();
+    return true;
+}
+
 TableModel TableModel::empty(int rows, int columns, int width) {
     TableModel m;
     rows = std::clamp(rows, 1, MaxRows);

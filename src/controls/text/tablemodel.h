@@ -90,6 +90,11 @@ void normalizeMerges(TableModel& model);
 // The table's border style (TableFormat::Border) and restyling of its cells after a change.
 int tableBorder(const QTextTable* table);
 void applyTableBorder(QTextTable* table, int border);
+// Whether `position` lies in a filler cell of `table`.
+bool fillerInTable(const QTextTable* table, int position);
+// Gives a filler that text went into the look of a cell (and one emptied again the look of
+// a filler), as part of the edit that did it; false when the table already looks right.
+bool restyleTypedFillers(QTextTable* table);
 
 // Applies a format to the selection's text in document order, also when the selection runs
 // from one cell of a table into another, where Qt would take the rectangle of cells between

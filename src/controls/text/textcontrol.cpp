@@ -18,11 +18,14 @@
 #include <QMouseEvent>
 #include <QSaveFile>
 #include "platform/safefile.h"
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTextTable>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -226,6 +229,7 @@ struct TextControl::Private {
     bool afterDoubleClick = false;
     QString lastPhrase;
     bool lastPhraseCase = false;
+    QPointer<QTextTable> fillerTable; // a table whose filler cells changed, to restyle
 };
 
 TextControl::TextControl(QWidget* parent) : QTextEdit(parent), d(std::make_unique<Private>()) {
@@ -257,9 +261,27 @@ void TextControl::connectDocument() {
     connect(doc, &QTextDocument::contentsChange, this, [this](int pos, int removed, int added) {
         d->index.contentsChange(pos, removed, added);
         if (!d->showHidden) d->painter.paintChanged(document(), pos, pos + added);
+        restyleFillerLater(pos);
     });
     connect(doc, &QTextDocument::contentsChanged, this, [this] { emit OnATXChange(); });
     connect(doc, &QTextDocument::undoCommandAdded, this, [this] { d->undoCleared = false; });
+}
+
+// Text typed or pasted into the space at the end of a short row makes a cell there, which
+// takes the table's borders; the document may not be changed from within its own change
+// signal, so that follows right after.
+void TextControl::restyleFillerLater(int pos) {
+    if (d->fillerTable) return;
+    QTextCursor at(document());
+    at.setPosition(clampPosition(pos));
+    QTextTable* table = at.currentTable();
+    if (!fillerInTable(table, pos)) return;
+    d->fillerTable = table;
+    QTimer::singleShot(0, this, [this] {
+        const QPointer<QTextTable> table = d->fillerTable;
+        d->fillerTable.clear();
+        if (table && table->document() == document()) restyleTypedFillers(table);
+    });
 }
 
 QTextDocument* TextControl::newDocument() const {

@@ -333,6 +333,7 @@ protected:
 
 private:
     void connectDocument();
+    void restyleFillerLater(int pos);
     QTextDocument* newDocument() const;
     int clampPosition(int pos) const;
     void selectRange(int anchor, int position);
