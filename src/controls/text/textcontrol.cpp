@@ -1161,6 +1161,32 @@ void TextControl::keepView(const ViewPlace& place) {
     ensureCursorVisible();
 }
 
+void TextControl::undo() {
+    undoRedo(true);
+}
+
+void TextControl::redo() {
+    undoRedo(false);
+}
+
+void TextControl::undoRedo(bool back) {
+    QTextDocument* doc = document();
+    if (back ? !doc->isUndoAvailable() : !doc->isRedoAvailable()) return;
+    int changed = -1;
+    const QMetaObject::Connection watch =
+        connect(doc, &QTextDocument::contentsChange, this,
+                [&changed](int pos, int, int added) { changed = pos + added; });
+    if (back)
+        doc->undo();
+    else
+        doc->redo();
+    disconnect(watch);
+    if (changed < 0) return;
+    QTextCursor c(doc);
+    c.setPosition(clampPosition(changed));
+    setTextCursor(c);
+}
+
 int TextControl::ClipboardAction() const {
     return 0;
 }
@@ -1351,6 +1377,16 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
+    }
+    // Undo and Redo keys go the control's own way (see undo()).
+    if ((event == QKeySequence::Undo || event == QKeySequence::Redo) && !isReadOnly() &&
+        !d->writeProtect) {
+        if (event == QKeySequence::Undo)
+            setUnDoAction(1);
+        else
+            setReDoAction(1);
+        event->accept();
+        return;
     }
     // Enter always makes a new paragraph, in the format of the one it splits. Qt 6 takes
     // Enter in an empty paragraph of a format of its own as a wish for the plain format:
