@@ -199,6 +199,7 @@ private slots:
     void twoTablesInARow();
     void rtfKeepsTablesExactly();
     void rtfKeepsMergedAndSplitCells();
+    void rtfKeepsTextTypedBesideAShortRow();
     void rtfKeepsTheAnalysisTables();
     void rtfStandardFlavourShowsTheBorders();
     void foreignRtfTables();
@@ -834,6 +835,44 @@ void TestTables::rtfKeepsMergedAndSplitCells() {
     ATX_SPLITTABLECELL(&t, 2);
     QCOMPARE(describe(&back), describe(t.document()));
     again.setDocument(new QTextDocument(&again));
+}
+
+void TestTables::rtfKeepsTextTypedBesideAShortRow() {
+    TextControl t;
+    t.setDocWidth(9000);
+    prepare(t);
+    ATX_INSERTTABLE(&t, 2, 3);
+    QTextTable* table = tableAt(t);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c)
+            table->cellAt(r, c).firstCursorPosition().insertText(QString("%1%2").arg(r).arg(c));
+    caretInto(t, 0, 1);
+    QCOMPARE(ATX_DELETETABLECELL(&t), int(TableOk));
+    // The space the deleted cell left at the end of row 0 takes the caret like any cell; a
+    // click there and a paste (here two paragraphs) are the user's text.
+    table = tableAt(t);
+    const QTextTableCell gap = table->cellAt(0, table->columns() - 1);
+    QVERIFY(isFillerCell(gap));
+    t.setTextCursor(gap.firstCursorPosition());
+    t.setSelText("pasted\nhere");
+    const QString before = describe(t.document());
+    QVERIFY2(before.contains("pasted/here"), qPrintable(before));
+    QByteArray rtf;
+    QCOMPARE(roundTrip(t.document(), RtfWriter::Native, &rtf), before);
+    QCOMPARE(roundTrip(t.document(), RtfWriter::Standard).count("pasted/here"), 1);
+    // It is the row's third cell wherever cells are counted.
+    QCOMPARE(texts(tableAt(t)), (Grid{{"00", "02", "pasted\nhere"}, {"10", "11", "12"}}));
+    // It takes the table's borders, as the file shows it, in the same undo step as the text.
+    const auto gapBorder = [&t] {
+        return tableAt(t)->cellAt(0, tableAt(t)->columns() - 1).format().toTableCellFormat()
+            .rightBorder();
+    };
+    QTRY_VERIFY(gapBorder() > 0);
+    t.setUnDoAction(1);
+    QCoreApplication::processEvents();
+    QCOMPARE(gapBorder(), 0.0);
+    QCOMPARE(texts(tableAt(t)), (Grid{{"00", "02"}, {"10", "11", "12"}}));
+    QCOMPARE(t.ReDoAction(), 3);
 }
 
 void TestTables::rtfKeepsTheAnalysisTables() {

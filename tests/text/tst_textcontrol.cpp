@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -106,6 +107,7 @@ private slots:
     void writeProtectRefusesTheUser();
     void enterAlwaysMakesAParagraph();
     void undoAction();
+    void undoTypingOverASelectionTheHandlerFormats();
     void selFTextRtfAndPlain();
     void clipboardRoundTripKeepsTags();
     void clipboardForOtherPrograms();
@@ -774,6 +776,32 @@ void TestTextControl::undoAction() {
     QCOMPARE(t.UnDoAction(), 0);
     t.setUnDoAction(1);
     QCOMPARE(t.toPlainText(), QString("first!"));
+}
+
+void TestTextControl::undoTypingOverASelectionTheHandlerFormats() {
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("out of range")));
+    TextControl t;
+    t.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t));
+    // As the program's key handler does: what is typed is the user's own, untagged and black.
+    connect(&t, &TextControl::OnKeyPress, &t, [&t](int&) {
+        t.setHTag(0);
+        t.setFontColor(0);
+    });
+    QTest::keyClicks(&t, "abc");
+    QTest::keyClick(&t, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(&t, 'x');
+    QCOMPARE(t.toPlainText(), QString("abx"));
+    // One undo brings "c" back, the caret after it; the next takes the typing back.
+    t.setUnDoAction(1);
+    QCOMPARE(t.toPlainText(), QString("abc"));
+    QCOMPARE(t.textCursor().position(), 3);
+    t.setUnDoAction(1);
+    QCOMPARE(t.toPlainText(), QString());
+    t.setReDoAction(1);
+    QCOMPARE(t.toPlainText(), QString("abc"));
+    t.setReDoAction(1);
+    QCOMPARE(t.toPlainText(), QString("abx"));
 }
 
 void TestTextControl::selFTextRtfAndPlain() {

@@ -6,7 +6,8 @@
 // QTextTable laid on a grid: the grid columns are the union of every row's cell bounds,
 // so rows whose cells differ in width are cells spanning grid columns. A row that ends
 // short of the others is filled out with one filler cell that is not part of the table's
-// text (it has no borders, is never counted and is never written to a file).
+// text (it has no borders, is never counted and is never written to a file) until text is
+// typed or pasted into it: then it is a cell like the others.
 namespace TableFormat {
 
 enum Property {

@@ -154,7 +154,7 @@ void styleCells(QTextTable* table) {
             QTextTableCellFormat cf = cell.format().toTableCellFormat();
             const int rs = cell.rowSpan();
             const int cs = cell.columnSpan();
-            const bool filler = cf.boolProperty(FillerCellProperty);
+            const bool filler = isFillerCell(cell);
 
             bool outer[4] = {false, false, false, false}; // top, right, bottom, left
             for (int i = c; i < c + cs; ++i) {
@@ -219,7 +219,12 @@ bool contentIsEmpty(const CellContent& content) {
 }
 
 bool isFillerCell(const QTextTableCell& cell) {
-    return cell.isValid() && cell.format().boolProperty(FillerCellProperty);
+    // The caret can go into a filler, and whatever is typed or pasted there is the user's:
+    // from its first character (or paragraph) on it is a cell like any other, which the
+    // files, the plain text and the cell numbering all count. Left out, it was never
+    // written and a save lost it.
+    return cell.isValid() && cell.format().boolProperty(FillerCellProperty) &&
+           cell.lastPosition() == cell.firstPosition();
 }
 
 QList<QTextTableCell> rowCells(const QTextTable* table, int row) {
@@ -309,6 +314,35 @@ void applyTableBorder(QTextTable* table, int border) {
     table->setFormat(tf);
     styleCells(table);
     edit.endEditBlock();
+}
+
+bool fillerInTable(const QTextTable* table, int position) {
+    return table && position >= table->firstPosition() && position <= table->lastPosition() &&
+           table->cellAt(position).format().boolProperty(FillerCellProperty);
+}
+
+bool restyleTypedFillers(QTextTable* table) {
+    if (!table || tableBorder(table) == NoBorder) return false;
+    // Under every border style a filler holding text shows a border (at least its right,
+    // the table's outer edge), and an empty one none.
+    bool stale = false;
+    for (int r = 0; r < table->rows() && !stale; ++r) {
+        for (int c = 0; c < table->columns() && !stale; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (!cell.format().boolProperty(FillerCellProperty)) continue;
+            const QTextTableCellFormat f = cell.format().toTableCellFormat();
+            const bool bordered = f.rightBorder() > 0 || f.topBorder() > 0 ||
+                                  f.bottomBorder() > 0 || f.leftBorder() > 0;
+            stale = bordered == isFillerCell(cell);
+        }
+    }
+    if (!stale) return false;
+    // Part of the edit that put the text there, so that one undo takes both back.
+    QTextCursor edit(table->document());
+    edit.joinPreviousEditBlock();
+    styleCells(table);
+    edit.endEditBlock();
+    return true;
 }
 
 TableModel TableModel::empty(int rows, int columns, int width) {

@@ -66,6 +66,7 @@ struct TableModel {
 // The cells of a row in their left-to-right order: every cell covering the row, cells
 // merged from the rows above included, filler cells left out.
 QList<QTextTableCell> rowCells(const QTextTable* table, int row);
+// A filler that holds nothing; one holding text is a cell.
 bool isFillerCell(const QTextTableCell& cell);
 
 // Row and cell number (both from 0) of a document position inside `table`; cell -1 when
@@ -89,6 +90,11 @@ void normalizeMerges(TableModel& model);
 // The table's border style (TableFormat::Border) and restyling of its cells after a change.
 int tableBorder(const QTextTable* table);
 void applyTableBorder(QTextTable* table, int border);
+// Whether `position` lies in a filler cell of `table`.
+bool fillerInTable(const QTextTable* table, int position);
+// Gives a filler that text went into the look of a cell (and one emptied again the look of
+// a filler), as part of the edit that did it; false when the table already looks right.
+bool restyleTypedFillers(QTextTable* table);
 
 // Applies a format to the selection's text in document order, also when the selection runs
 // from one cell of a table into another, where Qt would take the rectangle of cells between

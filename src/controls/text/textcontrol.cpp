@@ -18,11 +18,14 @@
 #include <QMouseEvent>
 #include <QSaveFile>
 #include "platform/safefile.h"
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTextTable>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -231,6 +234,7 @@ struct TextControl::Private {
     bool afterDoubleClick = false;
     QString lastPhrase;
     bool lastPhraseCase = false;
+    QPointer<QTextTable> fillerTable; // a table whose filler cells changed, to restyle
 };
 
 TextControl::TextControl(QWidget* parent) : QTextEdit(parent), d(std::make_unique<Private>()) {
@@ -262,6 +266,7 @@ void TextControl::connectDocument() {
     connect(doc, &QTextDocument::contentsChange, this, [this](int pos, int removed, int added) {
         d->index.contentsChange(pos, removed, added);
         if (!d->showHidden) d->painter.paintChanged(document(), pos, pos + added);
+        restyleFillerLater(pos);
     });
     connect(doc, &QTextDocument::contentsChanged, this, [this] { emit OnATXChange(); });
     connect(doc, &QTextDocument::undoCommandAdded, this, [this] {
@@ -273,6 +278,23 @@ void TextControl::connectDocument() {
     });
     connect(doc, &QTextDocument::undoAvailable, this, [this](bool available) {
         if (!available && !document()->isRedoAvailable()) d->groups.clear();
+    });
+}
+
+// Text typed or pasted into the space at the end of a short row makes a cell there, which
+// takes the table's borders; the document may not be changed from within its own change
+// signal, so that follows right after.
+void TextControl::restyleFillerLater(int pos) {
+    if (d->fillerTable) return;
+    QTextCursor at(document());
+    at.setPosition(clampPosition(pos));
+    QTextTable* table = at.currentTable();
+    if (!fillerInTable(table, pos)) return;
+    d->fillerTable = table;
+    QTimer::singleShot(0, this, [this] {
+        const QPointer<QTextTable> table = d->fillerTable;
+        d->fillerTable.clear();
+        if (table && table->document() == document()) restyleTypedFillers(table);
     });
 }
 
@@ -1182,6 +1204,32 @@ void TextControl::keepView(const ViewPlace& place) {
     ensureCursorVisible();
 }
 
+void TextControl::undo() {
+    undoRedo(true);
+}
+
+void TextControl::redo() {
+    undoRedo(false);
+}
+
+void TextControl::undoRedo(bool back) {
+    QTextDocument* doc = document();
+    if (back ? !doc->isUndoAvailable() : !doc->isRedoAvailable()) return;
+    int changed = -1;
+    const QMetaObject::Connection watch =
+        connect(doc, &QTextDocument::contentsChange, this,
+                [&changed](int pos, int, int added) { changed = pos + added; });
+    if (back)
+        doc->undo();
+    else
+        doc->redo();
+    disconnect(watch);
+    if (changed < 0) return;
+    QTextCursor c(doc);
+    c.setPosition(clampPosition(changed));
+    setTextCursor(c);
+}
+
 int TextControl::ClipboardAction() const {
     return 0;
 }
@@ -1394,6 +1442,16 @@ void TextControl::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
+    }
+    // Undo and Redo keys go the control's own way (see undo()).
+    if ((event == QKeySequence::Undo || event == QKeySequence::Redo) && !isReadOnly() &&
+        !d->writeProtect) {
+        if (event == QKeySequence::Undo)
+            setUnDoAction(1);
+        else
+            setReDoAction(1);
+        event->accept();
+        return;
     }
     // Enter always makes a new paragraph, in the format of the one it splits. Qt 6 takes
     // Enter in an empty paragraph of a format of its own as a wish for the plain format:

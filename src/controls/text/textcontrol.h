@@ -236,6 +236,13 @@ public:
     void setUnDoAction(int value); // 1 undoes one step
     int ReDoAction() const;        // 3 when an undone step can be done again, else 0
     void setReDoAction(int value); // 1 does the last undone step again
+    // One step of the document's undo history, the caret left where the text changed. They
+    // stand in for QTextEdit's own, which put the caret where Qt reckons the step ended: a
+    // step that formats a range twice (a key typed over a selection, coloured and tagged by
+    // the key handler) is reckoned to end past the text, which Qt warns of and answers by
+    // sending the caret to the start.
+    void undo();
+    void redo();
 
     // One command's writes to the text (attributes, insertions, table changes) as one
     // step of the undo history. While the outermost step lives the view is left alone;
@@ -355,6 +362,8 @@ protected:
 
 private:
     void connectDocument();
+    void restyleFillerLater(int pos);
+    void undoRedo(bool back);
     QTextDocument* newDocument() const;
     int clampPosition(int pos) const;
     void selectRange(int anchor, int position);
