@@ -2,6 +2,7 @@
 // budget section and back (the view switch the navigator makes), and the budget preview
 // drawing its page.
 
+#include "support/programcopy.h"
 #include "support/qtbenchmain.h"
 #include "app/editfrm.h"
 #include "budget/budgetview.h"
@@ -28,11 +29,6 @@
 
 namespace {
 
-QString binFolder() {
-    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin")).absolutePath() +
-           QLatin1Char('/');
-}
-
 // A program folder of its own with the shipped data and the original plan and budget, a
 // plan loaded as the program loads it, and then a 1,000-page text in its place.
 struct Program {
@@ -41,17 +37,7 @@ struct Program {
     int budgetItem = 0;
 
     Program() {
-        const QString bin = binFolder();
-        for (const char* sub : {"data", "userdata"}) {
-            const QString from = bin + QLatin1String(sub) + QLatin1Char('/');
-            const QString to = dir.path() + QLatin1Char('/') + QLatin1String(sub) + QLatin1Char('/');
-            QDir().mkpath(to);
-            for (const QString& f : QDir(from).entryList(QDir::Files))
-                QFile::copy(from + f, to + f);
-        }
-        Folders::setProgramFolder(dir.path() + QLatin1Char('/'));
-        Folders::setConfigFolder(dir.path() + QStringLiteral("/config"));
-        PrinterInfo::setNoPrinterForTesting();
+        useProgramCopy(dir.path());
 
         win = std::make_unique<TfrmEdit>();
         win->resize(1100, 800);

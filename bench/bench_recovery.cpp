@@ -14,6 +14,7 @@
 #include "platform/folders.h"
 #include "platform/printerinfo.h"
 #include "support/plandoc.h"
+#include "support/programcopy.h"
 #include "support/qtbenchmain.h"
 
 #include <QApplication>
@@ -40,17 +41,7 @@ struct Program {
     AutoSave* autoSave = nullptr;
 
     Program() {
-        const QString bin = QStringLiteral(TANDEL_BENCH_BIN_DIR) + QLatin1Char('/');
-        for (const char* sub : {"data", "userdata"}) {
-            const QString from = bin + QLatin1String(sub) + QLatin1Char('/');
-            const QString to = dir.path() + QLatin1Char('/') + QLatin1String(sub) + QLatin1Char('/');
-            QDir().mkpath(to);
-            for (const QString& f : QDir(from).entryList(QDir::Files))
-                QFile::copy(from + f, to + f);
-        }
-        Folders::setProgramFolder(dir.path() + QLatin1Char('/'));
-        Folders::setConfigFolder(dir.path() + QStringLiteral("/config"));
-        PrinterInfo::setNoPrinterForTesting();
+        useProgramCopy(dir.path());
 
         win = std::make_unique<TfrmEdit>();
         win->resize(1100, 800);
