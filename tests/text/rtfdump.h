@@ -5,13 +5,16 @@
 // and effective attributes. Runs whose effective attributes agree are merged, so two
 // documents that look and tag the same dump the same however their formats are split.
 
+#include "controls/text/tablemodel.h"
 #include "controls/text/textformat.h"
 
 #include <QFont>
 #include <QList>
 #include <QString>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 namespace RtfDump {
 
@@ -63,6 +66,13 @@ inline QString alignmentName(Qt::Alignment a) {
 inline QString dump(const QTextDocument& doc, bool tags = true) {
     QString out;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        // An empty filler squares off a row that has fewer cells than the table has
+        // columns. It is not written, so formats a selection gave it are not the plan's.
+        if (const QTextTable* table = QTextCursor(b).currentTable();
+            table && isFillerCell(table->cellAt(b.position()))) {
+            out += QStringLiteral("P filler\n");
+            continue;
+        }
         const QTextBlockFormat bf = b.blockFormat();
         out += QStringLiteral("P %1 fi=%2 li=%3 ri=%4")
                    .arg(alignmentName(bf.alignment()))
