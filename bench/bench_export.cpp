@@ -4,7 +4,10 @@
 // print pass (footers, layout made afresh), the outline of 40 sections and the document's
 // title and author added, the file written; against the same print pass to a PDF printer
 // with no outline, timed in the same run. Counters: "pages", "bookmarks", "pages_per_s",
-// "ratio" (export time / plain print time: what the outline and the atomic write cost).
+// "ratio" (export time / plain print time: what the outline and the atomic write cost),
+// "seconds" (the export's median). Run without (contents:0) and with (contents:1) the
+// contents page after the title page, with its links; "vs_no_contents" is the export's
+// time against the run without it (the first must have run).
 // BM_AddOutline: the outline pass alone on the made pages (ms).
 // BM_ExportPlanDocx: the same plan as a Word document, written as File > Export writes it
 // (s). Counters: "kB" (the file's size), "paragraphs_per_s".
@@ -69,8 +72,13 @@ Plan& plan() {
     return *p;
 }
 
+double g_withoutContents = 0; // seconds, the median export without the contents page
+
 void BM_ExportPlanPdf(benchmark::State& state) {
     Plan& p = plan();
+    const bool contents = state.range(0) != 0;
+    p.printing.setSections([&p] { return p.sections; });
+    p.printing.setContentsPage(contents);
     QTemporaryDir dir;
     std::vector<double> ours, plain;
     int pages = 0, bookmarks = 0, round = 0;
@@ -108,8 +116,12 @@ void BM_ExportPlanPdf(benchmark::State& state) {
     state.counters["bookmarks"] = bookmarks;
     state.counters["pages_per_s"] = pages / mine;
     state.counters["ratio"] = mine / plain[plain.size() / 2];
+    state.counters["seconds"] = mine;
+    if (!contents) g_withoutContents = mine;
+    else if (g_withoutContents > 0) state.counters["vs_no_contents"] = mine / g_withoutContents;
+    p.printing.setContentsPage(false);
 }
-BENCHMARK(BM_ExportPlanPdf)->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK(BM_ExportPlanPdf)->ArgName("contents")->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(3);
 
 void BM_AddOutline(benchmark::State& state) {
     Plan& p = plan();
