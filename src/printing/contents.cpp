@@ -17,7 +17,7 @@ constexpr int kHeadingSize = 16 * 20; // twips
 constexpr int kEntrySize = 11 * 20;
 constexpr double kHeadingGap = 240;   // below the heading
 constexpr double kPartGap = 100;      // above a top-level entry that is not the first
-constexpr double kLineFactor = 1.1;   // a line's pitch, in the font's line spacings
+constexpr double kLineFactor = 1.25;  // a line's pitch, in font sizes
 constexpr double kIndent = 360;       // per level below the top
 constexpr double kLeaderGap = 100;    // between the leaders and the words either side
 constexpr double kDotPitch = 120;     // a twelfth of an inch between dots
@@ -36,12 +36,17 @@ QFont entryFont(int depth) {
     return contentsFont(kEntrySize, depth == 0);
 }
 
+// Lines go by the font's size rather than its own line spacing, which differs from one
+// Arial to another (Liberation Sans, Nimbus Sans): the contents take as many pages
+// wherever they are printed, as long as the lines do not overlap.
 double headingHeight() {
-    return QFontMetricsF(contentsFont(kHeadingSize, true)).lineSpacing();
+    return std::max(kHeadingSize * kLineFactor,
+                    QFontMetricsF(contentsFont(kHeadingSize, true)).lineSpacing());
 }
 
 double entryPitch() {
-    return std::ceil(QFontMetricsF(entryFont(1)).lineSpacing() * kLineFactor);
+    return std::ceil(std::max(kEntrySize * kLineFactor,
+                              QFontMetricsF(entryFont(1)).lineSpacing()));
 }
 
 } // namespace
