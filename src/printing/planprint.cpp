@@ -67,6 +67,7 @@ int PlanPrinting::printPass(QPainter& painter, const PageGeometry& geometry) {
     m_lastPage = 0;
     m_offset = 0;
     m_sectionPages.clear();
+    m_sectionPagesPending = false;
     m_links.clear();
     int failed = 0;
     auto report = [&failed](const QString& what, int code) {
@@ -102,9 +103,10 @@ int PlanPrinting::printPass(QPainter& painter, const PageGeometry& geometry) {
 
     int y = top;
     if (entries.isEmpty()) {
-        if (!report(kPrintFailed, ATX_PRINT(&m_text, y, top, height, left, width, 0, -1, 0)))
-            for (const auto& [tag, page] : ATX_SECTION_PAGES(&m_text, width, height))
-                m_sectionPages.emplace(tag, page);
+        // Where the sections begin is found when asked (a PDF's outline wants it, a page
+        // of the preview does not).
+        m_sectionPagesPending =
+            !report(kPrintFailed, ATX_PRINT(&m_text, y, top, height, left, width, 0, -1, 0));
         ATX_PRINT_FINISH();
         return failed;
     }
@@ -192,6 +194,16 @@ bool PlanPrinting::printPlan(const PageGeometry& geometry) {
     m_text.setShowHidden(1);
     m_busy = false;
     return true;
+}
+
+const std::map<int, int>& PlanPrinting::sectionPages() {
+    if (m_sectionPagesPending) {
+        m_sectionPagesPending = false;
+        for (const auto& [tag, page] : ATX_SECTION_PAGES(&m_text, twips(m_geometry.textWidth),
+                                                         twips(m_geometry.textHeight)))
+            m_sectionPages.emplace(tag, page);
+    }
+    return m_sectionPages;
 }
 
 void PlanPrinting::atx321PrintThisPage(int page, bool& skip) {

@@ -65,7 +65,7 @@ public:
 
     // What the latest pass printed: for each section tag on paper, the page (from 0) its
     // section begins on.
-    const std::map<int, int>& sectionPages() const { return m_sectionPages; }
+    const std::map<int, int>& sectionPages();
     // A line of the contents: on page `page` (from 0) in `box` (twips from the painter's
     // origin) it names the section that begins on page `target` (from 0).
     struct ContentsLink {
@@ -104,6 +104,7 @@ private:
     bool m_contents = false;
     int m_offset = 0; // pages printed before the stretch of text being printed
     std::map<int, int> m_sectionPages;
+    bool m_sectionPagesPending = false; // the whole text printed; its sections not yet found
     QList<ContentsLink> m_links;
 };
 
