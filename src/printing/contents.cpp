@@ -12,12 +12,14 @@ namespace {
 
 constexpr double kDpi = 1440; // twips an inch
 
-// The plan's look: Arial, its headings 16 point bold, its body 11 point.
+// The plan's look: Arial, its headings 16 point bold, its body 11 point. The spacing lets
+// the template's sections fit one page of A4 or Letter with inch margins.
 constexpr int kHeadingSize = 16 * 20; // twips
 constexpr int kEntrySize = 11 * 20;
 constexpr double kHeadingGap = 240;   // below the heading
-constexpr double kPartGap = 100;      // above a top-level entry that is not the first
-constexpr double kLineFactor = 1.25;  // a line's pitch, in font sizes
+constexpr double kPartGap = 80;       // above a top-level entry that is not the first
+constexpr double kLineFactor = 1.2;   // a line's pitch, in font sizes
+constexpr double kBaseline = 0.95;    // a line's baseline below its top, in font sizes
 constexpr double kIndent = 360;       // per level below the top
 constexpr double kLeaderGap = 100;    // between the leaders and the words either side
 constexpr double kDotPitch = 120;     // a twelfth of an inch between dots
@@ -36,17 +38,21 @@ QFont entryFont(int depth) {
     return contentsFont(kEntrySize, depth == 0);
 }
 
-// Lines go by the font's size rather than its own line spacing, which differs from one
-// Arial to another (Liberation Sans, Nimbus Sans): the contents take as many pages
-// wherever they are printed, as long as the lines do not overlap.
+// Lines go by the font's size rather than by the line spacing it states, which differs from
+// one Arial to another (Nimbus Sans, which stands in for Arial without Liberation, states
+// a third more than it draws): the contents take as many pages wherever they are printed.
 double headingHeight() {
-    return std::max(kHeadingSize * kLineFactor,
-                    QFontMetricsF(contentsFont(kHeadingSize, true)).lineSpacing());
+    return kHeadingSize * kLineFactor;
 }
 
 double entryPitch() {
-    return std::ceil(std::max(kEntrySize * kLineFactor,
-                              QFontMetricsF(entryFont(1)).lineSpacing()));
+    return std::ceil(kEntrySize * kLineFactor);
+}
+
+// Where a line's words stand, below its top: room above for capitals and accents, below
+// for descenders.
+double baselineOf(int sizeTwips) {
+    return sizeTwips * kBaseline;
 }
 
 } // namespace
@@ -86,7 +92,7 @@ void ContentsPages::drawPage(QPainter* painter, int index, QPointF originTwips) 
     if (index == 0) {
         const QFont font = contentsFont(kHeadingSize, true);
         painter->setFont(font);
-        painter->drawText(QPointF(0, QFontMetricsF(font).ascent()), heading());
+        painter->drawText(QPointF(0, baselineOf(kHeadingSize)), heading());
     }
 
     for (const Line& line : lines(index)) {
@@ -94,7 +100,7 @@ void ContentsPages::drawPage(QPainter* painter, int index, QPointF originTwips) 
         const QFont font = entryFont(e.depth);
         const QFontMetricsF fm(font);
         painter->setFont(font);
-        const double baseline = line.box.top() + fm.ascent();
+        const double baseline = line.box.top() + baselineOf(kEntrySize);
         const double left = kIndent * std::max(0, e.depth);
 
         const QString number = QString::number(e.page);
