@@ -5,6 +5,12 @@
 // title and author added, the file written; against the same print pass to a PDF printer
 // with no outline, timed in the same run. Counters: "pages", "bookmarks", "pages_per_s",
 // "ratio" (export time / plain print time: what the outline and the atomic write cost).
+// BM_ContentsPage: what the contents page after the title page (with its links) costs a
+// PDF export: each round exports the plan without it and with it, the text laid out
+// afresh each time, so that both meet the same load of the machine. Counters: "without",
+// "with" (seconds, medians), "ratio" (with / without), "cpu_ratio" (the same in processor
+// time, which other programs on the machine disturb less), "pages" (with), "added_pages"
+// (the contents and the room the title page now leaves).
 // BM_AddOutline: the outline pass alone on the made pages (ms).
 // BM_ExportPlanDocx: the same plan as a Word document, written as File > Export writes it
 // (s). Counters: "kB" (the file's size), "paragraphs_per_s".
@@ -29,6 +35,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -110,6 +117,45 @@ void BM_ExportPlanPdf(benchmark::State& state) {
     state.counters["ratio"] = mine / plain[plain.size() / 2];
 }
 BENCHMARK(BM_ExportPlanPdf)->Unit(benchmark::kSecond)->Iterations(3);
+
+void BM_ContentsPage(benchmark::State& state) {
+    Plan& p = plan();
+    p.printing.setSections([&p] { return p.sections; });
+    QTemporaryDir dir;
+    std::vector<double> wall[2], cpu[2];
+    int pages[2] = {0, 0};
+    int round = 0;
+    for (auto _ : state) {
+        for (int contents = 0; contents < 2; ++contents) {
+            PageGeometry g = p.geometry;
+            g.textWidth -= (round++ % 3) / 1440.0;
+            p.printing.setContentsPage(contents != 0);
+            const auto t0 = Clock::now();
+            const std::clock_t c0 = std::clock();
+            PdfExport pdf;
+            pdf.addPlan(p.printing, p.text, g, a4(), p.sections);
+            pdf.finish(dir.filePath(QStringLiteral("export.pdf")),
+                       {QStringLiteral("Plan"), QStringLiteral("Acme Ltd"), QString()});
+            cpu[contents].push_back(double(std::clock() - c0) / CLOCKS_PER_SEC);
+            wall[contents].push_back(seconds(t0));
+            pages[contents] = pdf.pageCount();
+            if (contents && pdf.links().size() != p.sections.size() - 1)
+                state.SkipWithError("the contents do not list every section");
+        }
+    }
+    p.printing.setContentsPage(false);
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["without"] = median(wall[0]);
+    state.counters["with"] = median(wall[1]);
+    state.counters["ratio"] = median(wall[1]) / median(wall[0]);
+    state.counters["cpu_ratio"] = median(cpu[1]) / median(cpu[0]);
+    state.counters["pages"] = pages[1];
+    state.counters["added_pages"] = pages[1] - pages[0];
+}
+BENCHMARK(BM_ContentsPage)->Unit(benchmark::kSecond)->Iterations(5);
 
 void BM_AddOutline(benchmark::State& state) {
     Plan& p = plan();

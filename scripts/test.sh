@@ -16,7 +16,7 @@ cd "$dir"
 # The tests that place text are run once more with only Ghostscript's URW fonts and DejaVu,
 # as on a desktop without Liberation, where "Arial" is Nimbus Sans: the layout must agree
 # with Qt's and the printing tests must hold with fonts of other metrics too.
-FONT_TESTS='^(tst_screenlayout|tst_printing|tst_paperprint|tst_textcontrol|tst_tables)$'
+FONT_TESTS='^(tst_screenlayout|tst_printing|tst_paperprint|tst_textcontrol|tst_tables|tst_contents)$'
 fonts="$(mktemp -d)"
 trap 'rm -rf "$fonts"' EXIT
 {

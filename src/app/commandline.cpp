@@ -136,6 +136,13 @@ QList<PdfSection> sectionsOfNavigator() {
     return sections;
 }
 
+// Page setup's "Contents page", read without making the settings' folder.
+bool contentsPageWanted() {
+    const QString file = Folders::settingsFile(false);
+    if (!QFileInfo::exists(file)) return true;
+    return IniFile(file).readInteger(Settings::MainSection, Settings::ContentsPageKey, 1) != 0;
+}
+
 // The margins of a plan whose file carries none: those of the settings, read without
 // making the settings' folder.
 Settings::Margins defaultMargins() {
@@ -252,6 +259,8 @@ int exportPlan(const ExportRequest& r) {
     TextControl footer;
     SheetControl sheet;
     PlanPrinting printing(text, footer, nullptr);
+    printing.setSections(sectionsOfNavigator);
+    printing.setContentsPage(contentsPageWanted());
     if (!text.loadFile(plan.textFile, TextControl::NativeRtf))
         return fail(UnreadablePlan, QStringLiteral("The plan %1 cannot be read.\n%2")
                                         .arg(shownName, text.lastFileError()));

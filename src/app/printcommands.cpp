@@ -1,12 +1,16 @@
 #include "app/printcommands.h"
 
 #include "app/editfrm.h"
+#include "app/settings.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/editcommands.h"
+#include "platform/folders.h"
+#include "platform/inifile.h"
 #include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
+#include "plans/navigator.h"
 #include "printing/atxprev.h"
 #include "printing/planprint.h"
 #include "printing/printdl.h"
@@ -17,16 +21,55 @@
 
 #include <exception>
 
+namespace {
+
+// Page setup's "Contents page", kept for every plan in the user's settings.
+bool contentsPageWanted() {
+    const IniFile ini(Folders::settingsFile());
+    return ini.readInteger(Settings::MainSection, Settings::ContentsPageKey, 1) != 0;
+}
+
+void rememberContentsPage(bool on) {
+    if (on == contentsPageWanted()) return;
+    try {
+        IniFile ini(Folders::settingsFile());
+        ini.writeInteger(Settings::MainSection, Settings::ContentsPageKey, on ? 1 : 0);
+    } catch (const IniWriteError& e) {
+        ShowMessageDialog(e.message(), mtError, mbOK, mbOK, 0);
+    }
+}
+
+} // namespace
+
 PrintCommands::PrintCommands(TfrmEdit* window) : QObject(window), w(window) {}
 
 PrintCommands::~PrintCommands() = default;
 
 PlanPrinting& PrintCommands::printing() {
-    if (!m_printing)
+    if (!m_printing) {
         m_printing = std::make_unique<PlanPrinting>(*w->ATX321, *w->atxpagenumber, w);
+        m_printing->setSections([this] { return sections(); });
+    }
+    m_printing->setContentsPage(contentsPageWanted());
     // The "Printing" window is made later in start-up than the main window.
     m_printing->setProgressWindow(printdl);
     return *m_printing;
+}
+
+QList<PdfSection> PrintCommands::sections() const {
+    QList<PdfSection> out;
+    const Navigator* nav = w->navigator();
+    if (!nav) return out;
+    for (int n = 1; n <= nav->itemCount(); ++n) {
+        PdfSection s;
+        s.title = nav->itemText(n);
+        for (QModelIndex i = nav->indexOf(n).parent(); i.isValid(); i = i.parent())
+            ++s.depth;
+        s.tag = Navigator::sectionTagOf(n);
+        s.budget = s.title == Navigator::budgetItemText();
+        out << s;
+    }
+    return out;
 }
 
 PageGeometry PrintCommands::planGeometry() const {
@@ -69,8 +112,11 @@ void PrintCommands::Preview1Click() {
         // it: the text is shown again where the user was, with the caret in view, not at a
         // scroll position that now belongs to another part of the plan.
         const TextControl::ViewPlace view = w->ATX321->viewPlace();
+        if (frmpagesetupall) frmpagesetupall->setContentsPage(contentsPageWanted());
         const bool print = frmATXPrev->Execute(*w->ATX321, printing(), g, links);
         setPlanGeometry(g);
+        // Page setup inside the preview may have changed it.
+        if (frmpagesetupall) rememberContentsPage(frmpagesetupall->contentsPage());
         w->editing()->PageWidth();
         w->ATX321->setViewPlace(view);
         w->ATX321->ensureCursorVisible();
@@ -95,8 +141,11 @@ void PrintCommands::mnuPageSetupClick() {
     const int paperBefore = printer.paperSize();
     const int orientationBefore = printer.orientation();
     PageMargins margins = before;
+    frmpagesetupall->setContentsPage(contentsPageWanted());
     if (frmpagesetupall->Execute(margins, sheet)) {
         w->PlanMargins = {margins.left, margins.right, margins.top, margins.bottom};
+        // Not the plan's but the user's: it holds for every plan and is no change to save.
+        rememberContentsPage(frmpagesetupall->contentsPage());
         // The page setup travels in the plan's file: a changed one is a change to save.
         if (margins != before || printer.paperSize() != paperBefore ||
             printer.orientation() != orientationBefore)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/contents.h"
 #include "printing/pageall.h"
 #include "printing/pagegeometry.h"
 
@@ -24,7 +25,10 @@ public:
     void mnuPageSetupClick();
     void PrinterSetup1Click();
 
+    // The plan's printing, with page setup's "Contents page" as the settings keep it.
     PlanPrinting& printing();
+    // The navigator's items as printed output lists them.
+    QList<PdfSection> sections() const;
     // The plan's page as the main window holds it, and back.
     PageGeometry planGeometry() const;
     void setPlanGeometry(const PageGeometry& geometry);

@@ -23,6 +23,10 @@ constexpr int DefaultWindowHeight = 470;
 // 0 switches off the reminder of template prompts before printing or exporting.
 inline const QString PlanCheckReminderKey = QStringLiteral("PlanCheckReminder");
 
+// 0 prints the plan without its contents page after the title page (page setup's
+// "Contents page"); on paper, in the preview and in PDF exports alike.
+inline const QString ContentsPageKey = QStringLiteral("ContentsPage");
+
 // Minutes at most between recovery copies of unsaved changes; 0 makes none.
 inline const QString RecoveryIntervalKey = QStringLiteral("RecoveryInterval");
 constexpr int DefaultRecoveryInterval = 1;

@@ -447,6 +447,7 @@ void TfrmATXPrev::cmdPageSetupClick() {
         m_geometry.right = margins.right;
         m_geometry.top = margins.top;
         m_geometry.bottom = margins.bottom;
+        if (m_printing) m_printing->setContentsPage(m_links.pageSetup->contentsPage());
     }
     LayoutRecompute();
     if (m_links.applySheet) m_links.applySheet(sheet);

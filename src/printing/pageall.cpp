@@ -205,8 +205,14 @@ Tfrmpagesetupall::Tfrmpagesetupall(QWidget* parent) : QDialog(parent) {
     pnlPlan = new ThumbnailPanel(QStringLiteral("pnlPlan"), plan);
     pnlPlan->setFixedSize(220, 112);
 
+    chkContents = new QCheckBox(QStringLiteral("Con&tents page"), plan);
+    chkContents->setObjectName(QStringLiteral("chkContents"));
+    chkContents->setToolTip(QStringLiteral(
+        "After the title page, a page listing the sections with their page numbers"));
+
     auto* planLayout = new QVBoxLayout(plan);
     planLayout->addLayout(planRow);
+    planLayout->addWidget(chkContents);
     planLayout->addStretch(1);
     planLayout->addWidget(pnlPlan, 0, Qt::AlignHCenter);
     planLayout->addStretch(1);
@@ -356,6 +362,7 @@ void Tfrmpagesetupall::FormShow() {
     chkFitClick();
 
     // The plan's side.
+    chkContents->setChecked(m_contents);
     txtLeftMargin->setText(plainNumber(m_plan.left));
     txtRightMargin->setText(plainNumber(m_plan.right));
     txtTopMargin->setText(plainNumber(m_plan.top));
@@ -480,6 +487,7 @@ void Tfrmpagesetupall::cmdOkClick() {
         txtLeftMargin->setFocus();
         return;
     }
+    m_contents = chkContents->isChecked();
     accept();
 }
 

@@ -93,6 +93,11 @@ public:
     // size, source and orientation chosen go to the printer at once.
     bool Execute(PageMargins& plan, SheetPrintSettings& sheet);
 
+    // Whether the plan prints with a contents page: shown by the next Execute, set by
+    // its "OK".
+    void setContentsPage(bool on) { m_contents = on; }
+    bool contentsPage() const { return m_contents; }
+
     // What the window holds now.
     PageMargins planMargins() const { return m_plan; }
     SheetPrintSettings sheetSettings() const { return m_sheet; }
@@ -104,6 +109,7 @@ public:
     QLineEdit* txtRightMargin = nullptr;
     QLineEdit* txtBottomMargin = nullptr;
     ThumbnailPanel* pnlPlan = nullptr;
+    QCheckBox* chkContents = nullptr;
     QRadioButton* rbCPortrait = nullptr;
     QRadioButton* rbCLandscape = nullptr;
     QLineEdit* txtCLeftMargin = nullptr;
@@ -152,6 +158,7 @@ private:
     int m_openingOrientation = 1;
     int m_sizeIndex = -1;
     int m_sourceIndex = -1;
+    bool m_contents = true;
 };
 
 extern Tfrmpagesetupall* frmpagesetupall;

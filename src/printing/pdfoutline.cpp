@@ -48,7 +48,8 @@ int countDescendants(std::vector<Node>& nodes, size_t index) {
 } // namespace
 
 bool addPdfOutline(const QByteArray& bytes, const QList<PdfBookmark>& bookmarks,
-                   const PdfInfo& info, QByteArray* out, QString* error) {
+                   const PdfInfo& info, QByteArray* out, QString* error,
+                   const QList<PdfLink>& links) {
     out->clear();
     try {
         QPDF pdf;
@@ -86,6 +87,36 @@ bool addPdfOutline(const QByteArray& bytes, const QList<PdfBookmark>& bookmarks,
             nodes[0].dict.replaceKey("/Count", QPDFObjectHandle::newInteger(nodes[0].descendants));
             root.replaceKey("/Outlines", nodes[0].dict);
             root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+        }
+
+        for (const PdfLink& link : links) {
+            if (link.page < 0 || size_t(link.page) >= pages.size() || link.target < 0 ||
+                size_t(link.target) >= pages.size())
+                continue;
+            QPDFObjectHandle annot = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+            annot.replaceKey("/Type", QPDFObjectHandle::newName("/Annot"));
+            annot.replaceKey("/Subtype", QPDFObjectHandle::newName("/Link"));
+            const QRectF& r = link.rect;
+            annot.replaceKey("/Rect", QPDFObjectHandle::newArray(std::vector<QPDFObjectHandle>{
+                                          QPDFObjectHandle::newReal(r.left(), 2),
+                                          QPDFObjectHandle::newReal(r.top(), 2),
+                                          QPDFObjectHandle::newReal(r.right(), 2),
+                                          QPDFObjectHandle::newReal(r.bottom(), 2)}));
+            // No frame around the line: a reader shows the link by its pointer.
+            annot.replaceKey("/Border", QPDFObjectHandle::newArray(std::vector<QPDFObjectHandle>{
+                                            QPDFObjectHandle::newInteger(0),
+                                            QPDFObjectHandle::newInteger(0),
+                                            QPDFObjectHandle::newInteger(0)}));
+            annot.replaceKey("/Dest", QPDFObjectHandle::newArray(std::vector<QPDFObjectHandle>{
+                                          pages[size_t(link.target)].getObjectHandle(),
+                                          QPDFObjectHandle::newName("/Fit")}));
+            QPDFObjectHandle page = pages[size_t(link.page)].getObjectHandle();
+            QPDFObjectHandle annots = page.getKey("/Annots");
+            if (!annots.isArray()) {
+                annots = QPDFObjectHandle::newArray();
+                page.replaceKey("/Annots", annots);
+            }
+            annots.appendItem(annot);
         }
 
         QPDFObjectHandle trailer = pdf.getTrailer();

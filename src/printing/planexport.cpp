@@ -2,7 +2,6 @@
 
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/sheetprint.h"
-#include "controls/text/printfunctions.h"
 #include "controls/text/textcontrol.h"
 #include "platform/printerinfo.h"
 #include "platform/safefile.h"
@@ -80,10 +79,7 @@ bool PdfExport::addPlan(PlanPrinting& printing, TextControl& text, const PageGeo
     m_pages += pages;
 
     // The first page of each section, from the same layout the pages were drawn with.
-    std::map<int, int> pageOfTag;
-    for (const auto& [tag, page] :
-         ATX_SECTION_PAGES(&text, twips(geometry.textWidth), twips(geometry.textHeight)))
-        pageOfTag.emplace(tag, page);
+    const std::map<int, int>& pageOfTag = printing.sectionPages();
     // An item whose paragraph is not on paper (a heading without text of its own, a
     // section of hidden notes) leads to where the next one begins.
     std::vector<int> pageOf(size_t(sections.size()), -1);
@@ -96,6 +92,16 @@ bool PdfExport::addPlan(PlanPrinting& printing, TextControl& text, const PageGeo
     for (qsizetype i = 0; i < sections.size(); ++i) {
         if (sections[i].budget) m_budgetMark = int(m_marks.size());
         m_marks.append({sections[i].title, sections[i].depth, first + pageOf[size_t(i)]});
+    }
+    // Each line of the contents leads to its section's page. The painter's origin is the
+    // printable area's top left; a PDF measures in points up from the sheet's bottom left.
+    const QRectF paper = layout.fullRect(QPageLayout::Point);
+    const QPointF origin = layout.paintRect(QPageLayout::Point).topLeft();
+    for (const PlanPrinting::ContentsLink& link : printing.contentsLinks()) {
+        const QRectF box(origin + link.box.topLeft() / 20.0, link.box.size() / 20.0);
+        m_links.append({first + link.page,
+                        QRectF(box.left(), paper.height() - box.bottom(), box.width(), box.height()),
+                        first + link.target});
     }
     return code <= 0;
 }
@@ -127,7 +133,7 @@ bool PdfExport::finish(const QString& path, const PdfInfo& info, QString* error)
     m_writer->setTitle(info.title);
     if (!m_painter.end()) return fail(QStringLiteral("The pages could not be made."));
     QByteArray pdf;
-    if (!addPdfOutline(m_buffer.data(), m_marks, info, &pdf, error)) return false;
+    if (!addPdfOutline(m_buffer.data(), m_marks, info, &pdf, error, m_links)) return false;
     const SafeFile::Result written = SafeFile::write(path, pdf);
     if (!written.ok) return fail(written.failure);
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/contents.h"
 #include "printing/pagegeometry.h"
 #include "printing/odtfile.h"
 #include "printing/pdfoutline.h"
@@ -16,14 +17,6 @@ class PlanPrinting;
 class QPdfWriter;
 class SheetControl;
 class TextControl;
-
-// A navigator item as the PDF's outline shows it.
-struct PdfSection {
-    QString title;
-    int depth = 0;      // 0 for a top-level item
-    int tag = 0;        // the section tag its first paragraph carries in the plan text
-    bool budget = false; // the budget's item: in a PDF with the budget it leads to the sheet
-};
 
 // A PDF of the plan, the budget or both, page for page as they print: the plan with its
 // margins and "Page N" footers and without its hidden notes, the budget with the sheet's
@@ -48,6 +41,8 @@ public:
     bool addBudget(SheetControl& sheet, const QString& title);
     int pageCount() const { return m_pages; }
     const QList<PdfBookmark>& bookmarks() const { return m_marks; }
+    // The links from the lines of the plan's contents page to their sections' pages.
+    const QList<PdfLink>& links() const { return m_links; }
     bool finish(const QString& path, const PdfInfo& info, QString* error = nullptr);
 
     // The page the plan prints on: the printer's, or without a printer the whole sheet of
@@ -65,6 +60,7 @@ private:
     int m_pages = 0;
     int m_budgetMark = -1; // the budget's bookmark from the plan's sections
     QList<PdfBookmark> m_marks;
+    QList<PdfLink> m_links;
 };
 
 // The plan as OpenDocument text: what paper shows (no hidden notes), tables with their

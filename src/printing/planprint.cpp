@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextDocument>
+
+#include <set>
 
 namespace {
 
@@ -48,22 +51,106 @@ QString PlanPrinting::footerText(int pageIndex) {
            QString::number(pageIndex + 1) + QStringLiteral("\\plain\\f3\\fs20\\par }");
 }
 
+int PlanPrinting::titlePageEnd(const QList<PdfSection>& sections) {
+    if (sections.size() < 2) return -1;
+    std::set<int> later;
+    for (qsizetype i = 1; i < sections.size(); ++i)
+        if (sections[i].tag != sections.front().tag) later.insert(sections[i].tag);
+    int end = -1;
+    for (const auto& run : m_text.tagRuns(2))
+        if (later.count(run[2]) && (end < 0 || run[0] < end)) end = run[0];
+    return end > 0 ? end : -1;
+}
+
 int PlanPrinting::printPass(QPainter& painter, const PageGeometry& geometry) {
     m_geometry = geometry;
     m_lastPage = 0;
+    m_offset = 0;
+    m_sectionPages.clear();
+    m_sectionPagesPending = false;
+    m_links.clear();
     int failed = 0;
-    int code = ATX_PRINT_START(0, &painter, 1, 1);
-    if (code > 0) {
-        reportPrintError(kStartFailed, code);
+    auto report = [&failed](const QString& what, int code) {
+        if (code <= 0) return false;
+        reportPrintError(what, code);
         failed = code;
+        return true;
+    };
+    report(kStartFailed, ATX_PRINT_START(0, &painter, 1, 1));
+    const int top = twips(geometry.top);
+    const int left = twips(geometry.left);
+    const int width = twips(geometry.textWidth);
+    const int height = twips(geometry.textHeight);
+
+    // The contents list the sections after the title page that reach paper, in the
+    // navigator's order.
+    const QList<PdfSection> sections = m_contents && m_sections ? m_sections() : QList<PdfSection>();
+    const int titleEnd = titlePageEnd(sections);
+    QList<ContentsEntry> entries;
+    std::vector<int> entryPages;
+    std::vector<std::pair<int, int>> body;
+    if (titleEnd > 0 && width > 0 && height > 0) {
+        body = ATX_SECTION_PAGES(&m_text, width, height, titleEnd, -1);
+        std::map<int, int> pageOfTag;
+        for (const auto& [tag, page] : body) pageOfTag.emplace(tag, page);
+        for (qsizetype i = 1; i < sections.size(); ++i) {
+            const auto found = pageOfTag.find(sections[i].tag);
+            if (found == pageOfTag.end()) continue;
+            entries.append({sections[i].title, sections[i].depth, 0});
+            entryPages.push_back(found->second);
+        }
     }
-    int y = twips(geometry.top);
-    code = ATX_PRINT(&m_text, y, twips(geometry.top), twips(geometry.textHeight),
-                     twips(geometry.left), twips(geometry.textWidth), 0, -1, 0);
-    if (code > 0) {
-        reportPrintError(kPrintFailed, code);
-        failed = code;
+
+    int y = top;
+    if (entries.isEmpty()) {
+        // Where the sections begin is found when asked (a PDF's outline wants it, a page
+        // of the preview does not).
+        m_sectionPagesPending =
+            !report(kPrintFailed, ATX_PRINT(&m_text, y, top, height, left, width, 0, -1, 0));
+        ATX_PRINT_FINISH();
+        return failed;
     }
+
+    // The title page without the paragraph break that ends it, which would otherwise be
+    // an empty line of its own.
+    const int titleLast =
+        m_text.document()->characterAt(titleEnd - 1) == QChar::ParagraphSeparator ? titleEnd - 1
+                                                                                  : titleEnd;
+    if (report(kPrintFailed, ATX_PRINT(&m_text, y, top, height, left, width, 0, titleLast, 0))) {
+        ATX_PRINT_FINISH();
+        return failed;
+    }
+    const int titlePages = m_lastPage;
+    for (const auto& [tag, page] : ATX_SECTION_PAGES(&m_text, width, height, 0, titleLast))
+        m_sectionPages.emplace(tag, page);
+
+    // The contents' length does not depend on their numbers: the pages are counted first,
+    // then numbered.
+    ContentsPages contents(entries, width, height);
+    const int offset = titlePages + contents.pageCount();
+    for (int i = 0; i < int(entries.size()); ++i)
+        contents.setPageNumber(i, offset + entryPages[size_t(i)] + 1);
+    for (const auto& [tag, page] : body) m_sectionPages.emplace(tag, offset + page);
+    for (int i = 0; i < contents.pageCount(); ++i) {
+        const int number = titlePages + i + 1;
+        for (const ContentsPages::Line& line : contents.lines(i))
+            m_links.append({number - 1, line.box.translated(left, top),
+                            contents.entries()[line.entry].page - 1});
+        bool skip = false;
+        atx321PrintThisPage(number, skip);
+        if (skip) continue;
+        if (report(kPrintFailed, ATX_PRINT_OWNPAGE())) {
+            ATX_PRINT_FINISH();
+            return failed;
+        }
+        contents.drawPage(&painter, i, QPointF(left, top));
+        drawFooter(number - 1);
+    }
+
+    m_offset = offset;
+    y = top;
+    report(kPrintFailed, ATX_PRINT(&m_text, y, top, height, left, width, titleEnd, -1, 0));
+    m_offset = 0;
     ATX_PRINT_FINISH();
     return failed;
 }
@@ -109,7 +196,18 @@ bool PlanPrinting::printPlan(const PageGeometry& geometry) {
     return true;
 }
 
+const std::map<int, int>& PlanPrinting::sectionPages() {
+    if (m_sectionPagesPending) {
+        m_sectionPagesPending = false;
+        for (const auto& [tag, page] : ATX_SECTION_PAGES(&m_text, twips(m_geometry.textWidth),
+                                                         twips(m_geometry.textHeight)))
+            m_sectionPages.emplace(tag, page);
+    }
+    return m_sectionPages;
+}
+
 void PlanPrinting::atx321PrintThisPage(int page, bool& skip) {
+    page += m_offset;
     m_lastPage = page;
     if (m_mode == Mode::Previewing) {
         skip = page != m_previewPage;
@@ -122,6 +220,10 @@ void PlanPrinting::atx321PrintThisPage(int page, bool& skip) {
 
 void PlanPrinting::atx321PrintEndPage(int pageIndex) {
     if (pageIndex < 0) return;
+    drawFooter(pageIndex + m_offset);
+}
+
+void PlanPrinting::drawFooter(int pageIndex) {
     m_footer.setSelStart(0);
     m_footer.setSelLength(m_footer.TextLength());
     m_footer.setSelFText(footerText(pageIndex));

@@ -112,6 +112,10 @@ void TestExport::initTestCase() {
     // The reminder of template prompts left would ask before every export.
     IniFile(Folders::settingsFile())
         .writeInteger(Settings::MainSection, Settings::PlanCheckReminderKey, 0);
+    // The PDFs here are the text's pages alone, as its paper layout cuts them; the contents
+    // page that comes after the title page has its own test (tst_contents).
+    IniFile(Folders::settingsFile())
+        .writeInteger(Settings::MainSection, Settings::ContentsPageKey, 0);
     AnswerBook book;
     book.add(QStringLiteral("TfrmTips"),
              [](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });

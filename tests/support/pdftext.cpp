@@ -1,5 +1,11 @@
 #include "support/pdftext.h"
 
+// This code holds qpdf's objects in std::shared_ptr only, never in its old PointerHolder.
+#define POINTERHOLDER_TRANSITION 4
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -102,4 +108,43 @@ QList<PdfOutlineItem> pdfOutline(const QString& pdf) {
         }
     }
     return items;
+}
+
+QList<PdfPageLink> pdfLinks(const QString& pdf) {
+    QList<PdfPageLink> links;
+    try {
+        QPDF doc;
+        doc.setSuppressWarnings(true);
+        doc.processFile(pdf.toLocal8Bit().constData());
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(doc).getAllPages();
+        for (size_t p = 0; p < pages.size(); ++p) {
+            QPDFObjectHandle page = pages[p].getObjectHandle();
+            const double height = page.getKey("/MediaBox").getArrayItem(3).getNumericValue();
+            QPDFObjectHandle annots = page.getKey("/Annots");
+            if (!annots.isArray()) continue;
+            for (int i = 0; i < annots.getArrayNItems(); ++i) {
+                QPDFObjectHandle a = annots.getArrayItem(i);
+                if (!a.isDictionary() || a.getKey("/Subtype").getName() != "/Link") continue;
+                QPDFObjectHandle r = a.getKey("/Rect");
+                PdfPageLink link;
+                link.page = int(p) + 1;
+                const double x0 = r.getArrayItem(0).getNumericValue();
+                const double y0 = r.getArrayItem(1).getNumericValue();
+                const double x1 = r.getArrayItem(2).getNumericValue();
+                const double y1 = r.getArrayItem(3).getNumericValue();
+                link.box = QRectF(QPointF(std::min(x0, x1), height - std::max(y0, y1)),
+                                  QPointF(std::max(x0, x1), height - std::min(y0, y1)));
+                QPDFObjectHandle dest = a.getKey("/Dest");
+                if (dest.isArray() && dest.getArrayNItems() > 0) {
+                    const QPDFObjGen target = dest.getArrayItem(0).getObjGen();
+                    for (size_t t = 0; t < pages.size(); ++t)
+                        if (pages[t].getObjectHandle().getObjGen() == target) link.target = int(t) + 1;
+                }
+                links << link;
+            }
+        }
+    } catch (const std::exception&) {
+        links.clear();
+    }
+    return links;
 }

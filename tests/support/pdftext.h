@@ -31,3 +31,11 @@ struct PdfOutlineItem {
 };
 // The PDF's outline (its bookmarks), in order, as poppler's pdftohtml reads it.
 QList<PdfOutlineItem> pdfOutline(const QString& pdf);
+
+struct PdfPageLink {
+    int page = 0;   // from 1: the page it lies on
+    QRectF box;     // points from the page's top left
+    int target = 0; // from 1: the page it leads to; 0 when it leads nowhere in the file
+};
+// The links from one page of the PDF to another, page by page, as qpdf reads them.
+QList<PdfPageLink> pdfLinks(const QString& pdf);

@@ -212,6 +212,38 @@ private slots:
         }
         QCOMPARE(all, lines + more);
     }
+    // Lines a little closer than their height, as a font with a negative leading sets them
+    // (Nimbus Sans, Arial's stand-in without Liberation): each word still once on paper.
+    void linesThatOverlapPrintOnce() {
+        for (const QString& family : {QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans")}) {
+            auto* doc = new QTextDocument;
+            QTextCursor c(doc);
+            QTextCharFormat f = plain();
+            f.setFontFamilies({family});
+            QTextBlockFormat close;
+            if (family.startsWith(QLatin1String("DejaVu")))
+                close.setLineHeight(96, QTextBlockFormat::ProportionalHeight);
+            QStringList words;
+            for (int n = 0; n < 2000; ++n) words << QStringLiteral("w%1").arg(n);
+            for (int p = 0; p < 20; ++p) {
+                if (p) c.insertBlock();
+                c.setBlockFormat(close);
+                c.insertText(words.mid(p * 100, 100).join(QLatin1Char(' ')), f);
+            }
+            auto text = control(doc);
+            const PaperLayout paper(text->paperDocument(), kWidth, kHeight);
+            QVERIFY(paper.pageCount() >= 6);
+            QStringList all;
+            for (int i = 0; i < paper.pageCount(); ++i) {
+                TextRecorder page;
+                QPainter painter(&page);
+                paper.drawPage(&painter, i, QPointF(1440, 1440));
+                painter.end();
+                all << page.texts;
+            }
+            QCOMPARE(all.join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts), words);
+        }
+    }
     // Paper shows every length of the model at its true size: each paragraph's box, its
     // lines' starts and its tab stops lie, in twips, at fifteen times where the same text
     // lies on a 96-dpi screen.

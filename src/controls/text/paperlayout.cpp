@@ -293,7 +293,8 @@ double PaperLayout::usedHeight(int index) const {
     return p.bottom - p.top;
 }
 
-void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& part) const {
+void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& part,
+                       double before, double after) const {
     QPaintDevice* device = painter->device();
     if (!device) return;
     painter->save();
@@ -309,14 +310,25 @@ void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& par
     // end where the page begins, or begin where it ends, off it (hidden by the painter's
     // clip, they would still be in a PDF's text).
     double clipTop = part.top() + 1;
-    const double clipBottom = part.bottom() - 1;
+    double clipBottom = part.bottom() - 1;
+    QAbstractTextDocumentLayout* layout = m_doc->documentLayout();
+    // Lines of a font with a negative leading (Nimbus Sans, which stands in for Arial where
+    // Liberation is missing) overlap their neighbours by a twip or two: the line that
+    // begins the next page then still touches this page's clip, and the one that ends the
+    // page before touches this one's. Where such a line of the text's own (not a table's
+    // row, whose borders both pages draw) lies across the cut, the clip stops short of it.
+    auto textLineAt = [&](double y) {
+        const int at = layout->hitTest(QPointF(m_width / 2.0, y), Qt::FuzzyHit);
+        return at >= 0 && m_doc->frameAt(at) == m_doc->rootFrame();
+    };
+    if (after < part.bottom() && textLineAt(after + 0.5)) clipBottom = std::min(clipBottom, after - 1);
+    if (before > part.top() && textLineAt(before - 0.5)) clipTop = std::max(clipTop, before + 1);
     // Qt draws a paragraph from the last of its lines above the clip on (for the descents
     // that reach down into it): a paragraph that a page break cuts would put its line
     // before the break on the next page too, hidden under the painter's clip but in the
     // PDF's text. Such a paragraph is left out of Qt's drawing and its lines on this page
     // are drawn one by one.
     QTextBlock cut;
-    QAbstractTextDocumentLayout* layout = m_doc->documentLayout();
     const int at = layout->hitTest(QPointF(m_width / 2.0, part.top() + 1), Qt::FuzzyHit);
     if (at >= 0) {
         const QTextBlock b = m_doc->findBlock(at);
@@ -359,7 +371,9 @@ void PaperLayout::draw(QPainter* painter, QPointF originTwips, const QRectF& par
 void PaperLayout::drawPage(QPainter* painter, int index, QPointF originTwips) const {
     if (index < 0 || index >= pageCount()) return;
     const Page& p = page(index);
-    draw(painter, originTwips, QRectF(0, p.top, m_width, p.bottom - p.top));
+    draw(painter, originTwips, QRectF(0, p.top, m_width, p.bottom - p.top),
+         index > 0 ? page(index - 1).bottom : -std::numeric_limits<double>::infinity(),
+         index + 1 < pageCount() ? page(index + 1).top : std::numeric_limits<double>::infinity());
 }
 
 double PaperLayout::drawTop(QPainter* painter, QPointF originTwips, double heightTwips) const {

@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -66,7 +67,11 @@ public:
     double drawTop(QPainter* painter, QPointF originTwips, double heightTwips) const;
 
 private:
-    void draw(QPainter* painter, QPointF originTwips, const QRectF& part) const;
+    // `before` is where the content of the page above ends, `after` where the next page's
+    // begins.
+    void draw(QPainter* painter, QPointF originTwips, const QRectF& part,
+              double before = -std::numeric_limits<double>::infinity(),
+              double after = std::numeric_limits<double>::infinity()) const;
     std::vector<Unit> units() const;
 
     std::unique_ptr<QTextDocument> m_doc;

@@ -11,13 +11,17 @@
 #include <QPointer>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 namespace {
 
-// The paper layout of one control, kept while neither its text nor the geometry changes.
-// It lives as a child of the control and follows the document the control shows.
+// The paper layouts of one control, kept while neither its text nor the geometry changes.
+// A print run may lay out two stretches of the text (the title page and the rest, with a
+// contents page between them), so the last few are kept, each for its stretch and
+// geometry. The cache lives as a child of the control and follows the document the
+// control shows.
 class PaperCache : public QObject {
     Q_OBJECT
 public:
@@ -28,17 +32,24 @@ public:
         if (doc != m_doc) {
             if (m_doc) disconnect(m_doc, nullptr, this, nullptr);
             m_doc = doc;
-            connect(doc, &QTextDocument::contentsChange, this, [this] { m_layout.reset(); });
-            m_layout.reset();
+            connect(doc, &QTextDocument::contentsChange, this, [this] { m_layouts.clear(); });
+            m_layouts.clear();
         }
         const Key key{first, last, width, height};
-        if (!m_layout || !(key == m_key)) {
-            m_layout = std::make_shared<const PaperLayout>(m_atx->paperDocument(first, last),
-                                                           width, height);
-            m_key = key;
-            ++m_count;
+        for (size_t i = 0; i < m_layouts.size(); ++i) {
+            if (m_layouts[i].first == key) {
+                // The one used last goes to the front.
+                std::rotate(m_layouts.begin(), m_layouts.begin() + long(i),
+                            m_layouts.begin() + long(i) + 1);
+                return m_layouts.front().second;
+            }
         }
-        return m_layout;
+        auto made = std::make_shared<const PaperLayout>(m_atx->paperDocument(first, last),
+                                                        width, height);
+        ++m_count;
+        m_layouts.insert(m_layouts.begin(), {key, made});
+        if (m_layouts.size() > kKept) m_layouts.pop_back();
+        return made;
     }
 
     int count() const { return m_count; }
@@ -48,10 +59,10 @@ private:
         int first, last, width, height;
         bool operator==(const Key&) const = default;
     };
+    static constexpr size_t kKept = 2;
     TextControl* m_atx;
     QPointer<QTextDocument> m_doc;
-    std::shared_ptr<const PaperLayout> m_layout;
-    Key m_key{};
+    std::vector<std::pair<Key, std::shared_ptr<const PaperLayout>>> m_layouts;
     int m_count = 0;
 };
 
@@ -124,16 +135,29 @@ int ATX_PRINT_REGION(TextControl* atx, int& y, int height, int left, int width, 
     return PrintOk;
 }
 
+int ATX_PRINT_OWNPAGE() {
+    if (const int e = checkRun()) return e;
+    if (g_session.pagesDrawn > 0) {
+        if (auto* paged = dynamic_cast<QPagedPaintDevice*>(g_session.painter->device());
+            paged && !paged->newPage())
+            return PrintNewPageFailed;
+    }
+    ++g_session.pagesDrawn;
+    return PrintOk;
+}
+
 int ATX_PRINT_FINISH() {
     const bool started = g_session.started;
     g_session = Session{};
     return started ? PrintOk : PrintNotStarted;
 }
 
-std::vector<std::pair<int, int>> ATX_SECTION_PAGES(TextControl* atx, int width, int height) {
+std::vector<std::pair<int, int>> ATX_SECTION_PAGES(TextControl* atx, int width, int height,
+                                                   int first, int last) {
     std::vector<std::pair<int, int>> out;
     if (!atx || width <= 0 || height <= 0) return out;
-    const std::shared_ptr<const PaperLayout> paper = cacheOf(atx)->layout(0, -1, width, height);
+    const std::shared_ptr<const PaperLayout> paper =
+        cacheOf(atx)->layout(first, last, width, height);
     const QTextDocument* doc = paper->document();
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         const QVariant tag = b.blockFormat().property(TextFormat::PTagProperty);

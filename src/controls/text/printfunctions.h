@@ -45,14 +45,21 @@ int ATX_PRINT(TextControl* atx, int& y, int top, int height, int left, int width
 int ATX_PRINT_REGION(TextControl* atx, int& y, int height, int left, int width, int option1,
                      int option2, int option3);
 
+// Starts a page that the caller draws itself during the run (a contents page between two
+// stretches of text): turns the sheet when a page has been drawn already, as ATX_PRINT
+// does before each of its pages, and counts the page as drawn.
+int ATX_PRINT_OWNPAGE();
+
 // Ends the print run.
 int ATX_PRINT_FINISH();
 
 // Where the sections begin on paper: for each paragraph carrying a PTag, in text order,
-// its tag and the page (from 0) it begins on when the whole text prints `width` by
-// `height` twips, as ATX_PRINT lays it out (the layout is shared with it). A paragraph of
-// hidden text alone does not reach paper and is not listed.
-std::vector<std::pair<int, int>> ATX_SECTION_PAGES(TextControl* atx, int width, int height);
+// its tag and the page (from 0) it begins on when characters `first` to `last` (-1: to
+// the end) print `width` by `height` twips, as ATX_PRINT lays them out (the layout is
+// shared with it). A paragraph of hidden text alone does not reach paper and is not
+// listed.
+std::vector<std::pair<int, int>> ATX_SECTION_PAGES(TextControl* atx, int width, int height,
+                                                   int first = 0, int last = -1);
 
 // How many times the control's text has been laid out for paper: a layout is made only
 // when the text or the geometry changed since the last (tests and benchmarks watch it).

@@ -1103,6 +1103,19 @@ std::unique_ptr<QTextDocument> TextControl::paperDocument(int first, int last) c
         range.setPosition(first);
         range.setPosition(last, QTextCursor::KeepAnchor);
         QTextCursor(doc.get()).insertFragment(range.selection());
+        // The fragment's first paragraph merges into the new document's empty one, which
+        // keeps its own (default) format: a stretch that begins a paragraph takes that
+        // paragraph's format and tags with it.
+        const QTextBlock source = document()->findBlock(first);
+        QTextCursor at(document());
+        at.setPosition(first);
+        if (source.position() == first && !at.currentTable()) {
+            QTextCursor head(doc.get());
+            if (!head.currentTable()) {
+                head.setBlockFormat(source.blockFormat());
+                head.setBlockCharFormat(source.charFormat());
+            }
+        }
     }
     doc->setUndoRedoEnabled(false);
     removeHiddenRuns(doc.get());
