@@ -493,8 +493,11 @@ void TfrmEdit::buildMenus() {
         {this, [this] { return m_lifecycle && m_lifecycle->planLoaded() ? CurrentPlanName : QString(); },
          [this] { return PlanModified; }, [this] { return m_lifecycle->mnuSaveClick(); }},
         this);
-    connect(menuItem(mnuFile, QStringLiteral("mnuExportPackage"), QStringLiteral("Export Plan Pa&ckage...")),
-            &QAction::triggered, packages, &PackageCommands::ExportPlanPackage);
+    QAction* exportPackage =
+        menuItem(mnuFile, QStringLiteral("mnuExportPackage"), QStringLiteral("Export Plan Pa&ckage..."));
+    connect(exportPackage, &QAction::triggered, packages, &PackageCommands::ExportPlanPackage);
+    connect(mnuFile, &QMenu::aboutToShow, exportPackage,
+            [this, exportPackage] { exportPackage->setEnabled(m_lifecycle && m_lifecycle->planLoaded()); });
     connect(menuItem(mnuFile, QStringLiteral("mnuBackUp"), QStringLiteral("Back up a&ll plans...")),
             &QAction::triggered, packages, &PackageCommands::BackUpAllPlans);
     connect(menuItem(mnuFile, QStringLiteral("mnuRestore"), QStringLiteral("Restore &from backup...")),

@@ -3,8 +3,10 @@
 // with nothing written, and an import that fails half-way leaving everything as it was.
 #include "analysis/factorfile.h"
 #include "app/commandline.h"
+#include "app/editfrm.h"
 #include "dialogs/dialogfrm.h"
 #include "plans/catalogue.h"
+#include "plans/lifecycle.h"
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
 #include "plans/openfrm.h"
@@ -16,7 +18,9 @@
 #include "support/modal.h"
 #include "support/testenv.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -372,6 +376,54 @@ private slots:
         QVERIFY2(refused.messages[0].contains("leads out of the package"), qPrintable(refused.messages[0]));
         QCOMPARE(snapshot(env), before);
         open.hide();
+    }
+
+    void theFileMenuExportsTheOpenPlanAsSaved() {
+        TestEnv env;
+        makePlan("Acme", "acme");
+        const PlanParts original = partsOf("Acme");
+        TfrmEdit win;
+        auto* item = win.findChild<QAction*>("mnuExportPackage");
+        QVERIFY(item);
+        QCOMPARE(item->text(), QString("Export Plan Pa&ckage..."));
+        QVERIFY(win.findChild<QAction*>("mnuBackUp"));
+        QVERIFY(win.findChild<QAction*>("mnuRestore"));
+        win.findChild<QMenu*>("mnuFile")->aboutToShow();
+        QVERIFY(!item->isEnabled()); // no plan open
+
+        planSession().CurrentPlanName = "Acme";
+        win.lifecycle()->setPlanLoaded(true);
+        win.PlanModified = true;
+        win.findChild<QMenu*>("mnuFile")->aboutToShow();
+        QVERIFY(item->isEnabled());
+        const QString file = env.programFolder() + "menu.tzplan";
+        // Asked whether to save first: No exports the plan as last saved.
+        QStringList said;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w || !w->isVisible()) return;
+            if (auto* d = qobject_cast<QFileDialog*>(w)) {
+                d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
+                QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+            } else if (auto* m = qobject_cast<TfrmDialog*>(w); m && !m->endedByButton()) {
+                said << child<QLabel>(w, "dlgLabel")->text();
+                clickButton(w, "cmdNo");
+            }
+        });
+        timer.start(30);
+        item->trigger();
+        timer.stop();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains("Save the changes first?"), qPrintable(said[0]));
+        const ReadResult read = readFile(file);
+        QVERIFY2(read.ok, qPrintable(read.error));
+        QCOMPARE(read.package.plans.size(), 1);
+        QCOMPARE(read.package.plans[0].name, QString("Acme"));
+        QCOMPARE(read.package.plans[0].text, original.text);
+        QCOMPARE(read.package.plans[0].budget, original.budget);
+        win.PlanModified = false;
+        planSession() = PlanSession{};
     }
 
     void theCommandLineExportsAndImportsPackages() {
