@@ -14,6 +14,8 @@ PACKAGES+=(hyperfine)
 # validators of the menu entry and the AppStream metadata, and the fonts the package
 # depends on.
 PACKAGES+=(dpkg-dev lintian appstream desktop-file-utils)
+# The install test builds a MIME database from the plan package's file type.
+PACKAGES+=(shared-mime-info)
 
 install_missing() {
   local missing=()

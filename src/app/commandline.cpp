@@ -10,7 +10,10 @@
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
 #include "plans/navstructure.h"
+#include "plans/packagecommands.h"
+#include "plans/planpackage.h"
 #include "plans/planheader.h"
+#include "platform/datafolderlock.h"
 #include "platform/folders.h"
 #include "platform/inifile.h"
 #include "platform/printerinfo.h"
@@ -20,6 +23,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -63,16 +67,21 @@ const char* const kExitStatus =
     "  2  There is no such plan in the catalogue.\n"
     "  3  The plan's text or budget cannot be read.\n"
     "  4  The export file could not be written.\n"
-    "  5  There is no export format for the file's ending.\n";
+    "  5  There is no export format for the file's ending.\n"
+    "  6  The plan package cannot be imported: it is damaged or refused, or a plan's name is\n"
+    "     taken.\n"
+    "  7  Another copy of the program is working on the plans.\n";
 
 const char* const kExamples =
     "Examples:\n"
     "  tandel --list-plans\n"
     "  tandel --export plan.pdf --plan \"Acme Ltd\" --with-budget\n"
     "  tandel --export budget.xlsx --plan-file 3\n"
-    "  tandel --export plan.pdf --plan \"Acme Ltd\" --paper Letter --landscape --margins 0.75\n";
+    "  tandel --export plan.pdf --plan \"Acme Ltd\" --paper Letter --landscape --margins 0.75\n"
+    "  tandel --export acme.tzplan --plan \"Acme Ltd\"\n"
+    "  tandel --import acme.tzplan --plan \"Acme Ltd 2\"\n";
 
-enum class Kind { Plan, Budget };
+enum class Kind { Plan, Budget, Package };
 
 struct Ending {
     Kind kind;
@@ -89,6 +98,7 @@ std::optional<Ending> endingOf(const QString& file) {
         if (suffix == QLatin1String(plan)) return Ending{Kind::Plan, suffix};
     for (const char* budget : {"xlsx", "xls", "tsv"})
         if (suffix == QLatin1String(budget)) return Ending{Kind::Budget, suffix};
+    if (suffix == PlanPackage::suffix()) return Ending{Kind::Package, suffix};
     return std::nullopt;
 }
 
@@ -238,6 +248,68 @@ int findPlan(const ExportRequest& r, PlanToExport* plan) {
     return Done;
 }
 
+// A plan package of a listed plan: everything of it that File > "Export Plan Package..."
+// takes.
+int exportPackage(const ExportRequest& r, const PlanToExport& plan) {
+    if (plan.name.isEmpty())
+        return fail(UnknownPlan, QStringLiteral("The plan file %1 is not in the plan list: only the "
+                                                "plans listed go into a plan package.")
+                                     .arg(QFileInfo(plan.textFile).fileName()));
+    if (!QFileInfo(plan.textFile).isFile())
+        return fail(UnreadablePlan, QStringLiteral("The plan \"%1\" has not been saved yet, so "
+                                                   "there is nothing of it to put in a package.")
+                                        .arg(plan.name));
+    QString error;
+    if (!PlanPackage::exportPlan(plan.name, r.file, &error)) {
+        const bool unreadable = !error.startsWith(QStringLiteral("The plan package could not"));
+        return fail(unreadable ? UnreadablePlan : UnwritableFile, error);
+    }
+    return Done;
+}
+
+// Adds the package's plans; `name` names a single plan afresh. A restore of a backup adds
+// the plans whose names are free and says which it left.
+int importPackage(const QString& file, const QString& name) {
+    if (!Folders::seedUserFolder())
+        return fail(UnwritableFile, QStringLiteral("The folder for your plans cannot be made: %1")
+                                        .arg(QDir::toNativeSeparators(Folders::userFolder())));
+    const QString data = Folders::dataFolder();
+    QDir().mkpath(data);
+    if (DataFolderLock::acquire(data) == DataFolderLock::Result::HeldByOther) {
+        const QString who = DataFolderLock::holder(data);
+        return fail(FolderInUse,
+                    QStringLiteral("Another copy of the program is working on the plans%1. Please "
+                                   "import the package there, or close it and try again.")
+                        .arg(who.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(who)));
+    }
+    const auto unlock = qScopeGuard([] { DataFolderLock::release(); });
+    const PlanPackage::ReadResult read = PlanPackage::readFile(file);
+    if (!read.ok) return fail(RefusedPackage, read.error);
+    if (!name.isEmpty() && read.package.plans.size() != 1)
+        return fail(BadOption, QStringLiteral("--plan names the plan of a package that holds one plan; "
+                                              "this one holds %1.")
+                                   .arg(read.package.plans.size()));
+    PlanPackage::Package package = read.package;
+    if (!name.isEmpty()) package.plans.first().name = name;
+    QString refused;
+    const PlanPackage::ImportResult done = PlanPackage::import(
+        package, [&](const QString& taken, const QString& problem, bool maySkip) {
+            if (maySkip) return PlanPackage::Choice{PlanPackage::Choice::Skip, {}};
+            refused = QStringLiteral("The plan \"%1\" cannot be added under that name: %2\n"
+                                     "Give it another with --plan <name>. Nothing has been changed.")
+                          .arg(taken, problem);
+            return PlanPackage::Choice{};
+        });
+    if (done.cancelled) return fail(RefusedPackage, refused);
+    if (!done.ok) return fail(UnwritableFile, done.error);
+    QString out;
+    for (const QString& added : done.added) out += QStringLiteral("added\t") + added + QLatin1Char('\n');
+    for (const QString& skipped : done.skipped)
+        out += QStringLiteral("skipped\t") + skipped + QStringLiteral("\tthe name is taken\n");
+    writeTo(stdout, out);
+    return Done;
+}
+
 int exportPlan(const ExportRequest& r) {
     // Whatever would be shown in a window goes to standard error instead: nothing may wait
     // for a click that cannot come.
@@ -250,6 +322,7 @@ int exportPlan(const ExportRequest& r) {
 
     PlanToExport plan;
     if (const int status = findPlan(r, &plan); status != Done) return status;
+    if (r.ending.kind == Kind::Package) return exportPackage(r, plan);
     const QString shownName = plan.name.isEmpty() ? QFileInfo(plan.textFile).fileName()
                                                   : QStringLiteral("\"%1\"").arg(plan.name);
 
@@ -389,7 +462,9 @@ int run(const QStringList& arguments) {
                        "Without options the program starts its windows. --list-plans and "
                        "--export work without a display and show no window; an export writes "
                        "nothing but its file, and the plan, the plan list and the settings stay "
-                       "as they are."));
+                       "as they are. --import adds the plans of a plan package, all of them or "
+                       "none. A plan package (.tzplan) named alone starts the windows with its "
+                       "import."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption builder(QStringLiteral("builder"),
@@ -402,10 +477,12 @@ int run(const QStringList& arguments) {
         QStringLiteral("export"),
         QStringLiteral("Export a plan to <file>, in the format of its ending: the plan as .pdf "
                        "(with bookmarks), .odt, .docx, .rtf or .txt; the budget as .xlsx, .xls or "
-                       ".tsv."),
+                       ".tsv; the plan with its budget, details and analyses as a plan package, "
+                       ".tzplan."),
         QStringLiteral("file"));
     const QCommandLineOption plan(QStringLiteral("plan"),
-                                  QStringLiteral("The plan to export, by its name."),
+                                  QStringLiteral("The plan to export, by its name (with --import, "
+                                                 "the name to give the imported plan)."),
                                   QStringLiteral("name"));
     const QCommandLineOption planFile(QStringLiteral("plan-file"),
                                       QStringLiteral("The plan to export, by its file number."),
@@ -437,8 +514,14 @@ int run(const QStringList& arguments) {
     const QCommandLineOption bottom(QStringLiteral("bottom-margin"),
                                     QStringLiteral("The bottom margin, in inches."),
                                     QStringLiteral("inches"));
-    parser.addOptions({builder, list, exportTo, plan, planFile, withBudget, paper, landscape,
-                       portrait, margins, left, right, top, bottom});
+    const QCommandLineOption importFrom(
+        QStringLiteral("import"),
+        QStringLiteral("Add the plans of the plan package <file> (.tzplan) as new plans; with "
+                       "--plan, its one plan under that name. A backup's plans whose names are "
+                       "taken are left out."),
+        QStringLiteral("file"));
+    parser.addOptions({builder, list, exportTo, importFrom, plan, planFile, withBudget, paper,
+                       landscape, portrait, margins, left, right, top, bottom});
 
     if (!parser.parse(arguments))
         return fail(BadOption, parser.errorText() + QStringLiteral("\ntandel --help lists the "
@@ -453,6 +536,13 @@ int run(const QStringList& arguments) {
                             QStringLiteral(TANDEL_VERSION) + QLatin1Char('\n'));
         return Done;
     }
+    // A plan package opened from the file manager: the windows start with its import.
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() == 1 && arguments.size() == 2 &&
+        QFileInfo(positional.first()).suffix().compare(PlanPackage::suffix(), Qt::CaseInsensitive) == 0) {
+        PackageCommands::setPendingImport(QFileInfo(positional.first()).absoluteFilePath());
+        return StartWindows;
+    }
     if (!parser.positionalArguments().isEmpty())
         return fail(BadOption, QStringLiteral("The program opens no file named on the command "
                                               "line: %1\ntandel --help lists the options.")
@@ -464,6 +554,20 @@ int run(const QStringList& arguments) {
                                                          &top,      &bottom};
     auto nameOf = [](const QCommandLineOption& o) { return QStringLiteral("--") + o.names().first(); };
 
+    if (parser.isSet(importFrom)) {
+        if (parser.isSet(exportTo) || parser.isSet(builder) || parser.isSet(list))
+            return fail(BadOption, QStringLiteral("--import goes with no other option but --plan."));
+        for (const QCommandLineOption* o : exportOnly)
+            if (o != &plan && parser.isSet(*o))
+                return fail(BadOption, QStringLiteral("--import goes with no other option but --plan."));
+        if (parser.values(importFrom).size() > 1 || parser.values(plan).size() > 1)
+            return fail(BadOption, QStringLiteral("--import takes one package at a time."));
+        if (parser.value(importFrom).isEmpty())
+            return fail(BadOption, QStringLiteral("--import needs a file name."));
+        if (parser.isSet(plan) && parser.value(plan).isEmpty())
+            return fail(BadOption, QStringLiteral("--plan needs a name."));
+        return importPackage(parser.value(importFrom), parser.value(plan));
+    }
     if (parser.isSet(list)) {
         if (parser.isSet(exportTo) || parser.isSet(builder))
             return fail(BadOption, QStringLiteral("--list-plans goes with no other option."));
@@ -528,7 +632,7 @@ int run(const QStringList& arguments) {
         return fail(UnknownEnding,
                     QStringLiteral("There is no export format for the ending of %1.\nThe plan "
                                    "is exported as .pdf, .odt, .docx, .rtf or .txt, the budget as "
-                                   ".xlsx, .xls or .tsv.")
+                                   ".xlsx, .xls or .tsv, a plan package as .tzplan.")
                         .arg(r.file));
     r.ending = *ending;
     if (r.withBudget && !r.ending.pdf())

@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
-// The program's command line: --help, --version, --builder for the windows, and the work
-// that needs no window at all: listing the catalogue's plans and exporting a plan or its
-// budget to a file.
+// The program's command line: --help, --version, --builder for the windows, a plan package
+// to import in the windows, and the work that needs no window at all: listing the
+// catalogue's plans, exporting a plan or its budget to a file, and importing a package.
 namespace CommandLine {
 
 // Exit statuses, as --help and the manual page list them.
@@ -15,6 +15,8 @@ enum Status {
     UnreadablePlan = 3, // the plan's text or budget cannot be read
     UnwritableFile = 4, // the export could not be written
     UnknownEnding = 5,  // no format for the export file's ending
+    RefusedPackage = 6, // a plan package that cannot be imported (damaged, refused, a name taken)
+    FolderInUse = 7,    // another copy of the program works on the plans
 };
 // run()'s answer when the command line asks for the windows.
 constexpr int StartWindows = -1;

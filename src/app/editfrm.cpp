@@ -25,6 +25,7 @@
 #include "plans/catalogue.h"
 #include "plans/lifecycle.h"
 #include "plans/navigator.h"
+#include "plans/packagecommands.h"
 #include "widgets/dividerbar.h"
 #include "widgets/ruler.h"
 #include "widgets/toolglyphs.h"
@@ -488,6 +489,19 @@ void TfrmEdit::buildMenus() {
     mnuExport = submenu(mnuFile, nullptr, QStringLiteral("mnuExport"), QStringLiteral("&Export"));
     Plan1 = menuItem(mnuExport, QStringLiteral("Plan1"), QStringLiteral("P&lan..."));
     Cashflow1 = menuItem(mnuExport, QStringLiteral("Cashflow1"), QStringLiteral("&Cashflow..."));
+    auto* packages = new PackageCommands(
+        {this, [this] { return m_lifecycle && m_lifecycle->planLoaded() ? CurrentPlanName : QString(); },
+         [this] { return PlanModified; }, [this] { return m_lifecycle->mnuSaveClick(); }},
+        this);
+    QAction* exportPackage =
+        menuItem(mnuFile, QStringLiteral("mnuExportPackage"), QStringLiteral("Export Plan Pa&ckage..."));
+    connect(exportPackage, &QAction::triggered, packages, &PackageCommands::ExportPlanPackage);
+    connect(mnuFile, &QMenu::aboutToShow, exportPackage,
+            [this, exportPackage] { exportPackage->setEnabled(m_lifecycle && m_lifecycle->planLoaded()); });
+    connect(menuItem(mnuFile, QStringLiteral("mnuBackUp"), QStringLiteral("Back up a&ll plans...")),
+            &QAction::triggered, packages, &PackageCommands::BackUpAllPlans);
+    connect(menuItem(mnuFile, QStringLiteral("mnuRestore"), QStringLiteral("Restore &from backup...")),
+            &QAction::triggered, this, [this] { PackageCommands::RestoreFromBackup(this); });
     separator(mnuFile, QStringLiteral("N2"));
     mnuPrint = menuItem(mnuFile, QStringLiteral("mnuPrint"), QStringLiteral("Print &All"),
                         QKeySequence(Qt::CTRL | Qt::Key_P));

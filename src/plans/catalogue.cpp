@@ -75,11 +75,13 @@ QString Catalogue::planTextFile(const QString& name) const {
     return Folders::resolve(Folders::userDataFolder() + QString::number(n.toInt()) + ".mp");
 }
 
-int Catalogue::takePlanNumber() {
-    IniFile ini(m_fileName);
+int Catalogue::nextPlanNumber(const QSet<int>& alsoTaken) const {
+    const IniFile ini(m_fileName);
     int no = ini.readInteger(kCounter, kNo, -1);
-    QSet<int> listed;
+    QSet<int> listed = alsoTaken;
     int highest = 1;
+    for (int n : alsoTaken)
+        highest = std::max(highest, n);
     for (const QString& plan : ini.keys(kTitles)) {
         const QString n = ini.readString(plan, kFileName);
         if (isPlanNumberText(n)) {
@@ -105,8 +107,28 @@ int Catalogue::takePlanNumber() {
         while (inUse(no))
             ++no;
     }
-    ini.writeInteger(kCounter, kNo, no + 1);
     return no;
+}
+
+int Catalogue::takePlanNumber() {
+    const int no = nextPlanNumber();
+    IniFile(m_fileName).writeInteger(kCounter, kNo, no + 1);
+    return no;
+}
+
+void Catalogue::addPlans(const QList<NewPlan>& plans) {
+    IniFile ini(m_fileName);
+    ini.beginBatch();
+    int next = ini.readInteger(kCounter, kNo, -1);
+    for (const NewPlan& p : plans) {
+        ini.writeString(kTitles, p.name, p.name);
+        ini.writeString(p.name, kFileName, QString::number(p.number));
+        for (size_t i = 0; i < p.details.keys().size() && p.details.keys()[i]; ++i)
+            ini.writeString(p.name, QString::fromLatin1(p.details.keys()[i]), p.details.values[i]);
+        next = std::max(next, p.number + 1);
+    }
+    ini.writeInteger(kCounter, kNo, next);
+    ini.commit();
 }
 
 void Catalogue::addPlan(const QString& name, int number) {

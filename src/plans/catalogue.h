@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -33,6 +35,17 @@ public:
     // never less than 2, so a new plan can never overwrite the original plan or another
     // plan's files. Throws IniWriteError when the catalogue cannot be written.
     int takePlanNumber();
+    // The number takePlanNumber() would take, without writing anything; numbers in
+    // `alsoTaken` count as in use (several plans added in one write).
+    int nextPlanNumber(const QSet<int>& alsoTaken = {}) const;
+    // Several plans in one write (a package's import): each plan's `titles` entry, file
+    // number and company details, and the counter moved past the highest number given.
+    struct NewPlan {
+        QString name;
+        int number = 0;
+        CompanyDetails details;
+    };
+    void addPlans(const QList<NewPlan>& plans);
 
     void addPlan(const QString& name, int number);
     void writeDetails(const QString& name, const CompanyDetails& details);

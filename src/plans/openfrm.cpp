@@ -7,6 +7,7 @@
 #include "platform/inifile.h"
 #include "plans/nagfrm.h"
 #include "plans/newfrm.h"
+#include "plans/packagecommands.h"
 #include "plans/recovery.h"
 
 #include <QAbstractItemView>
@@ -137,6 +138,20 @@ QWidget* Tfrmopen::buildCompanyPage() {
     top->addWidget(cmbfilename, 1, 1);
     top->addWidget(Newbtn, 1, 2);
     top->addWidget(Button5, 1, 3);
+    // Plans brought from another computer or another person.
+    auto* packages = new QHBoxLayout;
+    auto* importButton = new QPushButton(QStringLiteral("&Import Plan Package..."), page);
+    importButton->setObjectName(QStringLiteral("btnImportPackage"));
+    auto* restoreButton = new QPushButton(QStringLiteral("&Restore from backup..."), page);
+    restoreButton->setObjectName(QStringLiteral("btnRestoreBackup"));
+    packages->addWidget(importButton);
+    packages->addWidget(restoreButton);
+    packages->addStretch();
+    top->addLayout(packages, 2, 1, 1, 3);
+    connect(importButton, &QPushButton::clicked, this,
+            [this] { showImported(PackageCommands::ImportPlanPackage(this)); });
+    connect(restoreButton, &QPushButton::clicked, this,
+            [this] { showImported(PackageCommands::RestoreFromBackup(this)); });
     top->setColumnStretch(1, 1);
     v->addLayout(top);
     v->addSpacing(8);
@@ -281,6 +296,18 @@ void Tfrmopen::FormShow() {
     m_mayClose = true;
     planSession().CreatingPlan = false;
     selectEntry(0);
+    // A package the desktop opened with the program.
+    if (const QString package = PackageCommands::takePendingImport(); !package.isEmpty())
+        QTimer::singleShot(0, this, [this, package] {
+            if (isVisible()) showImported(PackageCommands::ImportPlanPackage(this, package));
+        });
+}
+
+void Tfrmopen::showImported(const QStringList& added) {
+    if (added.isEmpty()) return;
+    reloadList();
+    emptyFields();
+    selectEntry(int(cmbfilename->findText(added.first(), Qt::MatchFixedString)));
 }
 
 void Tfrmopen::cmbfilenameChange() {

@@ -62,6 +62,8 @@ private:
     void rememberUser(const CompanyDetails& d);
     void selectEntry(int index);
     void discardPendingPlan();
+    // Lists the plans a package added and selects the first.
+    void showImported(const QStringList& added);
 
     TfrmNew* m_new = nullptr;
     Tfrmopennag* m_nag = nullptr;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,8 +95,9 @@ bool SafeFile::write(const char* data, qint64 size) {
     return true;
 }
 
-bool SafeFile::commit() {
-    if (m_failed || m_fd < 0) return false;
+bool SafeFile::finish() {
+    if (m_failed || m_tempPath.isEmpty()) return false;
+    if (m_fd < 0) return true; // staged already
     const int fd = m_fd;
     m_fd = -1;
     if (::fsync(fd) != 0) {
@@ -104,12 +106,35 @@ bool SafeFile::commit() {
         return fail(e);
     }
     if (::close(fd) != 0) return fail(errno);
-    if (::rename(QFile::encodeName(m_tempPath).constData(), QFile::encodeName(m_path).constData()) !=
-        0)
-        return fail(errno);
+    return true;
+}
+
+bool SafeFile::stage() { return finish(); }
+
+bool SafeFile::rename(bool replace) {
+    if (!finish()) return false;
+    const QByteArray from = QFile::encodeName(m_tempPath);
+    const QByteArray to = QFile::encodeName(m_path);
+    int result = -1;
+    if (replace) {
+        result = ::rename(from.constData(), to.constData());
+    } else {
+        result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                             RENAME_NOREPLACE);
+        // A file system without the flag: a hard link is made only where no file is.
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            result = ::link(from.constData(), to.constData());
+            if (result == 0) ::unlink(from.constData());
+        }
+    }
+    if (result != 0) return fail(errno);
     m_tempPath.clear();
     return true;
 }
+
+bool SafeFile::commit() { return rename(true); }
+
+bool SafeFile::commitNew() { return rename(false); }
 
 QString SafeFile::failure() const { return failureLine(m_path, m_reason); }
 

@@ -21,6 +21,12 @@ public:
     bool write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
     // Flushes, closes and renames; false (the file untouched) when any step failed.
     bool commit();
+    // Flushes and closes the temporary file, keeping it under its temporary name: several
+    // files are written whole before any of them takes its name (commit() or commitNew()).
+    bool stage();
+    // As commit(), but a file of that name already there is never replaced: the commit
+    // fails ("File exists") and the file stays as it was.
+    bool commitNew();
 
     QString path() const { return m_path; }
     QString reason() const { return m_reason; }
@@ -56,6 +62,8 @@ public:
 
 private:
     bool fail(int error);
+    bool finish();
+    bool rename(bool replace);
 
     QString m_path;
     QString m_tempPath;

@@ -101,6 +101,26 @@ private slots:
         QVERIFY(!QFileInfo::exists(prefix() + QStringLiteral("share/tandel/userdata/2.mp")));
     }
 
+    // The desktop learns the plan package's file type from the installed MIME entry, and
+    // opens such a file with the program, which takes the file's name.
+    void planPackagesAreAFileTypeTheProgramOpens() {
+        const QString packages = prefix() + QStringLiteral("share/mime/packages/");
+        QVERIFY(QFileInfo::exists(packages + QStringLiteral("tandel.xml")));
+        QTemporaryDir mime;
+        QVERIFY(copyTree(packages, mime.path() + QStringLiteral("/packages")));
+        QProcess update;
+        update.setProcessChannelMode(QProcess::MergedChannels);
+        update.start(QStringLiteral("update-mime-database"), {mime.path()});
+        QVERIFY2(update.waitForFinished(60000), "update-mime-database did not end");
+        QVERIFY2(update.exitCode() == 0, update.readAll().constData());
+        QVERIFY(readFileBytes(mime.path() + QStringLiteral("/globs2"))
+                    .contains(":application/x-tandel-plan:*.tzplan"));
+        QVERIFY(QFileInfo::exists(mime.path() + QStringLiteral("/application/x-tandel-plan.xml")));
+        const QByteArray desktop = readFileBytes(prefix() + QStringLiteral("share/applications/tandel.desktop"));
+        QVERIFY(desktop.contains("\nMimeType=application/x-tandel-plan;"));
+        QVERIFY(desktop.contains("\nExec=tandel %f\n"));
+    }
+
     void installedProgramStartsWithItsFilesInTheUsersFolder() {
         m_locked = std::make_unique<ReadOnlyFolder>(m_prefix.path());
         if (!m_locked->isReadOnly()) QSKIP("this user can write into any folder and may not mount");

@@ -173,6 +173,7 @@ private slots:
             "usr/share/icons/hicolor/scalable/apps/tandel.svg",
             "usr/share/man/man1/tandel.1.gz",
             "usr/share/metainfo/example.tandel.Tandel.metainfo.xml",
+            "usr/share/mime/packages/tandel.xml",
         };
         for (const char* shipped : {"data", "userdata"})
             for (const QString& f : filesUnder(QStringLiteral(TANDEL_PRISTINE_DIR "/") + QLatin1String(shipped)))
