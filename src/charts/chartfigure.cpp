@@ -37,19 +37,37 @@ QList<T> reversed(const QList<T>& list) {
     return QList<T>(list.rbegin(), list.rend());
 }
 
+// A name as an axis shows it: axes read their texts as rich text, so the user's own text
+// is escaped, and a name longer than `line` characters is broken between words onto two
+// lines (and cut short after that).
+QString axisName(const QString& name, int line) {
+    const QString n = shortName(name);
+    if (n.size() <= line) return n.toHtmlEscaped();
+    int cut = n.lastIndexOf(QLatin1Char(' '), line);
+    if (cut <= 0) cut = line;
+    QString second = n.mid(cut).trimmed();
+    if (second.size() > line) second = second.left(line - 1).trimmed() + QChar(0x2026);
+    return n.left(cut).trimmed().toHtmlEscaped() + QStringLiteral("<br>") + second.toHtmlEscaped();
+}
+
 // Category texts must differ from one another for the axis to keep them all.
-QStringList distinctNames(const QStringList& names) {
+QStringList distinctNames(const QStringList& names, int line) {
     QStringList out;
     for (const QString& name : names) {
-        QString n = shortName(name);
+        QString n = name.simplified();
         if (n.isEmpty()) n = QStringLiteral("(no name)");
         const QString base = n;
-        for (int k = 2; out.contains(n); ++k)
+        for (int k = 2; out.contains(axisName(n, line)); ++k)
             n = QStringLiteral("%1 (%2)").arg(base).arg(k);
-        out << n;
+        out << axisName(n, line);
     }
     return out;
 }
+
+// Characters on a line of a category name: beside a full-width chart, and beside a quarter
+// of the SWOT summary.
+constexpr int kWideLine = 26;
+constexpr int kQuarterLine = 17;
 
 std::unique_ptr<QChart> newChart(const QString& title) {
     auto chart = std::make_unique<QChart>();
@@ -125,7 +143,6 @@ QBarCategoryAxis* categoryAxis(const QStringList& categories, bool topDown) {
     styleAxis(axis, QString());
     axis->append(topDown ? reversed(categories) : categories);
     axis->setGridLineVisible(false);
-    axis->setTruncateLabels(false);
     return axis;
 }
 
@@ -178,7 +195,7 @@ ChartFigure competitorChart(const CompetitorChartData& data) {
         series->append(set);
     }
     series->setBarWidth(0.85);
-    auto* names = categoryAxis(distinctNames(data.categories), true);
+    auto* names = categoryAxis(distinctNames(data.categories, kWideLine), true);
     auto* scores = roundedAxis(QStringLiteral("Score (rating \u00d7 weight)"), 0, top);
     attach(chart.get(), series, scores, Qt::AlignBottom, names, Qt::AlignLeft);
     f.inches = {6.0, heightFor(int(data.categories.size()), 0.42)};
@@ -204,7 +221,7 @@ ChartFigure strengthWeaknessChart(const QList<ChartFactor>& ranked) {
     series->append(strengths);
     series->append(weaknesses);
     series->setBarWidth(0.7);
-    auto* axis = categoryAxis(distinctNames(names), true);
+    auto* axis = categoryAxis(distinctNames(names, kWideLine), true);
     auto* values = evenAxis(QStringLiteral("Score \u00d7 weighting"), largest);
     attach(chart.get(), series, values, Qt::AlignBottom, axis, Qt::AlignLeft);
     f.inches = {6.0, heightFor(int(ranked.size()), 0.26)};
@@ -306,7 +323,7 @@ ChartFigure swotChart(const SwotChartData& data) {
         series->setBarWidth(0.7);
         // Strengths and opportunities grow to the right from their names at the left;
         // weaknesses and threats (0 or below) to the left from their names at the right.
-        auto* axis = categoryAxis(distinctNames(names), true);
+        auto* axis = categoryAxis(distinctNames(names, kQuarterLine), true);
         auto* values = q.positive
                            ? valueAxis(QStringLiteral("Score \u00d7 weighting"), 0, end, int(end / step) + 1)
                            : valueAxis(QStringLiteral("Score \u00d7 weighting"), -end, 0, int(end / step) + 1);
@@ -331,7 +348,7 @@ ChartFigure budgetChart(const BudgetChartData& data) {
     auto* series = new QStackedBarSeries;
     QList<double> periodTotals(data.periods.size(), 0.0);
     for (int g = 0; g < data.groups.size(); ++g) {
-        QBarSet* set = barSet(data.groups[g], g);
+        QBarSet* set = barSet(data.groups[g].toHtmlEscaped(), g);
         const QList<double>& amounts = data.spend[g];
         for (int i = 0; i < data.periods.size(); ++i) {
             const double v = amounts.value(i);

@@ -13,6 +13,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,7 +21,10 @@ namespace {
 constexpr double kMetresPerInch = 0.0254;
 
 // The note on a white ground, so that grid lines and the zero line do not cross its text.
-QGraphicsItem* noteItem(const ChartNote& note) {
+// Beside its point on the side it asks for if that leaves the points and the notes placed
+// before clear; else on the other side, or a line above or below; failing all, where it
+// asked.
+QGraphicsItem* noteItem(const ChartNote& note, QList<QRectF>* placed) {
     auto* ground = new QGraphicsRectItem(note.chart);
     ground->setPen(Qt::NoPen);
     ground->setBrush(QColor(255, 255, 255, 230));
@@ -29,17 +33,34 @@ QGraphicsItem* noteItem(const ChartNote& note) {
     text->setFont(ChartStyle::font(ChartStyle::NoteSize));
     text->setBrush(ChartStyle::ink());
     const double pad = 2;
-    const QRectF box = text->boundingRect().adjusted(-pad, 0, pad, 0);
+    const QSizeF box = text->boundingRect().adjusted(-pad, 0, pad, 0).size();
     text->setPos(pad, 0);
-    ground->setRect(QRectF(QPointF(0, 0), box.size()));
+    ground->setRect(QRectF(QPointF(0, 0), box));
     if (!note.series) {
         ground->setPos(note.chart->plotArea().center() - QPointF(box.width(), box.height()) / 2);
         return ground;
     }
     const QPointF at = note.chart->mapToPosition(note.value, note.series);
     const double gap = 7;
-    const double x = note.leftOfPoint ? at.x() - gap - box.width() : at.x() + gap;
-    ground->setPos(x, at.y() - box.height() / 2);
+    const double right = at.x() + gap, left = at.x() - gap - box.width();
+    const double middle = at.y() - box.height() / 2;
+    const double first = note.leftOfPoint ? left : right, second = note.leftOfPoint ? right : left;
+    const QRectF plot = note.chart->plotArea();
+    const QPointF tries[] = {{first, middle}, {second, middle}, {first, middle - box.height()},
+                             {first, middle + box.height()}, {second, middle - box.height()},
+                             {second, middle + box.height()}};
+    QPointF chosen = tries[0];
+    for (const QPointF& t : tries) {
+        const QRectF r(t, box);
+        const bool clear = std::none_of(placed->begin(), placed->end(),
+                                        [&](const QRectF& p) { return p.intersects(r); });
+        if (clear && plot.contains(r)) {
+            chosen = t;
+            break;
+        }
+    }
+    placed->append(QRectF(chosen, box));
+    ground->setPos(chosen);
     return ground;
 }
 
@@ -79,8 +100,15 @@ QImage renderFigure(const ChartFigure& figure, int dpi) {
         figure.chart(i)->layout()->activate();
     }
     std::vector<QGraphicsItem*> notes;
+    // Notes keep off every point as well as off each other.
+    QList<QRectF> placed;
     for (const ChartNote& note : figure.notes)
-        notes.push_back(noteItem(note));
+        if (note.series) {
+            const QPointF at = note.chart->mapToPosition(note.value, note.series);
+            placed.append(QRectF(at - QPointF(7, 7), QSizeF(14, 14)));
+        }
+    for (const ChartNote& note : figure.notes)
+        notes.push_back(noteItem(note, &placed));
 
     QImage image(pixels, QImage::Format_RGB32);
     image.fill(Qt::white);
