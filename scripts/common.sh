@@ -7,6 +7,10 @@ PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev li
           libzip-dev fonts-liberation2 fonts-urw-base35
           python3-docx)
 
+# Charts of the analyses and the budget; Debian's Qt Charts package leaves out the OpenGL
+# development files its CMake package needs.
+PACKAGES+=(qt6-charts-dev libqt6opengl6-dev)
+
 # bench/compare-libreoffice.sh times whole programs with it.
 PACKAGES+=(hyperfine)
 

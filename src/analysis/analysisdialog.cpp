@@ -59,12 +59,14 @@ void addGrid(QBoxLayout* layout, QWidget* headings, StringGrid* grid) {
     layout->addLayout(row);
 }
 
-void addFoot(QBoxLayout* layout, QPushButton* help, QPushButton* insert, QPushButton* cancel) {
+void addFoot(QBoxLayout* layout, QPushButton* help, QPushButton* insert, QPushButton* cancel,
+             QPushButton* chart) {
     insert->setDefault(true);
     auto* row = new QHBoxLayout;
     row->addWidget(help);
     row->addStretch();
     row->addWidget(insert);
+    if (chart) row->addWidget(chart);
     row->addWidget(cancel);
     layout->addSpacing(4);
     layout->addLayout(row);

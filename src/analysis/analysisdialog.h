@@ -9,6 +9,10 @@ class QPushButton;
 class StringGrid;
 class TextControl;
 
+// The result of a window left with its "Insert chart" button: the plan gets the analysis
+// drawn as a chart where its table would go.
+constexpr int mrInsertChart = 100;
+
 // What every analysis window does the same way: Escape is its Cancel button, which moves
 // the plan text's caret a line down as an inserted table would; the close box leaves with
 // no table and the caret where it is.
@@ -34,8 +38,10 @@ QLabel* label(const QString& text, const char* name, QWidget* parent);
 QPushButton* button(const QString& text, const char* name, QWidget* parent);
 // The grid with its strip of headings right above it, centred across the window.
 void addGrid(QBoxLayout* layout, QWidget* headings, StringGrid* grid);
-// Help at the left, the insert button (the default) and Cancel at the right.
-void addFoot(QBoxLayout* layout, QPushButton* help, QPushButton* insert, QPushButton* cancel);
+// Help at the left, the insert button (the default), the chart button beside it and Cancel
+// at the right.
+void addFoot(QBoxLayout* layout, QPushButton* help, QPushButton* insert, QPushButton* cancel,
+             QPushButton* chart = nullptr);
 // Lays the window out and gives it its size before it is shown: a message it gives while
 // coming up (a stored value that is no number) must find it whole, not an empty box.
 void sizeBeforeShowing(QDialog* window);

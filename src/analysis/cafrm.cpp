@@ -132,12 +132,14 @@ Tfrmca::Tfrmca(TextControl& text, QWidget* parent)
     helpbtn = button(QStringLiteral("&Help"), "helpbtn", this);
     Button1 = button(QStringLiteral("&Insert table"), "Button1", this);
     cancelbtn = button(QStringLiteral("&Cancel"), "cancelbtn", this);
-    AnalysisForm::addFoot(layout, helpbtn, Button1, cancelbtn);
+    btnInsertChart = button(QStringLiteral("Insert ch&art"), "btnInsertChart", this);
+    AnalysisForm::addFoot(layout, helpbtn, Button1, cancelbtn, btnInsertChart);
 
     connect(newbtn, &QPushButton::clicked, this, &Tfrmca::newbtnClick);
     connect(delbtn, &QPushButton::clicked, this, &Tfrmca::delbtnClick);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &Tfrmca::SpinEdit1Change);
     connect(Button1, &QPushButton::clicked, this, &Tfrmca::Button1Click);
+    connect(btnInsertChart, &QPushButton::clicked, this, &Tfrmca::btnInsertChartClick);
     connect(cancelbtn, &QPushButton::clicked, this, &Tfrmca::cancelbtnClick);
     connect(helpbtn, &QPushButton::clicked, this, &Tfrmca::helpbtnClick);
     enableControls(false);
@@ -392,6 +394,15 @@ void Tfrmca::rate(int party, int step) {
 // --- Leaving -------------------------------------------------------------------------------
 
 void Tfrmca::Button1Click() {
+    insertClick(mrOk);
+}
+
+// The chart asks what the table asks: factors, and weights that share out 100.
+void Tfrmca::btnInsertChartClick() {
+    insertClick(mrInsertChart);
+}
+
+void Tfrmca::insertClick(int result) {
     m_mayClose = false;
     int sum = 0;
     QString bad;
@@ -408,7 +419,7 @@ void Tfrmca::Button1Click() {
         return;
     }
     m_mayClose = true;
-    done(mrOk);
+    done(result);
 }
 
 void Tfrmca::cancelbtnClick() {

@@ -36,6 +36,7 @@ public:
     void upClick(int party);
     void downClick(int party);
     void Button1Click();
+    void btnInsertChartClick();
     void cancelbtnClick();
     void helpbtnClick();
 
@@ -59,6 +60,7 @@ public:
     QWidget* headings;
     StringGrid* sg1;
     QPushButton* Button1;
+    QPushButton* btnInsertChart;
     QPushButton* cancelbtn;
     QPushButton* helpbtn;
 
@@ -80,6 +82,8 @@ private:
     void refreshGaugeButtons();
     void rate(int party, int step);
     void layOutHeadings();
+    // Leaves with `result` when the factors make a table (or chart); else says why not.
+    void insertClick(int result);
 
     bool m_mayClose = false;
     int m_rating[4] = {0, 0, 0, 0};

@@ -140,13 +140,15 @@ TfrmFactorScore::TfrmFactorScore(const FactorScoreConfig& config, TextControl& t
     Button7 = button(QStringLiteral("&Help"), "Button7", this);
     Button5 = button(QStringLiteral("&Insert Table"), "Button5", this);
     Button4 = button(QStringLiteral("&Cancel"), "Button4", this);
-    AnalysisForm::addFoot(layout, Button7, Button5, Button4);
+    btnInsertChart = button(QStringLiteral("Insert Ch&art"), "btnInsertChart", this);
+    AnalysisForm::addFoot(layout, Button7, Button5, Button4, btnInsertChart);
 
     connect(Button2, &QPushButton::clicked, this, &TfrmFactorScore::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmFactorScore::Button3Click);
     connect(SpinEdit1, &QSpinBox::valueChanged, this, &TfrmFactorScore::SpinEdit1Change);
     connect(SpinEdit2, &QSpinBox::valueChanged, this, &TfrmFactorScore::SpinEdit2Change);
     connect(Button5, &QPushButton::clicked, this, &TfrmFactorScore::Button5Click);
+    connect(btnInsertChart, &QPushButton::clicked, this, &TfrmFactorScore::btnInsertChartClick);
     connect(Button4, &QPushButton::clicked, this, &TfrmFactorScore::Button4Click);
     connect(Button7, &QPushButton::clicked, this, &TfrmFactorScore::Button7Click);
     enableControls(false);
@@ -185,6 +187,7 @@ void TfrmFactorScore::FormShow() {
 
 void TfrmFactorScore::enableControls(bool factors) {
     for (QWidget* w : {static_cast<QWidget*>(Button3), static_cast<QWidget*>(Button5),
+                       static_cast<QWidget*>(btnInsertChart),
                        static_cast<QWidget*>(SpinEdit1), static_cast<QWidget*>(SpinEdit2),
                        static_cast<QWidget*>(Label10), static_cast<QWidget*>(Label6),
                        static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Shape2), headings,
@@ -275,6 +278,10 @@ void TfrmFactorScore::SpinEdit2Change() {
 
 void TfrmFactorScore::Button5Click() {
     done(mrOk);
+}
+
+void TfrmFactorScore::btnInsertChartClick() {
+    done(mrInsertChart);
 }
 
 void TfrmFactorScore::Button4Click() {

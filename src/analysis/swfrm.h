@@ -38,6 +38,7 @@ public:
     void SpinEdit1Change();
     void SpinEdit2Change();
     void Button5Click(); // Insert Table
+    void btnInsertChartClick();
     void Button4Click(); // Cancel
     void Button7Click(); // Help
 
@@ -54,6 +55,7 @@ public:
     QWidget* headings;
     StringGrid* sg1;
     QPushButton* Button5;
+    QPushButton* btnInsertChart;
     QPushButton* Button4;
     QPushButton* Button7;
 

@@ -52,9 +52,11 @@ Tfrmsummary::Tfrmsummary(TextControl& text, QWidget* parent) : AnalysisDialog(te
     Button3 = AnalysisForm::button(QStringLiteral("&Help"), "Button3", this);
     Button1 = AnalysisForm::button(QStringLiteral("&Insert table"), "Button1", this);
     Button2 = AnalysisForm::button(QStringLiteral("&Cancel"), "Button2", this);
-    AnalysisForm::addFoot(layout, Button3, Button1, Button2);
+    btnInsertChart = AnalysisForm::button(QStringLiteral("Insert ch&art"), "btnInsertChart", this);
+    AnalysisForm::addFoot(layout, Button3, Button1, Button2, btnInsertChart);
 
     connect(Button1, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(btnInsertChart, &QPushButton::clicked, this, [this] { done(mrInsertChart); });
     connect(Button2, &QPushButton::clicked, this, &Tfrmsummary::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &Tfrmsummary::Button3Click);
 }

@@ -28,6 +28,7 @@ public:
     QWidget* Panel1;
     StringGrid* sg1;
     QPushButton* Button1;
+    QPushButton* btnInsertChart;
     QPushButton* Button2;
     QPushButton* Button3;
 

@@ -5,6 +5,7 @@
 #include "app/printcommands.h"
 #include "app/plancheckcommands.h"
 #include "app/startup.h"
+#include "budget/budgetchart.h"
 #include "budget/budgetview.h"
 #include "builder/buildertoolbar.h"
 #include "budget/cashdet.h"
@@ -638,6 +639,8 @@ void TfrmEdit::buildMenus() {
                                       QStringLiteral("&Modify Budget Details..."));
     LoadNewTemplate1 = menuItem(mnuCashflow, QStringLiteral("LoadNewTemplate1"),
                                 QStringLiteral("&Load New Template"));
+    InsertChartintoPlan1 = menuItem(mnuCashflow, QStringLiteral("InsertChartintoPlan1"),
+                                    QStringLiteral("Insert &Chart into Plan"));
     mnuCashflow->menuAction()->setVisible(false);
 
     // Help.
@@ -741,6 +744,9 @@ void TfrmEdit::buildMenus() {
     connect(ModifyCashflowDetails1, &QAction::triggered, this,
             &TfrmEdit::ModifyCashflowDetails1Click);
     connect(LoadNewTemplate1, &QAction::triggered, this, &TfrmEdit::LoadNewTemplate1Click);
+    connect(InsertChartintoPlan1, &QAction::triggered, this, [this] {
+        if (InsertBudgetChart(*spread, *ATX321, navigator()->CurrentSectionTag())) PlanModified = true;
+    });
 
     connect(HelpTopics2, &QAction::triggered, this, &TfrmEdit::HelpTopics2Click);
     connect(TandelonthWeb1, &QAction::triggered, this, &TfrmEdit::TandelonthWeb1Click);

@@ -209,6 +209,7 @@ public:
     QAction* LockRowsColumns1 = nullptr;
     QAction* ModifyCashflowDetails1 = nullptr;
     QAction* LoadNewTemplate1 = nullptr;
+    QAction* InsertChartintoPlan1 = nullptr;
 
     QAction* HelpTopics2 = nullptr;
     QAction* TandelonthWeb1 = nullptr;

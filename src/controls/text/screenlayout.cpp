@@ -1,5 +1,7 @@
 #include "controls/text/screenlayout.h"
 
+#include "controls/text/pictures.h"
+
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -245,6 +247,8 @@ struct ScreenLayout::Impl {
     QSizeF announced;
     QBasicTimer timer;
     bool drawing = false;
+    const PaintContext* painting = nullptr; // while drawing: its selections, for pictures
+    mutable Fixed lineRoom = 0; // while a paragraph is laid out: the width its lines have
     Fixed estimateLine = 16 * 64;
     qreal estimateChar = 7;
     std::multiset<Fixed> boxRights; // right edges of the top-level boxes laid out
@@ -334,6 +338,9 @@ struct ScreenLayout::Impl {
         const Fixed l = fx(bf.leftMargin()) + (dir == Qt::RightToLeft ? extra : indent);
         const Fixed r = width - fx(bf.rightMargin()) - (dir == Qt::RightToLeft ? indent : extra);
         const int heightType = bf.lineHeightType();
+        // A picture wider than its column (a table cell, a page narrower than it was) is
+        // shown smaller, keeping its aspect.
+        lineRoom = std::max<Fixed>(64, r - l - std::max<Fixed>(0, fx(bf.textIndent())));
 
         Fixed y = 0;
         Fixed bottom = 0; // where the last line's glyphs end
@@ -386,9 +393,19 @@ struct ScreenLayout::Impl {
 
     Fixed estimateParagraph(const QTextBlock& b) const {
         if (!b.isVisible()) return 0;
-        const qreal chars = std::max(1, b.length() - 1);
+        // A picture counts with the height its format gives, not as a character.
+        int pictures = 0;
+        Fixed pictureHeight = 0;
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const QTextCharFormat cf = f.charFormat();
+            if (!cf.isImageFormat()) continue;
+            pictures += f.length();
+            pictureHeight += f.length() * fx(Pictures::shownSize(cf, rl(flowWidth)).height());
+        }
+        const qreal chars = std::max(1, b.length() - 1 - pictures);
         const qreal perLine = std::max<qreal>(1, rl(flowWidth) / estimateChar);
-        return estimateLine * Fixed(std::ceil(chars / perLine));
+        return estimateLine * Fixed(std::ceil(chars / perLine)) + pictureHeight;
     }
 
     // ---- flows inside boxes
@@ -1282,7 +1299,43 @@ struct ScreenLayout::Impl {
 // ---------------------------------------------------------------------------------------
 
 ScreenLayout::ScreenLayout(QTextDocument* doc)
-    : QAbstractTextDocumentLayout(doc), d(std::make_unique<Impl>(this, doc)) {}
+    : QAbstractTextDocumentLayout(doc), d(std::make_unique<Impl>(this, doc)) {
+    // Qt's own layout registers its picture handler when it is made; ours must too, or a
+    // picture takes no room and is never drawn.
+    Pictures::installHandler(this);
+}
+
+void ScreenLayout::resizeInlineObject(QTextInlineObject item, int posInDocument,
+                                      const QTextFormat& format) {
+    if (!Pictures::isPicture(format)) {
+        QAbstractTextDocumentLayout::resizeInlineObject(item, posInDocument, format);
+        return;
+    }
+    QSizeF size = handlerForObject(QTextFormat::ImageObject)
+                      ? handlerForObject(QTextFormat::ImageObject)
+                            ->intrinsicSize(d->doc, posInDocument, format)
+                      : QSizeF();
+    const qreal room = rl(d->lineRoom);
+    if (room > 0 && size.width() > room) size = Pictures::fitted(size, QSizeF(room, 0));
+    item.setWidth(size.width());
+    item.setAscent(size.height());
+    item.setDescent(0);
+}
+
+void ScreenLayout::drawInlineObject(QPainter* painter, const QRectF& rect, QTextInlineObject object,
+                                    int posInDocument, const QTextFormat& format) {
+    QAbstractTextDocumentLayout::drawInlineObject(painter, rect, object, posInDocument, format);
+    if (!d->painting || !Pictures::isPicture(format)) return;
+    // A selected picture shows through the selection's colour, as selected text does.
+    for (const Selection& s : d->painting->selections) {
+        if (posInDocument >= s.cursor.selectionStart() && posInDocument < s.cursor.selectionEnd()) {
+            QColor tint = s.format.background().color();
+            tint.setAlpha(110);
+            painter->fillRect(rect, tint);
+            break;
+        }
+    }
+}
 
 ScreenLayout::~ScreenLayout() = default;
 
@@ -1324,6 +1377,7 @@ QSizeF ScreenLayout::documentSize() const {
 void ScreenLayout::draw(QPainter* painter, const PaintContext& context) {
     if (d->entries.empty()) return;
     d->drawing = true;
+    d->painting = &context;
     const QRectF clip = context.clip;
     d->ensureLaidToY(clip.isValid() ? clip.bottom() : d->size().height());
     const int n = int(d->entries.size());
@@ -1357,6 +1411,7 @@ void ScreenLayout::draw(QPainter* painter, const PaintContext& context) {
         y += e.height();
     }
     d->drawing = false;
+    d->painting = nullptr;
 }
 
 int ScreenLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const {

@@ -48,6 +48,10 @@ public:
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
+    void resizeInlineObject(QTextInlineObject item, int posInDocument,
+                            const QTextFormat& format) override;
+    void drawInlineObject(QPainter* painter, const QRectF& rect, QTextInlineObject object,
+                          int posInDocument, const QTextFormat& format) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "controls/text/textcontrol.h"
 
+#include "controls/text/pictures.h"
 #include "controls/text/tablefunctions.h"
 #include "controls/text/tablemodel.h"
 
@@ -1279,6 +1280,107 @@ void TextControl::setWriteProtect(int value) {
 int TextControl::PrepareLoad() {
     adoptDocument(newDocument());
     return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Pictures
+
+namespace {
+
+// A picture's natural size: its pixels at the resolution it was made for (96 dpi when it
+// names none, or a resolution no picture has).
+QSizeF naturalSize(const QImage& image) {
+    const double dpmX = image.dotsPerMeterX(), dpmY = image.dotsPerMeterY();
+    const auto dpi = [](double dpm) {
+        const double v = dpm * 0.0254;
+        return v >= 30 && v <= 2400 ? v : 96.0;
+    };
+    return QSizeF(image.width() * 96.0 / dpi(dpmX), image.height() * 96.0 / dpi(dpmY));
+}
+
+} // namespace
+
+bool TextControl::insertPicture(const QImage& image, const QSizeF& sizePoints, QString* error) {
+    if (image.isNull()) {
+        if (error) *error = tr("There is no picture to insert.");
+        return false;
+    }
+    if (qint64(image.width()) * image.height() > Pictures::kMaxPixels) {
+        if (error) *error = tr("The picture is larger than 50 megapixels, so it was not inserted.");
+        return false;
+    }
+    if (d->writeProtect) {
+        if (error) *error = tr("The text cannot be changed now.");
+        return false;
+    }
+    return insertStoredPicture(Pictures::store(image), naturalSize(image), sizePoints, error);
+}
+
+bool TextControl::insertPictureData(const QByteArray& data, const QSizeF& sizePoints, QString* error) {
+    if (d->writeProtect) {
+        if (error) *error = tr("The text cannot be changed now.");
+        return false;
+    }
+    Pictures::Kind kind = Pictures::Kind::Png;
+    const QImage image = Pictures::decode(data, &kind, error);
+    if (image.isNull()) return false;
+    // A JPEG turned by its camera note is kept as decoded, upright.
+    const bool upright = kind == Pictures::Kind::Png || !data.contains("Exif");
+    return insertStoredPicture(Pictures::store(image, upright ? data : QByteArray(), kind),
+                               naturalSize(image), sizePoints, error);
+}
+
+bool TextControl::insertStoredPicture(const QString& name, QSizeF natural, const QSizeF& sizePoints,
+                                      QString* error) {
+    QSizeF size;
+    if (sizePoints.isEmpty()) {
+        const QSizeF room(TextFormat::twipsToIndent(DocWidth()), TextFormat::twipsToIndent(PageHeight()));
+        size = Pictures::fitted(natural, room);
+    } else {
+        size = QSizeF(Pictures::pointsToLength(sizePoints.width()),
+                      Pictures::pointsToLength(sizePoints.height()));
+    }
+    if (size.width() < 1 || size.height() < 1) size = size.expandedTo(QSizeF(1, 1));
+    if (error) error->clear();
+    {
+        EditStep step(this);
+        QTextCursor c = textCursor();
+        Pictures::insert(c, name, size);
+        setTextCursor(c);
+    }
+    return true;
+}
+
+int TextControl::selectedPicture() const {
+    const QTextCursor c = textCursor();
+    if (c.selectionEnd() - c.selectionStart() != 1) return -1;
+    QTextCursor at(document());
+    at.setPosition(c.selectionEnd());
+    return Pictures::isPicture(at.charFormat()) ? c.selectionStart() : -1;
+}
+
+QSizeF TextControl::pictureSize(int position) const {
+    if (position < 0 || position >= TextLength()) return {};
+    QTextCursor at(document());
+    at.setPosition(position + 1);
+    const QTextCharFormat f = at.charFormat();
+    if (!Pictures::isPicture(f) || document()->characterAt(position) != QChar::ObjectReplacementCharacter)
+        return {};
+    const QSizeF s = Pictures::shownSize(f);
+    return QSizeF(Pictures::lengthToPoints(s.width()), Pictures::lengthToPoints(s.height()));
+}
+
+bool TextControl::setPictureSize(int position, const QSizeF& sizePoints) {
+    if (d->writeProtect || pictureSize(position).isEmpty() || sizePoints.isEmpty()) return false;
+    QTextCursor c(document());
+    c.setPosition(position);
+    c.setPosition(position + 1, QTextCursor::KeepAnchor);
+    QTextImageFormat f = c.charFormat().toImageFormat();
+    f.setWidth(Pictures::pointsToLength(sizePoints.width()));
+    f.setHeight(Pictures::pointsToLength(sizePoints.height()));
+    EditStep step(this);
+    c.setCharFormat(f);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------

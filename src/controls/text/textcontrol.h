@@ -287,6 +287,22 @@ public:
     int WriteProtect() const; // 0 editable, 1 read-only, 2 read-only while the program works
     void setWriteProtect(int value);
 
+    // Pictures. Inserts `image` at the caret, replacing the selection, as one step of the
+    // undo history, shown at `sizePoints` (1/72 in); an empty size shows it at its natural
+    // size, made smaller where needed to fit the text's width and a page's height. Returns
+    // false, saying why in `error`, for an empty or oversized image or write-protected text.
+    bool insertPicture(const QImage& image, const QSizeF& sizePoints, QString* error = nullptr);
+    // The same for the bytes of a PNG or JPEG file, which are kept as they are (a JPEG
+    // photograph stays a JPEG in the plan); they are checked before they are decoded.
+    bool insertPictureData(const QByteArray& data, const QSizeF& sizePoints, QString* error = nullptr);
+    // The picture selected alone (the selection is that one character): its position, or
+    // -1 when the selection is anything else.
+    int selectedPicture() const;
+    // The size the picture at `position` is shown at, in points; empty when there is none.
+    QSizeF pictureSize(int position) const;
+    // Shows the picture at `position` at a new size (points), as one undo step.
+    bool setPictureSize(int position, const QSizeF& sizePoints);
+
     // Methods.
     int TextLength() const;   // characters in the document, paragraph breaks included
     int EndScrollPos() const; // a ScrollVert that shows the document's end
@@ -374,6 +390,8 @@ private:
     QTextBlockFormat readBlockFormat() const;
     void writeBlockFormat(const QTextBlockFormat& f);
     int findTag(int kind, int value, int direction);
+    bool insertStoredPicture(const QString& name, QSizeF natural, const QSizeF& sizePoints,
+                             QString* error);
     void showPosition(int pos);
     int pixelsToTwipsY(double px) const;
     int twipsToPixelsY(int twips) const;

@@ -1,0 +1,42 @@
+#include "budget/budgetchart.h"
+
+#include "charts/chartdata.h"
+#include "charts/chartfigure.h"
+#include "charts/chartinsert.h"
+#include "controls/sheet/sheetcontrol.h"
+#include "controls/text/textcontrol.h"
+#include "dialogs/dialogfrm.h"
+
+#include <algorithm>
+
+bool InsertBudgetChart(SheetControl& sheet, TextControl& plan, int sectionTag) {
+    sheet.Finish();
+    const BudgetChartData data = budgetChartData(sheet.model());
+    if (data.isEmpty()) {
+        ShowInformation(QStringLiteral("The budget has no row headed \"Total marketing budget\" "
+                                       "with its months, so there is nothing to chart."));
+        return false;
+    }
+    const bool anySpend = std::any_of(data.spend.begin(), data.spend.end(), [](const QList<double>& g) {
+        return std::any_of(g.begin(), g.end(), [](double v) { return v != 0; });
+    });
+    if (!anySpend) {
+        ShowInformation(QStringLiteral("The budget holds no amounts yet. Fill in its costs, then "
+                                       "insert its chart."));
+        return false;
+    }
+    // The text is hidden while the sheet shows, its caret wherever the user left it: the
+    // chart goes into the budget's section (at the end of the text when it has none).
+    plan.setSelLength(0);
+    plan.setSelStart(plan.TextLength());
+    plan.FIND_PTAG(sectionTag, -1);
+    plan.setSelLength(0);
+    QString error;
+    if (!insertChart(plan, budgetChart(data), &error)) {
+        ShowError(QStringLiteral("The chart could not be put into the plan.\n\n%1").arg(error));
+        return false;
+    }
+    ShowInformation(QStringLiteral("The chart of the budget is in the plan, at the start of the "
+                                   "budget section."));
+    return true;
+}
