@@ -57,7 +57,8 @@ QString ExportCommands::planAndBudgetFilter() {
 
 QString ExportCommands::cashflowFilter(bool actuals) {
     // An Excel 4 worksheet holds one sheet: the budget goes without its actual spend.
-    return (actuals ? QStringLiteral("Excel 4, the budget alone without the actual spend (*.xls)|*.xls|")
+    return (actuals ? QStringLiteral(
+                          "Excel 4, the budget alone without the actual spend (*.xls)|*.xls|")
                     : QStringLiteral("Excel 4 (*.xls)|*.xls|")) +
            QStringLiteral("Tabbed Text (*.txt)|*.txt|"
                           "Excel Workbook (*.xlsx)|*.xlsx|PDF (*.pdf)|*.pdf");
@@ -207,9 +208,8 @@ bool ExportCommands::ExportPlanDocx(const QString& file) {
 
 void ExportCommands::Cashflow1Click() {
     if (!m.sheet) return;
-    const QString file = chooseFile(m.sheetDialog,
-                                    cashflowFilter(Actuals::exists(m.sheet->model())),
-                                    QStringLiteral("xls"));
+    const QString file = chooseFile(
+        m.sheetDialog, cashflowFilter(Actuals::exists(m.sheet->model())), QStringLiteral("xls"));
     if (file.isEmpty()) return;
     ExportBudget(file);
 }

@@ -23,8 +23,12 @@ QString budgetName(); // "Budget": the first sheet's name once actuals exist
 // 1 + p; here its budgeted figure is in column 2p and its actual in 2p + 1.
 constexpr int kPeriods = 12;
 constexpr int kFirstLineRow = 5; // rows above are headings
-constexpr int budgetColumn(int period) { return 2 * period; }
-constexpr int actualColumn(int period) { return 2 * period + 1; }
+constexpr int budgetColumn(int period) {
+    return 2 * period;
+}
+constexpr int actualColumn(int period) {
+    return 2 * period + 1;
+}
 constexpr int kLatestVarianceCol = 2 * kPeriods + 2; // Z
 constexpr int kBudgetToDateCol = kLatestVarianceCol + 1;
 constexpr int kActualToDateCol = kLatestVarianceCol + 2;
@@ -32,12 +36,13 @@ constexpr int kVarianceToDateCol = kLatestVarianceCol + 3;
 constexpr int kYearBudgetCol = kLatestVarianceCol + 4;
 constexpr int kShareUsedCol = kLatestVarianceCol + 5;
 constexpr int kLastCol = kShareUsedCol;
-// Row 2: the user's months to date (blank: from today's date), the months counted and
-// the periods counted (months or quarters, as the budget runs).
+// Row 2: the user's months to date (blank: from today's date) and the months counted,
+// with the periods counted (months or quarters, as the budget runs) above the latest
+// period's variance.
 constexpr int kMonthsRow = 2;
-constexpr int kMonthsChosenCol = 2;  // B2
-constexpr int kMonthsCountedCol = 3; // C2
-constexpr int kPeriodsCountedCol = 5; // E2
+constexpr int kMonthsChosenCol = 2;                    // B2
+constexpr int kMonthsCountedCol = 3;                   // C2, its words in D2
+constexpr int kPeriodsCountedCol = kLatestVarianceCol; // Z2
 
 // Whether the budget's workbook holds actuals.
 bool exists(const Sheet::SheetModel& budget);

@@ -3,9 +3,11 @@
 #include "controls/sheet/sheetcontrol.h"
 #include "platform/printerinfo.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(parent) {
@@ -34,8 +36,15 @@ TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(pa
     connect(cmdPrint, &QPushButton::clicked, this, &TfrmActuals::cmdPrintClick);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 
-    const QSize available = parent ? parent->window()->size() : QSize(1100, 700);
-    resize(qMax(640, available.width() * 9 / 10), qMax(420, available.height() * 4 / 5));
+    // Most of the main window, and room for several months however small that is, within
+    // the screen.
+    const QSize main = parent ? parent->window()->size() : QSize(1100, 700);
+    QSize size(qMax(980, main.width() * 9 / 10), qMax(560, main.height() * 4 / 5));
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+    // Opens at the cell the user starts on, scrolled into view.
+    spread->setSelection(Sheet::cellName(spread->Row(), spread->Col()));
     spread->setFocus();
 }
 

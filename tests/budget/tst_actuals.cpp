@@ -22,9 +22,9 @@
 
 #include <QAction>
 #include <QDate>
-#include <QMenu>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,14 +41,17 @@ QByteArray readFile(const QString& path) {
 
 bool readTemplate(SheetModel* m) {
     QString error;
-    const bool ok = readNative(readFile(QStringLiteral(TANDEL_PRISTINE_DIR "/userdata/1.mps")), m, &error);
+    const bool ok =
+        readNative(readFile(QStringLiteral(TANDEL_PRISTINE_DIR "/userdata/1.mps")), m, &error);
     if (!ok) qWarning("%s", qPrintable(error));
     return ok;
 }
 
 double number(const SheetModel& m, int row, int col) {
     const Value v = m.cellValue(row, col);
-    if (!v.isNumber()) qWarning("%s is no number: %s", qPrintable(cellName(row, col)), qPrintable(m.shownText(row, col)));
+    if (!v.isNumber())
+        qWarning("%s is no number: %s", qPrintable(cellName(row, col)),
+                 qPrintable(m.shownText(row, col)));
     return v.number;
 }
 
@@ -304,7 +307,8 @@ void TestActuals::xlsxRecalculatedByLibreOffice() {
     SheetModel budget;
     QVERIFY(readTemplate(&budget));
     budget.setText(1, 3, QStringLiteral("01/1/2027"));
-    for (int p = 1; p <= 12; ++p) budget.setNumber(11, 1 + p, 200);
+    for (int p = 1; p <= 12; ++p)
+        budget.setNumber(11, 1 + p, 200);
     SheetModel& a = build(budget);
     a.setNumber(kMonthsRow, kMonthsChosenCol, 2);
     a.setNumber(11, actualColumn(1), 150);
@@ -334,21 +338,25 @@ void TestActuals::xlsxRecalculatedByLibreOffice() {
     // Each cell's value as LibreOffice worked it out, against the sheet's own.
     auto valueOf = [&](int row, int col) {
         // Cells of a row come in order; rows may be repeated, so walk the table.
-        QRegularExpression rowRe(QStringLiteral("<table:table-row[^>]*?(?:table:number-rows-repeated=\"(\\d+)\")?[^>]*>(.*?)</table:table-row>"),
-                                 QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression rowRe(
+            QStringLiteral("<table:table-row[^>]*?(?:table:number-rows-repeated=\"(\\d+)\")?[^>]*>("
+                           ".*?)</table:table-row>"),
+            QRegularExpression::DotMatchesEverythingOption);
         int r = 0;
         auto rows = rowRe.globalMatch(actual);
         while (rows.hasNext()) {
             const auto m = rows.next();
             const int repeat = m.captured(1).isEmpty() ? 1 : m.captured(1).toInt();
             if (row > r && row <= r + repeat) {
-                QRegularExpression cellRe(QStringLiteral("<table:(?:covered-)?table-cell([^>]*?)(/>|>.*?</table:(?:covered-)?table-cell>)"),
+                QRegularExpression cellRe(QStringLiteral("<table:(?:covered-)?table-cell([^>]*?)(/"
+                                                         ">|>.*?</table:(?:covered-)?table-cell>)"),
                                           QRegularExpression::DotMatchesEverythingOption);
                 int c = 0;
                 auto cells = cellRe.globalMatch(m.captured(2));
                 while (cells.hasNext()) {
                     const auto cm = cells.next();
-                    const QRegularExpression rep(QStringLiteral("table:number-columns-repeated=\"(\\d+)\""));
+                    const QRegularExpression rep(
+                        QStringLiteral("table:number-columns-repeated=\"(\\d+)\""));
                     const auto rm = rep.match(cm.captured(1));
                     const int n = rm.hasMatch() ? rm.captured(1).toInt() : 1;
                     if (col > c && col <= c + n) {
@@ -376,7 +384,9 @@ void TestActuals::xlsxRecalculatedByLibreOffice() {
         QCOMPARE(number(*budget.sheet(sheetName()), c.row, c.col), c.want);
         QVERIFY2(qFuzzyCompare(valueOf(c.row, c.col), c.want),
                  qPrintable(QStringLiteral("%1: LibreOffice has %2, want %3")
-                                .arg(cellName(c.row, c.col)).arg(valueOf(c.row, c.col)).arg(c.want)));
+                                .arg(cellName(c.row, c.col))
+                                .arg(valueOf(c.row, c.col))
+                                .arg(c.want)));
     }
 }
 
@@ -419,6 +429,13 @@ void TestActuals::actualSpendWindow() {
         sheet->setSelection(cellName(kMonthsRow, kMonthsChosenCol));
         typeInto(sheet, QStringLiteral("1"), Qt::Key_Return);
         QCOMPARE(sheet->model().shownText(6, kVarianceToDateCol), QStringLiteral("-£50 over"));
+        // ACTUALS_SHOT=<file.png> keeps a picture of the window to look at.
+        if (const QString shot = qEnvironmentVariable("ACTUALS_SHOT"); !shot.isEmpty())
+        {
+            window->grab().save(shot);
+            sheet->setSelection(cellName(6, kShareUsedCol));
+            window->grab().save(shot + QStringLiteral("-right.png"));
+        }
         // The budget's figures are not the user's to change here.
         sheet->setSelection(cellName(6, budgetColumn(1)));
         QVERIFY(sheet->EnableProtection());

@@ -156,14 +156,7 @@ private:
     const CellReader* readerOf(const Expr& ref) const {
         return ref.sheet.isEmpty() ? &m_cells : m_cells.sheetReader(ref.sheet);
     }
-    // forEachValue on the reference's sheet; false (nothing called) when that sheet is
-    // missing.
-    bool eachValue(const Expr& ref, const std::function<void(const Value&)>& fn) const {
-        const CellReader* r = readerOf(ref);
-        if (!r) return false;
-        r->forEachValue(rangeOf(ref), fn);
-        return true;
-    }
+
     static CellRange rangeOf(const Expr& a) {
         return a.kind == Expr::Ref ? CellRange::cell(a.a.row, a.a.col)
                                    : CellRange{a.a.row, a.a.col, a.b.row, a.b.col};
@@ -181,15 +174,16 @@ private:
                 continue;
             }
             if (isReference(*arg)) {
-                if (!eachValue(*arg, [&](const Value& v) {
+                const CellReader* sheet = readerOf(*arg);
+                if (!sheet) return err(ErrorCode::Ref);
+                sheet->forEachValue(rangeOf(*arg), [&](const Value& v) {
                     if (!stop.isEmpty()) return;
                     if (v.isError()) {
                         if (!countMode) stop = v;
                     } else if (v.isNumber()) {
                         fn(v.number);
                     }
-                }) && !countMode)
-                    return err(ErrorCode::Ref);
+                });
                 if (!stop.isEmpty()) return stop;
                 continue;
             }
@@ -256,7 +250,9 @@ private:
             if (arg->kind == Expr::Missing) continue;
             if (isReference(*arg)) {
                 Value stop;
-                if (!eachValue(*arg, [&](const Value& v) {
+                const CellReader* sheet = readerOf(*arg);
+                if (!sheet) return err(ErrorCode::Ref);
+                sheet->forEachValue(rangeOf(*arg), [&](const Value& v) {
                     if (!stop.isEmpty()) return;
                     if (v.isError()) stop = v;
                     else if (v.type == Value::Number || v.type == Value::Bool) {
@@ -264,8 +260,7 @@ private:
                         result = isAnd ? (result && b) : (result || b);
                         any = true;
                     }
-                }))
-                    return err(ErrorCode::Ref);
+                });
                 if (!stop.isEmpty()) return stop;
                 continue;
             }
@@ -338,8 +333,13 @@ private:
         case FnCountA: {
             int n = 0;
             for (const auto& arg : e.args) {
-                if (isReference(*arg)) eachValue(*arg, [&](const Value&) { ++n; });
-                else if (arg->kind != Expr::Missing) ++n;
+                if (isReference(*arg)) {
+                    const CellReader* sheet = readerOf(*arg);
+                    if (!sheet) return err(ErrorCode::Ref);
+                    sheet->forEachValue(rangeOf(*arg), [&](const Value&) { ++n; });
+                } else if (arg->kind != Expr::Missing) {
+                    ++n;
+                }
             }
             return num(n);
         }
