@@ -284,7 +284,8 @@ SheetModel& build(SheetModel& budget) {
         PrintSettings print = budget.print();
         print.landscape = true;
         print.fitToPages = true;
-        print.pagesWide = 1;
+        // Two pages across keep the figures readable; the line names repeat on both.
+        print.pagesWide = 2;
         print.pagesHigh = 1;
         a.setPrint(print);
     }
