@@ -1,11 +1,13 @@
 // The budget sheet: one entry recalculated (and repainted on screen), chains of dependent
 // formulas set cell by cell (the time per cell must not grow with the sheet), the budget
-// file loaded and saved, and one print page drawn.
+// file loaded and saved, and one print page drawn. The Actual Spend sheet: an actual
+// figure entered and repainted, and a budget entry that the actuals read.
 //
 // Counters: "us_per_cell" for the chains (compare 1,000 with 10,000), "repaint_us" the
 // repaint alone after an entry.
 
 #include "support/qtbenchmain.h"
+#include "budget/actuals.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/sheetfile.h"
 #include "controls/sheet/sheetmodel.h"
@@ -68,6 +70,62 @@ void BM_BudgetEntryAndRepaint(benchmark::State& state) {
     state.counters["repaint_us"] = repaint / double(state.iterations());
 }
 BENCHMARK(BM_BudgetEntryAndRepaint)->Unit(benchmark::kMicrosecond);
+
+// The filled budget with its Actual Spend sheet, every month's actual typed.
+Sheet::SheetModel& addFilledActuals(Sheet::SheetModel* budget) {
+    Sheet::SheetModel& a = Actuals::build(*budget);
+    Sheet::SheetModel::Batch batch(a);
+    a.setNumber(Actuals::kMonthsRow, Actuals::kMonthsChosenCol, 12);
+    for (int r = 6; r <= 24; ++r)
+        for (int p = 1; p <= Actuals::kPeriods; ++p)
+            if (!a.isLocked(r, Actuals::actualColumn(p)))
+                a.setNumber(r, Actuals::actualColumn(p), r * 31 + p * 7);
+    return a;
+}
+
+// An actual typed in the Actual Spend window: its group, the totals, the year to date and
+// the variances recalculated, and the window repainted.
+void BM_ActualEntryAndRepaint(benchmark::State& state) {
+    Sheet::SheetModel budget;
+    loadFilledBudget(&budget);
+    SheetControl sheet(&addFilledActuals(&budget));
+    sheet.resize(1100, 640);
+    sheet.show();
+    QApplication::processEvents();
+    auto* view = sheet.findChild<Sheet::SheetView*>(QStringLiteral("sheetView"));
+    QImage screen(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    double repaint = 0;
+    int i = 0;
+    for (auto _ : state) {
+        sheet.SetCellText(11, Actuals::actualColumn(3), QString::number(++i));
+        const auto t0 = std::chrono::steady_clock::now();
+        view->viewport()->render(&screen);
+        repaint += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+    }
+    state.counters["repaint_us"] = repaint / double(state.iterations());
+    if (sheet.model().cellValue(26, Actuals::kVarianceToDateCol).type != Sheet::Value::Number)
+        state.SkipWithError("the variance is not a number");
+}
+BENCHMARK(BM_ActualEntryAndRepaint)->Unit(benchmark::kMicrosecond);
+
+// A budget entry with actuals: the budget and every actuals formula reading it.
+void BM_BudgetEntryWithActuals(benchmark::State& state) {
+    Sheet::SheetModel budget;
+    loadFilledBudget(&budget);
+    addFilledActuals(&budget);
+    int i = 0;
+    for (auto _ : state) budget.setEntry(11, 5, QString::number(++i));
+}
+BENCHMARK(BM_BudgetEntryWithActuals)->Unit(benchmark::kMicrosecond);
+
+// Building the Actual Spend sheet from the budget, as opening the window does.
+void BM_BuildActuals(benchmark::State& state) {
+    Sheet::SheetModel budget;
+    loadFilledBudget(&budget);
+    addFilledActuals(&budget);
+    for (auto _ : state) Actuals::build(budget);
+}
+BENCHMARK(BM_BuildActuals)->Unit(benchmark::kMicrosecond);
 
 // A chain A1 = 1, A2 = A1+1, ... set in order; each entry recalculates its own cell.
 void BM_SetDependentChain(benchmark::State& state) {

@@ -1,5 +1,6 @@
 #include "app/exportcommands.h"
 
+#include "budget/actuals.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/xlsxfile.h"
 #include "controls/text/textcontrol.h"
@@ -54,8 +55,12 @@ QString ExportCommands::planAndBudgetFilter() {
     return QStringLiteral("Plan and budget as PDF (*.pdf)");
 }
 
-QString ExportCommands::cashflowFilter() {
-    return QStringLiteral("Excel 4 (*.xls)|*.xls|Tabbed Text (*.txt)|*.txt|"
+QString ExportCommands::cashflowFilter(bool actuals) {
+    // An Excel 4 worksheet holds one sheet: the budget goes without its actual spend.
+    return (actuals ? QStringLiteral(
+                          "Excel 4, the budget alone without the actual spend (*.xls)|*.xls|")
+                    : QStringLiteral("Excel 4 (*.xls)|*.xls|")) +
+           QStringLiteral("Tabbed Text (*.txt)|*.txt|"
                           "Excel Workbook (*.xlsx)|*.xlsx|PDF (*.pdf)|*.pdf");
 }
 
@@ -203,7 +208,8 @@ bool ExportCommands::ExportPlanDocx(const QString& file) {
 
 void ExportCommands::Cashflow1Click() {
     if (!m.sheet) return;
-    const QString file = chooseFile(m.sheetDialog, cashflowFilter(), QStringLiteral("xls"));
+    const QString file = chooseFile(
+        m.sheetDialog, cashflowFilter(Actuals::exists(m.sheet->model())), QStringLiteral("xls"));
     if (file.isEmpty()) return;
     ExportBudget(file);
 }
@@ -211,6 +217,8 @@ void ExportCommands::Cashflow1Click() {
 bool ExportCommands::ExportBudget(const QString& file) {
     if (!m.sheet) return false;
     SheetControl& sheet = *m.sheet;
+    // The actual spend follows the budget as it is now (a line added since shows).
+    if (Actuals::exists(sheet.model())) Actuals::build(sheet.model());
     // Tab-separated text also under its own ending, which the command line uses.
     const QString ending =
         endingOf(file) == QLatin1String("tsv") ? QStringLiteral("txt") : endingOf(file);

@@ -47,7 +47,7 @@ public:
     void Cashflow1Click();
 
     static QString planFilter();
-    static QString cashflowFilter();
+    static QString cashflowFilter(bool actuals = false);
     // The plan dialog's filter that adds the budget to a PDF.
     static QString planAndBudgetFilter();
     // The title and author exported files carry: the author the plan's details name, the

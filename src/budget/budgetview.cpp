@@ -1,5 +1,7 @@
 #include "budget/budgetview.h"
 
+#include "budget/actuals.h"
+#include "budget/actualsfrm.h"
 #include "budget/cashdet.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/sheetfile.h"
@@ -62,6 +64,12 @@ BudgetView::BudgetView(SheetControl& sheet, const BudgetWidgets& widgets, QObjec
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
                 spreadMouseDown(button, x, y);
             });
+    if (QMenu* menu = m_w.mnuCashflow ? m_w.mnuCashflow->menu() : nullptr) {
+        menu->addSeparator();
+        m_actualSpend = menu->addAction(QStringLiteral("&Actual Spend..."));
+        m_actualSpend->setObjectName(QStringLiteral("ActualSpend1"));
+        connect(m_actualSpend, &QAction::triggered, this, &BudgetView::ActualSpendClick);
+    }
     // The window's popup menu serves the sheet; it is opened by the press handler.
     m_sheet.setContextMenuPolicy(Qt::PreventContextMenu);
     if (m_w.pnlSpread) {
@@ -371,7 +379,31 @@ void BudgetView::DeleteRow1Click() {
     const int row = m_sheet.Row();
     m_sheet.setSelStartRow(row);
     m_sheet.setSelEndRow(row);
-    m_sheet.Delete(SheetControl::ShiftRows);
+    // The line's actual figures go with it.
+    if (m_sheet.Delete(SheetControl::ShiftRows))
+        Actuals::budgetRowsDeleted(m_sheet.model(), row, row);
+}
+
+void BudgetView::ActualSpendClick() {
+    // Only a plan's budget has actuals.
+    if (m_sheet.FileName().isEmpty()) return;
+    m_sheet.Finish();
+    const bool had = Actuals::exists(m_sheet.model());
+    Sheet::SheetModel* sheet = nullptr;
+    {
+        Quiet quiet(*this);
+        sheet = &Actuals::build(m_sheet.model());
+    }
+    // New actuals are the plan's to save even before a figure is typed.
+    if (!had && onModified) onModified();
+    TfrmActuals window(*sheet, m_sheet.window());
+    connect(window.spread, &SheetControl::Changed, this, [this] {
+        if (onModified) onModified();
+    });
+    window.exec();
+    window.spread->Finish();
+    // The budget's own view shows its cells again.
+    m_sheet.update();
 }
 
 bool BudgetView::TypeIntoActiveCell(const QString& text) {

@@ -24,7 +24,7 @@ struct BudgetWidgets {
     // bevels, menu and popup items and separators.
     QList<QWidget*> textTools;
     QList<QAction*> textItems;
-    QAction* mnuCashflow = nullptr; // the Budget menu's own item
+    QAction* mnuCashflow = nullptr; // the Budget menu's own item (its menu gets "Actual Spend")
     QAction* Protection1 = nullptr;
     QAction* LockRowsColumns1 = nullptr;
     QAction* DeleteRow1 = nullptr;
@@ -89,6 +89,9 @@ public:
     void LockRowsColumns1Click();
     void ModifyCashflowDetails1Click();
     void LoadNewTemplate1Click();
+    // "Actual Spend": the actuals window, the Actual Spend sheet made or brought into
+    // line with the budget first.
+    void ActualSpendClick();
     void DeleteRow1Click();
     void SpreadSelChange();
     // A press on the sheet; x, y in the sheet's coordinates.
@@ -126,6 +129,7 @@ private:
 
     SheetControl& m_sheet;
     BudgetWidgets m_w;
+    QAction* m_actualSpend = nullptr;
     bool m_shown = false;
     bool m_rightButtonDown = false;
     int m_quiet = 0;

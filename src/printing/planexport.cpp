@@ -20,8 +20,8 @@ namespace {
 
 constexpr int kResolution = 1200; // dots per inch of the PDF's drawing
 
-QPageLayout sheetPageLayout(const SheetControl& sheet) {
-    const Sheet::PrintSettings& p = sheet.model().print();
+QPageLayout sheetPageLayout(const Sheet::SheetModel& sheet) {
+    const Sheet::PrintSettings& p = sheet.print();
     QPageSize size = PrinterInfo::pageSizeForCode(p.paperSize);
     if (!size.isValid()) size = QPageSize(QPageSize::A4);
     // The sheet places its own margins on the whole sheet of paper.
@@ -108,17 +108,23 @@ bool PdfExport::addPlan(PlanPrinting& printing, TextControl& text, const PageGeo
 
 bool PdfExport::addBudget(SheetControl& sheet, const QString& title) {
     sheet.Finish();
-    if (!startPage(sheetPageLayout(sheet))) return false;
-    const Sheet::SheetPrinter pages(sheet.model());
-    const QRectF paper(QPointF(0, 0),
-                       m_writer->pageLayout().fullRectPixels(m_writer->resolution()).size());
     const int first = m_pages;
-    const int count = std::max(1, pages.pageCount());
-    for (int i = 1; i <= count; ++i) {
-        if (i > 1 && !m_writer->newPage()) return false;
-        pages.drawPage(m_painter, paper, i);
+    // The budget, then each further sheet of its workbook (the actual spend) on pages of
+    // its own.
+    const Sheet::SheetModel& budget = sheet.model();
+    for (int n = -1; n < budget.extraSheetCount(); ++n) {
+        const Sheet::SheetModel& one = n < 0 ? budget : *budget.extraSheet(n);
+        if (!startPage(sheetPageLayout(one))) return false;
+        const Sheet::SheetPrinter pages(one);
+        const QRectF paper(QPointF(0, 0),
+                           m_writer->pageLayout().fullRectPixels(m_writer->resolution()).size());
+        const int count = std::max(1, pages.pageCount());
+        for (int i = 1; i <= count; ++i) {
+            if (i > 1 && !m_writer->newPage()) return false;
+            pages.drawPage(m_painter, paper, i);
+        }
+        m_pages += count;
     }
-    m_pages += count;
     if (m_budgetMark >= 0) m_marks[m_budgetMark].page = first;
     else if (!title.isEmpty()) m_marks.append({title, 0, first});
     return true;

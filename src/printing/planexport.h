@@ -36,7 +36,8 @@ public:
     // printing).
     bool addPlan(PlanPrinting& printing, TextControl& text, const PageGeometry& geometry,
                  const QPageLayout& layout, const QList<PdfSection>& sections);
-    // The budget sheet's pages. Its navigator item (from an earlier addPlan) now leads
+    // The budget sheet's pages, then those of each further sheet of its workbook (the
+    // actual spend). Its navigator item (from an earlier addPlan) now leads
     // here; without one a top-level bookmark `title` is added (none when it is empty).
     bool addBudget(SheetControl& sheet, const QString& title);
     int pageCount() const { return m_pages; }

@@ -1,11 +1,14 @@
 #include "compiler.h"
 
+#include "budget/actuals.h"
+
 #include "controls/sheet/sheetfile.h"
 #include "controls/sheet/sheetmodel.h"
 #include "controls/sheet/sheetscript.h"
 #include "controls/text/rtfwriter.h"
 #include "template.h"
 
+#include <QColor>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -196,6 +199,48 @@ QString budgetTable(const Sheet::SheetModel& m) {
     return out + QStringLiteral("</table>");
 }
 
+// The year to date of an example's actual spend: for each line, group and the whole
+// budget that has spending so far, the budget and actual to date, the variances and the
+// share of the year's budget used, as the Actual Spend window shows them.
+QString actualsTable(const Sheet::SheetModel& m) {
+    using namespace Actuals;
+    const int cols[] = {1, kBudgetToDateCol, kActualToDateCol, kVarianceToDateCol,
+                        kLatestVarianceCol, kShareUsedCol};
+    const QString style = QStringLiteral("white-space: nowrap; font-size: 8pt");
+    QString out = QStringLiteral("<table border=\"1\" cellpadding=\"2\" cellspacing=\"0\">\n<tr>");
+    for (int c : cols) {
+        const QString months = m.shownText(kMonthsRow, kMonthsCountedCol);
+        QString heading = c == 1 ? QStringLiteral("After %1 %2")
+                                       .arg(months, months == QLatin1String("1")
+                                                        ? QStringLiteral("month")
+                                                        : QStringLiteral("months"))
+                                 : m.shownText(3, c);
+        if (c == kLatestVarianceCol) heading += QStringLiteral(" (%1)").arg(m.shownText(4, c));
+        out += QStringLiteral("<th style=\"%2\">%1</th>").arg(heading.toHtmlEscaped(), style);
+    }
+    out += QStringLiteral("</tr>\n");
+    const Sheet::CellRange used = m.usedRange();
+    for (int r = kFirstLineRow; r <= used.row2; ++r) {
+        if (m.shownText(r, kVarianceToDateCol).isEmpty()) continue;
+        const Sheet::Value spent = m.cellValue(r, kActualToDateCol);
+        const Sheet::Value planned = m.cellValue(r, kBudgetToDateCol);
+        if (spent.number == 0 && planned.number == 0) continue; // nothing yet on this line
+        out += QStringLiteral("<tr>");
+        for (int c : cols) {
+            QColor colour;
+            QString text = m.shownText(r, c, &colour).toHtmlEscaped();
+            if (m.format(r, 1).bold) text = QStringLiteral("<b>%1</b>").arg(text);
+            if (colour == QColor(Qt::red))
+                text = QStringLiteral("<font color=\"#C00000\">%1</font>").arg(text);
+            out += (c == 1 ? QStringLiteral("<td style=\"%2\">%1</td>")
+                           : QStringLiteral("<td align=\"right\" style=\"%2\">%1</td>"))
+                       .arg(text, style);
+        }
+        out += QStringLiteral("</tr>\n");
+    }
+    return out + QStringLiteral("</table>");
+}
+
 // Names of budget lines in a text: "<li><b>Printed material:</b>" in an example.
 QStringList exampleLineNames(const QString& body) {
     static const QRegularExpression item(QStringLiteral("<li>\\s*<b>([^<:]+):?</b>"));
@@ -308,6 +353,38 @@ void compileExampleBudgets(const SourceReader& src, const QList<ExampleBusiness>
         if (!faults.isEmpty()) continue;
         lines[marker] = budgetTable(sheet.model);
         ex.body = lines.join(QLatin1Char('\n'));
+
+        // The business's actual spend of its first months (examples/<folder>/actuals.txt, a
+        // sheet script run on the Actual Spend sheet made from this budget), shown where an
+        // example's line reads "@actuals".
+        const QString actualsRel =
+            QStringLiteral("examples/%1/actuals.txt").arg(businesses.at(b).folder);
+        QString actualsScript;
+        const bool hasActuals = src.read(actualsRel, &actualsScript, false);
+        Example* shows = nullptr;
+        for (Example& e : (*examples)[b])
+            if (e.body.split(QLatin1Char('\n')).contains(QStringLiteral("@actuals"))) shows = &e;
+        if (!hasActuals && !shows) continue;
+        if (!hasActuals || !shows) {
+            issues->append({src.path(actualsRel), 0,
+                            hasActuals ? QStringLiteral("no example shows these actuals: put a line "
+                                                        "\"@actuals\" where they are to be shown")
+                                       : QStringLiteral("an example shows \"@actuals\" but the "
+                                                        "business has no actual spend")});
+            continue;
+        }
+        Sheet::SheetModel& actual = Actuals::build(sheet.model);
+        const int before = int(issues->size());
+        static const QRegularExpression lineNo(QStringLiteral("^line (\\d+): (.*)$"));
+        for (const QString& failure : Sheet::runSheetScript(actualsScript, &actual).failures) {
+            const auto m = lineNo.match(failure);
+            issues->append({src.path(actualsRel), m.hasMatch() ? m.captured(1).toInt() : 0,
+                            m.hasMatch() ? m.captured(2) : failure});
+        }
+        if (issues->size() > before) continue;
+        QStringList body = shows->body.split(QLatin1Char('\n'));
+        body[body.indexOf(QStringLiteral("@actuals"))] = actualsTable(actual);
+        shows->body = body.join(QLatin1Char('\n'));
     }
 }
 

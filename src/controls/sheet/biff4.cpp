@@ -387,11 +387,15 @@ private:
             o->u8(biffErrorCode(int(e.error)));
             return true;
         case Expr::Ref:
+            // An Excel 4 worksheet stands alone: a formula reading another sheet keeps
+            // its value.
+            if (!e.sheet.isEmpty()) return false;
             o->u8(refClass ? 0x24 : 0x44);
             o->u16(refRow(e.a));
             o->u8(e.a.col - 1);
             return true;
         case Expr::Range:
+            if (!e.sheet.isEmpty()) return false;
             o->u8(refClass ? 0x25 : 0x45);
             o->u16(refRow(e.a));
             o->u16(refRow(e.b));

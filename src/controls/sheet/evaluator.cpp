@@ -84,10 +84,15 @@ public:
         case Expr::ErrorLit: return err(e.error);
         case Expr::Missing: return Value();
         case Expr::Name: return err(ErrorCode::Name);
-        case Expr::Ref: return m_cells.cellValue(e.a.row, e.a.col);
+        case Expr::Ref:
+            if (const CellReader* r = readerOf(e)) return r->cellValue(e.a.row, e.a.col);
+            return err(ErrorCode::Ref);
         case Expr::Range:
             // A range where one value is wanted stands for its single cell.
-            if (e.a.row == e.b.row && e.a.col == e.b.col) return m_cells.cellValue(e.a.row, e.a.col);
+            if (e.a.row == e.b.row && e.a.col == e.b.col) {
+                if (const CellReader* r = readerOf(e)) return r->cellValue(e.a.row, e.a.col);
+                return err(ErrorCode::Ref);
+            }
             return err(ErrorCode::Value);
         case Expr::Paren: return eval(*e.args[0]);
         case Expr::Unary: {
@@ -146,6 +151,12 @@ private:
     }
 
     static bool isReference(const Expr& a) { return a.kind == Expr::Ref || a.kind == Expr::Range; }
+    // The sheet a reference reads: the formula's own, or the one it names (null when the
+    // workbook has no sheet of that name).
+    const CellReader* readerOf(const Expr& ref) const {
+        return ref.sheet.isEmpty() ? &m_cells : m_cells.sheetReader(ref.sheet);
+    }
+
     static CellRange rangeOf(const Expr& a) {
         return a.kind == Expr::Ref ? CellRange::cell(a.a.row, a.a.col)
                                    : CellRange{a.a.row, a.a.col, a.b.row, a.b.col};
@@ -163,7 +174,9 @@ private:
                 continue;
             }
             if (isReference(*arg)) {
-                m_cells.forEachValue(rangeOf(*arg), [&](const Value& v) {
+                const CellReader* sheet = readerOf(*arg);
+                if (!sheet) return err(ErrorCode::Ref);
+                sheet->forEachValue(rangeOf(*arg), [&](const Value& v) {
                     if (!stop.isEmpty()) return;
                     if (v.isError()) {
                         if (!countMode) stop = v;
@@ -237,7 +250,9 @@ private:
             if (arg->kind == Expr::Missing) continue;
             if (isReference(*arg)) {
                 Value stop;
-                m_cells.forEachValue(rangeOf(*arg), [&](const Value& v) {
+                const CellReader* sheet = readerOf(*arg);
+                if (!sheet) return err(ErrorCode::Ref);
+                sheet->forEachValue(rangeOf(*arg), [&](const Value& v) {
                     if (!stop.isEmpty()) return;
                     if (v.isError()) stop = v;
                     else if (v.type == Value::Number || v.type == Value::Bool) {
@@ -318,8 +333,13 @@ private:
         case FnCountA: {
             int n = 0;
             for (const auto& arg : e.args) {
-                if (isReference(*arg)) m_cells.forEachValue(rangeOf(*arg), [&](const Value&) { ++n; });
-                else if (arg->kind != Expr::Missing) ++n;
+                if (isReference(*arg)) {
+                    const CellReader* sheet = readerOf(*arg);
+                    if (!sheet) return err(ErrorCode::Ref);
+                    sheet->forEachValue(rangeOf(*arg), [&](const Value&) { ++n; });
+                } else if (arg->kind != Expr::Missing) {
+                    ++n;
+                }
             }
             return num(n);
         }
@@ -480,6 +500,12 @@ private:
         case FnIsNumber: return Value::makeBool(eval(*e.args[0]).isNumber());
         case FnIsText: return Value::makeBool(eval(*e.args[0]).isText());
         case FnNA: return err(ErrorCode::NA);
+        case FnToday: {
+            // Read when the formula is worked out: on opening the file and whenever a cell
+            // it stands on changes.
+            const QDate d = QDate::currentDate();
+            return num(dateSerial(d.year(), d.month(), d.day()));
+        }
         case FnFunctionCount: break;
         }
         return err(ErrorCode::Name);

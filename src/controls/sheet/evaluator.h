@@ -15,6 +15,11 @@ public:
     // Calls `fn` for every cell of the range that is not empty, row by row.
     virtual void forEachValue(const CellRange& range,
                               const std::function<void(const Value&)>& fn) const = 0;
+    // Another sheet of the same workbook, by its name (case-blind); null when there is none.
+    virtual const CellReader* sheetReader(const QString& name) const {
+        Q_UNUSED(name);
+        return nullptr;
+    }
 };
 
 // Evaluates a formula. Text results longer than kMaxTextLength are #VALUE!, as in other

@@ -29,6 +29,7 @@ const std::vector<FunctionInfo>& functionTable() {
         {"TRIM", 1, 1, 118, true},       {"ISERROR", 1, 1, 3, true},
         {"ISBLANK", 1, 1, 129, true},    {"ISNUMBER", 1, 1, 128, true},
         {"ISTEXT", 1, 1, 127, true},     {"NA", 0, 0, 10, true},
+        {"TODAY", 0, 0, 221, true},
     };
     return table;
 }
@@ -56,7 +57,7 @@ int findFunction(QStringView name) {
 namespace {
 
 struct Token {
-    enum Type { End, Number, String, Ident, Error, Op, LParen, RParen, Comma, Colon, Bad };
+    enum Type { End, Number, String, Ident, Error, Op, LParen, RParen, Comma, Colon, SheetName, Bad };
     Type type = End;
     QString text;
     double number = 0;
@@ -77,6 +78,7 @@ public:
             return number(t);
         if (c == u'"') return string(t);
         if (c == u'#') return error(t);
+        if (c == u'\'') return quotedSheet(t);
         if (c.isLetter() || c == u'_' || c == u'$') return ident(t);
         ++m_i;
         switch (c.unicode()) {
@@ -155,6 +157,33 @@ private:
         return t;
     }
 
+    // 'Actual Spend'! ("''" inside for a quote).
+    Token quotedSheet(Token t) {
+        ++m_i;
+        QString out;
+        while (m_i < m_s.size()) {
+            const QChar c = m_s[m_i++];
+            if (c == u'\'') {
+                if (m_i < m_s.size() && m_s[m_i] == u'\'') {
+                    out += c;
+                    ++m_i;
+                    continue;
+                }
+                if (m_i < m_s.size() && m_s[m_i] == u'!' && !out.isEmpty()) {
+                    ++m_i;
+                    t.type = Token::SheetName;
+                    t.text = out;
+                    return t;
+                }
+                break;
+            }
+            out += c;
+        }
+        t.type = Token::Bad;
+        t.text = QStringLiteral("'");
+        return t;
+    }
+
     Token error(Token t) {
         for (int e = 1; e <= int(ErrorCode::NA); ++e) {
             const QString name = errorText(ErrorCode(e));
@@ -178,6 +207,10 @@ private:
             ++m_i;
         t.type = Token::Ident;
         t.text = m_s.mid(start, m_i - start).toString();
+        if (m_i < m_s.size() && m_s[m_i] == u'!') {
+            ++m_i;
+            t.type = Token::SheetName;
+        }
         return t;
     }
 
@@ -417,15 +450,29 @@ private:
             return finish(std::move(n));
         }
         case Token::Ident: return identifier();
+        case Token::SheetName: {
+            const QString sheet = m_tok.text;
+            advance();
+            if (m_tok.type != Token::Ident)
+                return fail(QStringLiteral("a cell reference must follow the sheet's name"));
+            Node n = identifier(sheet);
+            if (n && n->kind != Expr::Ref && n->kind != Expr::Range && n->kind != Expr::ErrorLit)
+                return fail(QStringLiteral("a cell reference must follow the sheet's name"));
+            return n;
+        }
         case Token::End: return fail(QStringLiteral("the formula ends too soon"));
         default: return fail(QStringLiteral("unexpected \"%1\"").arg(tokenText()));
         }
     }
 
-    Node identifier() {
+    Node identifier(const QString& sheet = QString()) {
         const QString name = m_tok.text;
         advance();
-        if (m_tok.type == Token::LParen) return call(name);
+        if (m_tok.type == Token::LParen) {
+            if (!sheet.isEmpty())
+                return fail(QStringLiteral("a cell reference must follow the sheet's name"));
+            return call(name);
+        }
         RefPart a;
         const RefShape shape = readRef(name, &a);
         if (shape != RefShape::NotRef) {
@@ -455,6 +502,7 @@ private:
             }
             n->a = a;
             n->b = b;
+            n->sheet = sheet;
             return n;
         }
         if (isAscii(name) && (name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0 ||
@@ -543,8 +591,12 @@ void print(const Expr& e, QString& out) {
         break;
     case Expr::Boolean: out += e.boolean ? QLatin1String("TRUE") : QLatin1String("FALSE"); break;
     case Expr::ErrorLit: out += errorText(e.error); break;
-    case Expr::Ref: out += cellName(e.a.row, e.a.col, e.a.absRow, e.a.absCol); break;
+    case Expr::Ref:
+        if (!e.sheet.isEmpty()) out += quotedSheetName(e.sheet) + u'!';
+        out += cellName(e.a.row, e.a.col, e.a.absRow, e.a.absCol);
+        break;
     case Expr::Range:
+        if (!e.sheet.isEmpty()) out += quotedSheetName(e.sheet) + u'!';
         out += cellName(e.a.row, e.a.col, e.a.absRow, e.a.absCol);
         out += u':';
         out += cellName(e.b.row, e.b.col, e.b.absRow, e.b.absCol);
@@ -600,15 +652,56 @@ QString formulaText(const Expr& expr) {
 }
 
 void collectReferences(const Expr& e, std::vector<CellRange>* out) {
+    if ((e.kind == Expr::Ref || e.kind == Expr::Range) && !e.sheet.isEmpty()) return;
     if (e.kind == Expr::Ref) out->push_back(CellRange::cell(e.a.row, e.a.col));
     else if (e.kind == Expr::Range) out->push_back(CellRange{e.a.row, e.a.col, e.b.row, e.b.col});
     for (const auto& a : e.args) collectReferences(*a, out);
 }
 
+void collectSheetNames(const Expr& e, QStringList* out) {
+    if ((e.kind == Expr::Ref || e.kind == Expr::Range) && !e.sheet.isEmpty() &&
+        !out->contains(e.sheet, Qt::CaseInsensitive))
+        out->append(e.sheet);
+    for (const auto& a : e.args) collectSheetNames(*a, out);
+}
+
+QString quotedSheetName(const QString& name) {
+    bool plain = !name.isEmpty() && isAscii(name) && name[0].isLetter();
+    for (QChar c : name)
+        plain = plain && (c.isLetterOrNumber() || c == u'_');
+    RefPart part;
+    // "Q1" or "TRUE" unquoted would read back as a cell or a word.
+    if (plain && readRef(name, &part) == RefShape::NotRef &&
+        name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) != 0 &&
+        name.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) != 0)
+        return name;
+    return u'\'' + QString(name).replace(QLatin1String("'"), QLatin1String("''")) + u'\'';
+}
+
+namespace {
+void mapColumnsInPlace(Expr* e, const std::function<int(int)>& mapColumn) {
+    if ((e->kind == Expr::Ref || e->kind == Expr::Range) && e->sheet.isEmpty()) {
+        e->a.col = mapColumn(e->a.col);
+        e->b.col = e->kind == Expr::Range ? mapColumn(e->b.col) : e->a.col;
+        if (e->a.col < 1 || e->b.col < 1 || e->a.col > kMaxCols || e->b.col > kMaxCols)
+            toRefError(e);
+    }
+    for (auto& a : e->args) mapColumnsInPlace(a.get(), mapColumn);
+}
+} // namespace
+
+std::unique_ptr<Expr> mapColumns(const Expr& expr, const std::function<int(int)>& mapColumn) {
+    auto c = cloneExpr(expr);
+    mapColumnsInPlace(c.get(), mapColumn);
+    return c;
+}
+
 bool deleteRowsInFormula(Expr* e, int first, int last) {
     const int n = last - first + 1;
     bool changed = false;
-    if (e->kind == Expr::Ref) {
+    if ((e->kind == Expr::Ref || e->kind == Expr::Range) && !e->sheet.isEmpty()) {
+        // Another sheet's rows stay where they are.
+    } else if (e->kind == Expr::Ref) {
         if (e->a.row >= first && e->a.row <= last) {
             toRefError(e);
             changed = true;
@@ -642,6 +735,7 @@ std::unique_ptr<Expr> cloneExpr(const Expr& e) {
     c->depth = e.depth;
     c->number = e.number;
     c->text = e.text;
+    c->sheet = e.sheet;
     c->a = e.a;
     c->b = e.b;
     c->args.reserve(e.args.size());

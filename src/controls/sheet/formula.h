@@ -3,6 +3,7 @@
 #include "sheettypes.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -48,6 +49,9 @@ struct Expr {
     int depth = 1;     // of this subtree
     double number = 0;
     QString text;
+    // Ref and Range: the sheet of the workbook they name ("Budget!B6"); empty for the
+    // formula's own sheet.
+    QString sheet;
     RefPart a, b;
     std::vector<std::unique_ptr<Expr>> args;
 };
@@ -58,7 +62,7 @@ enum FunctionId : int {
     FnInt, FnMod, FnIf, FnAnd, FnOr, FnNot, FnTrue, FnFalse, FnDate, FnDateValue, FnDay,
     FnMonth, FnYear, FnEDate, FnEOMonth, FnText, FnLeft, FnMid, FnRight, FnLen, FnFind,
     FnValue, FnConcatenate, FnChoose, FnUpper, FnLower, FnTrim, FnIsError, FnIsBlank,
-    FnIsNumber, FnIsText, FnNA, FnFunctionCount
+    FnIsNumber, FnIsText, FnNA, FnToday, FnFunctionCount
 };
 
 struct FunctionInfo {
@@ -89,11 +93,20 @@ ParseResult parseFormula(QStringView text);
 // Prints a tree back as formula text, without the leading "=".
 QString formulaText(const Expr& expr);
 
-// Every cell and range the formula reads, as normalized ranges (single cells as
-// one-cell ranges).
+// Every cell and range of its own sheet the formula reads, as normalized ranges (single
+// cells as one-cell ranges).
 void collectReferences(const Expr& expr, std::vector<CellRange>* out);
+// The names of the other sheets the formula reads, as written.
+void collectSheetNames(const Expr& expr, QStringList* out);
+// How a reference names a sheet: "Budget", "'Actual Spend'" (quoted unless the name is
+// plain letters, digits and "_" that could not be read as a cell).
+QString quotedSheetName(const QString& name);
+// A copy of a formula with every reference to its own sheet's columns moved by
+// `mapColumn` (the new column, or 0 when the column has no place: the reference then
+// becomes #REF!); references to other sheets stay.
+std::unique_ptr<Expr> mapColumns(const Expr& expr, const std::function<int(int)>& mapColumn);
 
-// Deletes rows first..last: references below move up; a reference into the deleted rows
+// Deletes rows first..last of the formula's own sheet: references below move up; a reference into the deleted rows
 // becomes #REF!, a range loses the deleted rows and becomes #REF! only when all of its
 // rows go. Returns whether anything changed.
 bool deleteRowsInFormula(Expr* expr, int first, int last);

@@ -41,7 +41,11 @@ QString SheetControl::lockedMessage() {
     return QStringLiteral("Locked cells cannot be changed while the sheet is protected.");
 }
 
-SheetControl::SheetControl(QWidget* parent) : QWidget(parent), m_model(std::make_unique<SheetModel>()) {
+SheetControl::SheetControl(QWidget* parent) : SheetControl(nullptr, parent) {}
+
+SheetControl::SheetControl(SheetModel* sheet, QWidget* parent)
+    : QWidget(parent), m_ownModel(sheet ? nullptr : std::make_unique<SheetModel>()),
+      m_model(sheet ? sheet : m_ownModel.get()) {
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -96,7 +100,9 @@ SheetControl::SheetControl(QWidget* parent) : QWidget(parent), m_model(std::make
     syncEditBar();
 }
 
-SheetControl::~SheetControl() = default;
+SheetControl::~SheetControl() {
+    if (!m_ownModel) m_model->setChangeListener({});
+}
 
 bool SheetControl::eventFilter(QObject* watched, QEvent* event) {
     // Escape in the edit bar gives up what was typed there.

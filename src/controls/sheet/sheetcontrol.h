@@ -96,6 +96,9 @@ public:
     static QString circleMessage(const QList<QPoint>& circle);
 
     explicit SheetControl(QWidget* parent = nullptr);
+    // A control showing a sheet held elsewhere (another sheet of a workbook); the sheet
+    // must outlive the control.
+    explicit SheetControl(Sheet::SheetModel* sheet, QWidget* parent = nullptr);
     ~SheetControl() override;
 
     Sheet::SheetModel& model() { return *m_model; }
@@ -284,7 +287,8 @@ private:
     void setPrint(const std::function<void(Sheet::PrintSettings&)>& change);
     bool commitEntry(int row, int col, const QString& text, bool force);
 
-    std::unique_ptr<Sheet::SheetModel> m_model;
+    std::unique_ptr<Sheet::SheetModel> m_ownModel;
+    Sheet::SheetModel* m_model;
     Sheet::SheetView* m_view = nullptr;
     QWidget* m_editBar = nullptr;
     QLabel* m_cellRef = nullptr;

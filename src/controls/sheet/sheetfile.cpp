@@ -181,10 +181,10 @@ public:
 
 } // namespace
 
-QByteArray writeNative(const SheetModel& m) {
+namespace {
+
+QJsonObject sheetObject(const SheetModel& m) {
     QJsonObject root;
-    root[QStringLiteral("format")] = QLatin1String(kFormatName);
-    root[QStringLiteral("version")] = kNativeVersion;
     root[QStringLiteral("view")] = viewObject(m.view());
     root[QStringLiteral("print")] = printObject(m.print());
 
@@ -223,6 +223,28 @@ QByteArray writeNative(const SheetModel& m) {
     }
     root[QStringLiteral("formats")] = formats;
     root[QStringLiteral("cells")] = cells;
+    return root;
+}
+
+} // namespace
+
+QByteArray writeNative(const SheetModel& m) {
+    QJsonObject root = sheetObject(m);
+    root[QStringLiteral("format")] = QLatin1String(kFormatName);
+    // A file of one unnamed sheet stays in the first version of the format, which every
+    // release of the program reads.
+    const bool workbook = m.extraSheetCount() > 0 || m.name() != SheetModel::defaultName();
+    root[QStringLiteral("version")] = workbook ? kNativeVersion : 1;
+    if (workbook) {
+        root[QStringLiteral("name")] = m.name();
+        QJsonArray sheets;
+        for (int i = 0; i < m.extraSheetCount(); ++i) {
+            QJsonObject o = sheetObject(*m.extraSheet(i));
+            o[QStringLiteral("name")] = m.extraSheet(i)->name();
+            sheets.append(o);
+        }
+        root[QStringLiteral("sheets")] = sheets;
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -234,6 +256,10 @@ bool looksNative(const QByteArray& bytes) {
     }
     return false;
 }
+
+namespace {
+void readSheetObject(Reader& rd, const QJsonObject& root, SheetModel& out, ViewSettings& view);
+} // namespace
 
 bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
     auto fail = [&](const QString& why) {
@@ -256,8 +282,43 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
         return fail(QStringLiteral("it was written by a newer version of the program (format %1)").arg(version));
 
     SheetModel out;
+    ViewSettings view;
+    {
+        SheetModel::Batch batch(out);
+        readSheetObject(rd, root, out, view);
+        if (root.contains(QStringLiteral("name")) &&
+            !out.setName(rd.text(root, "name", QString(), 64)))
+            rd.fail(QStringLiteral("the sheet's name cannot be used"));
+        const QJsonArray sheets = rd.array(root, "sheets");
+        if (sheets.size() > 255) rd.fail(QStringLiteral("it holds too many sheets"));
+        std::vector<std::pair<SheetModel*, ViewSettings>> further;
+        for (const QJsonValue& sv : sheets) {
+            if (!rd.error.isEmpty()) break;
+            const QJsonObject o = rd.entry(sv, "sheets");
+            SheetModel* extra = out.addSheet(rd.text(o, "name", QString(), 64));
+            if (!extra) {
+                rd.fail(QStringLiteral("a sheet's name is missing, cannot be used or is taken"));
+                break;
+            }
+            ViewSettings extraView;
+            readSheetObject(rd, o, *extra, extraView);
+            further.emplace_back(extra, extraView);
+        }
+        if (!rd.error.isEmpty()) return fail(QStringLiteral("it is damaged: %1").arg(rd.error));
+        for (auto& [extra, extraView] : further) extra->setView(extraView);
+    }
+    // Settings again, now that the cells cannot move the selection any more.
+    out.setView(view);
+    model->adopt(std::move(out));
+    return true;
+}
+
+namespace {
+
+void readSheetObject(Reader& rd, const QJsonObject& root, SheetModel& out, ViewSettings& view) {
     SheetModel::Batch batch(out);
-    rd.onlyKeys(root, {"format", "version", "view", "print", "columns", "rows", "formats", "cells"},
+    rd.onlyKeys(root, {"format", "version", "name", "sheets", "view", "print", "columns", "rows",
+                       "formats", "cells"},
                 "the file");
 
     const QJsonObject v = rd.object(root, "view");
@@ -265,7 +326,7 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
                     "allowArrows", "showGridLines", "active", "selection", "columnWidth",
                     "rowHeight"},
                 "\"view\"");
-    ViewSettings view;
+    view = ViewSettings();
     view.maxRow = rd.integer(v, "maxRow", view.maxRow, 1, kMaxRows);
     view.maxCol = rd.integer(v, "maxCol", view.maxCol, 1, kMaxCols);
     view.fixedRows = rd.integer(v, "fixedRows", 0, 0, kMaxRows - 1);
@@ -384,12 +445,9 @@ bool readNative(const QByteArray& bytes, SheetModel* model, QString* error) {
     for (const char* key : {"view", "print", "cells"})
         if (!root.contains(QLatin1String(key)))
             rd.fail(QStringLiteral("it has no \"%1\"").arg(QLatin1String(key)));
-    if (!rd.error.isEmpty()) return fail(QStringLiteral("it is damaged: %1").arg(rd.error));
-    // Settings again, now that the cells cannot move the selection any more.
-    out.setView(view);
-    model->adopt(std::move(out));
-    return true;
 }
+
+} // namespace
 
 // ---------------------------------------------------------------- tab-separated text
 
@@ -413,6 +471,15 @@ QByteArray writeTsvFile(const SheetModel& m) {
     const CellRange used = m.usedRange();
     QByteArray out("\xEF\xBB\xBF");
     if (used.row2 > 0) out += writeTsv(m, CellRange{1, 1, used.row2, used.col2}).toUtf8();
+    // Each further sheet of the workbook as a block of its own below, after an empty line
+    // and a line with the sheet's name.
+    for (int i = 0; i < m.extraSheetCount(); ++i) {
+        const SheetModel& extra = *m.extraSheet(i);
+        const CellRange r = extra.usedRange();
+        out += "\r\n";
+        out += extra.name().toUtf8() + "\r\n";
+        if (r.row2 > 0) out += writeTsv(extra, CellRange{1, 1, r.row2, r.col2}).toUtf8();
+    }
     return out;
 }
 

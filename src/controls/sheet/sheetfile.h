@@ -13,12 +13,15 @@ class SheetModel;
 
 // The control's own file format (file type 1): UTF-8 JSON text holding everything the
 // sheet holds (cells as entered, formats, sizes, view and print settings), so that a
-// file reads back exactly as it was written. Versioned by its "version" field.
+// file reads back exactly as it was written. Versioned by its "version" field: 1 for a
+// single sheet; 2 adds the first sheet's "name" and the workbook's further sheets, each
+// an object like the root with its "name":
+//   {..., "version": 2, "name": "Budget", "sheets": [{"name": "Actual Spend", "view": ...}]}
 //
 //   {"format": "tandel-sheet", "version": 1, "view": {...}, "print": {...},
 //    "columns": [{"col": 1, "width": 220}], "rows": [{"row": 1, "height": 26}],
 //    "formats": [{...}], "cells": [{"ref": "B3", "formula": "SUM(B6:B9)", "format": 2}]}
-constexpr int kNativeVersion = 1;
+constexpr int kNativeVersion = 2;
 QByteArray writeNative(const SheetModel& model);
 // Reads into `model` only when the whole file is sound; otherwise leaves it as it was
 // and gives the reason in the program's words.
@@ -33,7 +36,8 @@ QString writeTsv(const SheetModel& model, const CellRange& range);
 // Splits tab-separated text into rows of fields (LF or CRLF, quoted fields).
 QList<QStringList> parseTsv(const QString& text);
 // A UTF-8 file of tab-separated text (with a byte order mark so that other spreadsheets
-// read the pound sign right).
+// read the pound sign right); a workbook's further sheets follow as blocks of their own,
+// each after an empty line and a line with its name.
 QByteArray writeTsvFile(const SheetModel& model);
 
 // Files larger than this are refused rather than read into memory.

@@ -37,7 +37,13 @@ void SheetModel::clear() {
     m_dependents.clear();
     m_circles.clear();
     m_rangeDeps.assign(kMaxCols + 1, {});
+    m_external.clear();
+    m_externalNames.clear();
     m_pending.clear();
+    if (!m_owner) {
+        m_extra.clear();
+        m_name = defaultName();
+    }
     changedLayout();
 }
 
@@ -50,13 +56,80 @@ void SheetModel::adopt(SheetModel&& o) {
     m_autoHeights.clear();
     m_view = o.m_view;
     m_print = o.m_print;
+    m_name = o.m_name;
+    if (!m_owner) {
+        m_extra = std::move(o.m_extra);
+        for (auto& e : m_extra) e->m_owner = this;
+    }
+    o.m_extra.clear();
     o.clear();
     // Cells emptied while the other sheet was being filled hold nothing worth keeping.
     for (auto it = m_cells.begin(); it != m_cells.end();)
         it = it->second.kind == Cell::Blank && it->second.format == 0 ? m_cells.erase(it) : std::next(it);
     rebuildDependencies();
     recalculateAll();
+    // The further sheets read this one as it now is; then this one reads them.
+    for (auto& e : m_extra) {
+        e->rebuildDependencies();
+        e->recalculateAll();
+    }
+    if (!m_extra.empty()) recalculateAll();
     changedLayout();
+}
+
+// ---------------------------------------------------------------- workbook
+
+bool SheetModel::setName(const QString& name) {
+    const QString n = name.trimmed();
+    if (n.isEmpty() || n.contains(u'\'') || n.contains(u'!') || n.size() > 31) return false;
+    if (n.compare(m_name, Qt::CaseInsensitive) == 0) {
+        m_name = n;
+        return true;
+    }
+    if (book().sheet(n)) return false;
+    m_name = n;
+    changedLayout();
+    return true;
+}
+
+SheetModel* SheetModel::addSheet(const QString& name) {
+    SheetModel& b = book();
+    auto s = std::make_unique<SheetModel>();
+    s->m_owner = &b;
+    if (!s->setName(name)) return nullptr;
+    b.m_extra.push_back(std::move(s));
+    return b.m_extra.back().get();
+}
+
+SheetModel* SheetModel::sheet(const QString& name) {
+    return const_cast<SheetModel*>(std::as_const(*this).sheet(name));
+}
+
+const SheetModel* SheetModel::sheet(const QString& name) const {
+    const SheetModel& b = book();
+    if (b.m_name.compare(name, Qt::CaseInsensitive) == 0) return &b;
+    for (const auto& e : b.m_extra)
+        if (e->m_name.compare(name, Qt::CaseInsensitive) == 0) return e.get();
+    return nullptr;
+}
+
+void SheetModel::notifyReaders() {
+    SheetModel& b = book();
+    auto tell = [this](SheetModel& other) {
+        if (&other != this && other.recalculateReadersOf(m_name) && other.m_listener)
+            other.m_listener();
+    };
+    tell(b);
+    for (auto& e : b.m_extra) tell(*e);
+}
+
+bool SheetModel::recalculateReadersOf(const QString& sheetName) {
+    if (m_externalNames.value(sheetName.toLower()) == 0) return false;
+    std::vector<quint64> seeds;
+    for (const auto& [key, names] : m_external)
+        if (names.contains(sheetName, Qt::CaseInsensitive)) seeds.push_back(key);
+    recalculate(seeds);
+    return true;
 }
 
 // ---------------------------------------------------------------- content
@@ -475,6 +548,12 @@ CellRange SheetModel::formattedRange() const {
 // ---------------------------------------------------------------- dependencies
 
 void SheetModel::registerFormula(quint64 key, const Expr& expr) {
+    QStringList names;
+    collectSheetNames(expr, &names);
+    if (!names.isEmpty()) {
+        for (const QString& n : names) ++m_externalNames[n.toLower()];
+        m_external[key] = std::move(names);
+    }
     std::vector<CellRange> refs;
     collectReferences(expr, &refs);
     for (const CellRange& r : refs) {
@@ -487,6 +566,11 @@ void SheetModel::registerFormula(quint64 key, const Expr& expr) {
 }
 
 void SheetModel::unregisterFormula(quint64 key, const Expr& expr) {
+    if (auto ext = m_external.find(key); ext != m_external.end()) {
+        for (const QString& n : ext->second)
+            if (--m_externalNames[n.toLower()] <= 0) m_externalNames.remove(n.toLower());
+        m_external.erase(ext);
+    }
     std::vector<CellRange> refs;
     collectReferences(expr, &refs);
     for (const CellRange& r : refs) {
@@ -515,6 +599,8 @@ void SheetModel::unregisterFormula(quint64 key, const Expr& expr) {
 }
 
 void SheetModel::rebuildDependencies() {
+    m_external.clear();
+    m_externalNames.clear();
     m_dependents.clear();
     m_rangeDeps.assign(kMaxCols + 1, {});
     for (const auto& [key, c] : m_cells)
@@ -680,6 +766,8 @@ void SheetModel::endBatch() {
         recalculate(pending);
         for (quint64 k : pending) dropIfEmpty(k);
     }
+    // Rows deleted or a sheet renamed change what other sheets read, as content does.
+    notifyReaders();
     if (m_listener) m_listener();
 }
 

@@ -104,11 +104,33 @@ public:
     SheetModel(const SheetModel&) = delete;
     SheetModel& operator=(const SheetModel&) = delete;
 
-    // Takes over everything `other` holds (cells, formats, sizes, settings), leaving it
-    // empty. The change listener stays.
+    // Takes over everything `other` holds (cells, formats, sizes, settings, its name and
+    // the workbook's further sheets), leaving it empty. The change listener stays.
     void adopt(SheetModel&& other);
-    // An empty sheet with default settings.
+    // An empty sheet with default settings; a workbook's first sheet also drops the
+    // further sheets.
     void clear();
+
+    // ---- The workbook ----
+    // A sheet is a workbook's first sheet, which holds the workbook's further sheets, or
+    // one of those. Formulas of any sheet read the others by name ("Budget!B6",
+    // "'Actual Spend'!B6"); a change in one sheet recalculates the formulas of the others
+    // that read it.
+    static QString defaultName() { return QStringLiteral("Sheet1"); }
+    QString name() const { return m_name; }
+    // Names are unique in a workbook (case-blind); false, and nothing changes, for a
+    // name that is empty, holds "'", "!" or is taken.
+    bool setName(const QString& name);
+    // The further sheets, in order (the first sheet's; empty for the others).
+    int extraSheetCount() const { return int(m_extra.size()); }
+    SheetModel* extraSheet(int index) { return m_extra[size_t(index)].get(); }
+    const SheetModel* extraSheet(int index) const { return m_extra[size_t(index)].get(); }
+    // Adds a further sheet to this sheet's workbook; null when the name cannot be used.
+    SheetModel* addSheet(const QString& name);
+    // The sheet of the workbook by name, case-blind; null when none has it.
+    SheetModel* sheet(const QString& name);
+    const SheetModel* sheet(const QString& name) const;
+    const CellReader* sheetReader(const QString& name) const override { return sheet(name); }
 
     // Called after every change of content, formats, sizes or settings made through this
     // class (once per batch).
@@ -224,6 +246,12 @@ private:
     void changedLayout();
     void endBatch();
     void dropIfEmpty(quint64 key);
+    SheetModel& book() { return m_owner ? *m_owner : *this; }
+    const SheetModel& book() const { return m_owner ? *m_owner : *this; }
+    // Recalculates the formulas of the workbook's other sheets that read this one.
+    void notifyReaders();
+    // Recalculates this sheet's formulas that read `sheetName`; true when there were any.
+    bool recalculateReadersOf(const QString& sheetName);
 
     std::map<quint64, Cell> m_cells;
     std::vector<CellFormat> m_formats;
@@ -242,6 +270,14 @@ private:
     bool m_pendingLayout = false;
     int m_batchDepth = 0;
     std::function<void()> m_listener;
+
+    QString m_name = defaultName();
+    SheetModel* m_owner = nullptr; // the workbook's first sheet, for a further sheet
+    std::vector<std::unique_ptr<SheetModel>> m_extra;
+    // Formulas reading other sheets, with those sheets' names; and how many formulas
+    // read each name (folded to lower case).
+    std::unordered_map<quint64, QStringList> m_external;
+    QHash<QString, int> m_externalNames;
 };
 
 // The height that fits a font of `points`, in pixels at 96 per inch.

@@ -9,6 +9,7 @@
 
 #include <xlsxwriter.h>
 
+#include <memory>
 #include <vector>
 
 namespace Sheet {
@@ -187,16 +188,26 @@ bool writeXlsx(const SheetModel& model, const QString& path, QString* error) {
     options.tmpdir = const_cast<char*>(tmpdir.constData());
     lxw_workbook* book = workbook_new_opt(tempName.constData(), &options);
     if (!book) return fail(QStringLiteral("The workbook could not be started."));
-    lxw_worksheet* ws = workbook_add_worksheet(book, "Budget");
-    if (!ws) {
-        workbook_close(book);
-        return fail(QStringLiteral("The workbook could not be started."));
-    }
+    // Every sheet of the workbook, under its own name, so that formulas reading another
+    // sheet ("Budget!B6") stay live; a lone unnamed sheet is the budget.
+    const QString firstName =
+        model.name() == SheetModel::defaultName() ? QStringLiteral("Budget") : model.name();
+    std::vector<std::pair<const SheetModel*, QString>> sheets{{&model, firstName}};
+    for (int i = 0; i < model.extraSheetCount(); ++i)
+        sheets.emplace_back(model.extraSheet(i), model.extraSheet(i)->name());
     if (!model.formats().empty()) setDefaultFont(book, model.formats().front());
-    Formats formats(book, model);
-    writeLayout(ws, model);
-    writePrintSettings(ws, model);
-    writeCells(ws, model, formats);
+    std::vector<std::unique_ptr<Formats>> formats;
+    for (const auto& [sheet, name] : sheets) {
+        lxw_worksheet* ws = workbook_add_worksheet(book, utf8(name).constData());
+        if (!ws) {
+            workbook_close(book);
+            return fail(QStringLiteral("The workbook could not be started."));
+        }
+        formats.push_back(std::make_unique<Formats>(book, *sheet));
+        writeLayout(ws, *sheet);
+        writePrintSettings(ws, *sheet);
+        writeCells(ws, *sheet, *formats.back());
+    }
     const lxw_error result = workbook_close(book);
     if (result != LXW_NO_ERROR)
         return fail(QString::fromUtf8(lxw_strerror(result)));
