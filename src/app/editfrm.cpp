@@ -228,22 +228,6 @@ TfrmEdit::~TfrmEdit() {
 
 // --- Building the window ----------------------------------------------------------------
 
-QToolButton* TfrmEdit::toolButton(ToolPanel* bar, const QString& name, int glyph,
-                                  const QString& hint, bool checkable) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setIcon(glyphIcon(Glyph(glyph)));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(true);
-    b->setFixedSize(24, 23);
-    b->setToolTip(hint);
-    b->setStatusTip(hint);
-    b->setCheckable(checkable);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
-
 void TfrmEdit::buildToolbars() {
     auto* area = m_toolArea->parentWidget();
     docStandard = new ToolPanel(QStringLiteral("docStandard"), 26, area);
@@ -257,77 +241,51 @@ void TfrmEdit::buildToolbars() {
     docBuilder->setVisible(false);
 
     ToolPanel* s = docStandard;
-    cmdOpen = toolButton(s, QStringLiteral("cmdOpen"), int(Glyph::Open), QStringLiteral("Open"));
-    cmdSave = toolButton(s, QStringLiteral("cmdSave"), int(Glyph::Save), QStringLiteral("Save"));
+    cmdOpen =
+        s->addButton(QStringLiteral("cmdOpen"), glyphIcon(Glyph::Open), QStringLiteral("Open"));
+    cmdSave =
+        s->addButton(QStringLiteral("cmdSave"), glyphIcon(Glyph::Save), QStringLiteral("Save"));
     s->addBevel(QStringLiteral("Bevel1"));
-    cmdPrintAll = toolButton(s, QStringLiteral("cmdPrintAll"), int(Glyph::PrintAll),
-                             QStringLiteral("Print All"));
-    cmdPrint =
-        toolButton(s, QStringLiteral("cmdPrint"), int(Glyph::Print), QStringLiteral("Print Plan"));
-    cmdPrintSpread = toolButton(s, QStringLiteral("cmdPrintSpread"), int(Glyph::PrintBudget),
-                                QStringLiteral("Print Budget"));
+    cmdPrintAll = s->addButton(QStringLiteral("cmdPrintAll"), glyphIcon(Glyph::PrintAll),
+                               QStringLiteral("Print All"));
+    cmdPrint = s->addButton(QStringLiteral("cmdPrint"), glyphIcon(Glyph::Print),
+                            QStringLiteral("Print Plan"));
+    cmdPrintSpread = s->addButton(QStringLiteral("cmdPrintSpread"), glyphIcon(Glyph::PrintBudget),
+                                  QStringLiteral("Print Budget"));
     s->addBevel(QStringLiteral("Bevel2"));
-    cmdCut = toolButton(s, QStringLiteral("cmdCut"), int(Glyph::Cut), QStringLiteral("Cut"));
-    cmdCopy = toolButton(s, QStringLiteral("cmdCopy"), int(Glyph::Copy), QStringLiteral("Copy"));
+    cmdCut = s->addButton(QStringLiteral("cmdCut"), glyphIcon(Glyph::Cut), QStringLiteral("Cut"));
+    cmdCopy =
+        s->addButton(QStringLiteral("cmdCopy"), glyphIcon(Glyph::Copy), QStringLiteral("Copy"));
     cmdPaste =
-        toolButton(s, QStringLiteral("cmdPaste"), int(Glyph::Paste), QStringLiteral("Paste"));
+        s->addButton(QStringLiteral("cmdPaste"), glyphIcon(Glyph::Paste), QStringLiteral("Paste"));
     s->addBevel(QStringLiteral("Bevel4"));
-    cmdHideNav = toolButton(s, QStringLiteral("cmdHideNav"), int(Glyph::Navigator),
-                            QStringLiteral("Show/Hide Navigator"), true);
+    cmdHideNav = s->addButton(QStringLiteral("cmdHideNav"), glyphIcon(Glyph::Navigator),
+                              QStringLiteral("Show/Hide Navigator"), true);
     Bevel3 = s->addBevel(QStringLiteral("Bevel3"));
-    cmdFind = toolButton(s, QStringLiteral("cmdFind"), int(Glyph::Find), QStringLiteral("Find"));
-    cmdUndo = toolButton(s, QStringLiteral("cmdUndo"), int(Glyph::Undo), QStringLiteral("Undo"));
+    cmdFind =
+        s->addButton(QStringLiteral("cmdFind"), glyphIcon(Glyph::Find), QStringLiteral("Find"));
+    cmdUndo =
+        s->addButton(QStringLiteral("cmdUndo"), glyphIcon(Glyph::Undo), QStringLiteral("Undo"));
     Bevel5 = s->addBevel(QStringLiteral("Bevel5"));
-    cmdSpell =
-        toolButton(s, QStringLiteral("cmdSpell"), int(Glyph::Spell), QStringLiteral("Spelling"));
-    cmdCal =
-        toolButton(s, QStringLiteral("cmdCal"), int(Glyph::Calendar), QStringLiteral("Calendar"));
-    cmdeg = toolButton(s, QStringLiteral("cmdeg"), int(Glyph::Example), QStringLiteral("Example"));
+    cmdSpell = s->addButton(QStringLiteral("cmdSpell"), glyphIcon(Glyph::Spell),
+                            QStringLiteral("Spelling"));
+    cmdCal = s->addButton(QStringLiteral("cmdCal"), glyphIcon(Glyph::Calendar),
+                          QStringLiteral("Calendar"));
+    cmdeg =
+        s->addButton(QStringLiteral("cmdeg"), glyphIcon(Glyph::Example), QStringLiteral("Example"));
     s->addStretch();
 
-    ToolPanel* f = docFormatting;
-    cmbFont = new QComboBox(f);
-    cmbFont->setObjectName(QStringLiteral("cmbFont"));
-    cmbFont->setToolTip(QStringLiteral("Font"));
-    cmbFont->setStatusTip(QStringLiteral("Font"));
-    cmbFont->setFixedSize(170, 21);
-    cmbFont->setMaxVisibleItems(20);
-    f->addWidget(cmbFont);
-    f->addSpacing(3);
-    cmbFontSize = new QComboBox(f);
-    cmbFontSize->setObjectName(QStringLiteral("cmbFontSize"));
-    cmbFontSize->setToolTip(QStringLiteral("Font Size"));
-    cmbFontSize->setStatusTip(QStringLiteral("Font Size"));
-    cmbFontSize->setEditable(true);
-    cmbFontSize->setInsertPolicy(QComboBox::NoInsert);
-    cmbFontSize->setFixedSize(52, 21);
-    cmbFontSize->addItems({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26",
-                           "28", "36", "48", "72"});
-    cmbFontSize->setMaxVisibleItems(16);
-    f->addWidget(cmbFontSize);
-    f->addBevel(QStringLiteral("Bevel6"));
-    cmdBold =
-        toolButton(f, QStringLiteral("cmdBold"), int(Glyph::Bold), QStringLiteral("Bold"), true);
-    cmdItalic = toolButton(f, QStringLiteral("cmdItalic"), int(Glyph::Italic),
-                           QStringLiteral("Italic"), true);
-    cmdUnder = toolButton(f, QStringLiteral("cmdUnder"), int(Glyph::Underline),
-                          QStringLiteral("Underline"), true);
-    f->addBevel(QStringLiteral("Bevel7"));
-    cmdColour =
-        toolButton(f, QStringLiteral("cmdColour"), int(Glyph::Colour), QStringLiteral("Colour"));
-    f->addBevel(QStringLiteral("Bevel8"));
-    cmdLeft = toolButton(f, QStringLiteral("cmdLeft"), int(Glyph::AlignLeft),
-                         QStringLiteral("Align Left"), true);
-    cmdCenter = toolButton(f, QStringLiteral("cmdCenter"), int(Glyph::AlignCentre),
-                           QStringLiteral("Centre"), true);
-    cmdRight = toolButton(f, QStringLiteral("cmdRight"), int(Glyph::AlignRight),
-                          QStringLiteral("Align Right"), true);
-    cmdJustify = toolButton(f, QStringLiteral("cmdJustify"), int(Glyph::Justify),
-                            QStringLiteral("Justify"), true);
-    for (QToolButton* b : {cmdLeft, cmdCenter, cmdRight, cmdJustify})
-        b->setAutoExclusive(true);
-    cmdLeft->setChecked(true);
-    f->addStretch();
+    EditCommands::buildFormatBar(m_edit, *docFormatting);
+    cmbFont = m_edit.cmbFont;
+    cmbFontSize = m_edit.cmbFontSize;
+    cmdBold = m_edit.cmdBold;
+    cmdItalic = m_edit.cmdItalic;
+    cmdUnder = m_edit.cmdUnder;
+    cmdColour = m_edit.cmdColour;
+    cmdLeft = m_edit.cmdLeft;
+    cmdCenter = m_edit.cmdCenter;
+    cmdRight = m_edit.cmdRight;
+    cmdJustify = m_edit.cmdJustify;
 
     connect(cmdOpen, &QToolButton::clicked, this, [this] { m_lifecycle->Open2Click(); });
     connect(cmdSave, &QToolButton::clicked, this, [this] { m_lifecycle->mnuSaveClick(); });
@@ -343,16 +301,6 @@ void TfrmEdit::buildToolbars() {
     connect(cmdSpell, &QToolButton::clicked, this, [this] { m_editing->cmdSpellClick(); });
     connect(cmdCal, &QToolButton::clicked, this, [this] { m_editing->cmdCalClick(); });
     connect(cmdeg, &QToolButton::clicked, this, [this] { m_navigator->ExplorerButton7Click(); });
-    connect(cmbFont, &QComboBox::activated, this, [this] { m_editing->cmbFontClick(); });
-    connect(cmbFontSize, &QComboBox::activated, this, [this] { m_editing->cmbFontSizeClick(); });
-    connect(cmdBold, &QToolButton::clicked, this, [this] { m_editing->cmdBoldClick(); });
-    connect(cmdItalic, &QToolButton::clicked, this, [this] { m_editing->cmdItalicClick(); });
-    connect(cmdUnder, &QToolButton::clicked, this, [this] { m_editing->cmdUnderClick(); });
-    connect(cmdColour, &QToolButton::clicked, this, [this] { m_editing->cmdColourClick(); });
-    connect(cmdLeft, &QToolButton::clicked, this, [this] { m_editing->cmdLeftClick(); });
-    connect(cmdCenter, &QToolButton::clicked, this, [this] { m_editing->cmdCenterClick(); });
-    connect(cmdRight, &QToolButton::clicked, this, [this] { m_editing->cmdRightClick(); });
-    connect(cmdJustify, &QToolButton::clicked, this, [this] { m_editing->cmdJustifyClick(); });
 }
 
 void TfrmEdit::buildPanels() {
@@ -867,7 +815,8 @@ void TfrmEdit::Cashflow1Click() {
     m_export->Cashflow1Click();
 }
 EditWidgets TfrmEdit::editWidgets() const {
-    EditWidgets e;
+    // The formatting toolbar's part is filled in as the toolbar is made.
+    EditWidgets e = m_edit;
     e.window = const_cast<TfrmEdit*>(this);
     e.ATX321 = ATX321;
     e.ATX322 = ATX322;
@@ -876,16 +825,6 @@ EditWidgets TfrmEdit::editWidgets() const {
     e.Panel6 = Panel6;
     e.Spell = Spell;
     e.chkAuto = chkAuto;
-    e.cmbFont = cmbFont;
-    e.cmbFontSize = cmbFontSize;
-    e.cmdBold = cmdBold;
-    e.cmdItalic = cmdItalic;
-    e.cmdUnder = cmdUnder;
-    e.cmdLeft = cmdLeft;
-    e.cmdCenter = cmdCenter;
-    e.cmdRight = cmdRight;
-    e.cmdJustify = cmdJustify;
-    e.cmdColour = cmdColour;
     e.cmdCal = cmdCal;
     e.toolbars = {docStandard, docFormatting, docBuilder};
     e.belowMenus = centralWidget();
@@ -1008,7 +947,7 @@ void TfrmEdit::FormShow() {
         t->setF3ON(0);
         t->setF2ON(0);
     }
-    fillFontList();
+    m_editing->fillFontList();
     SetPlanControls(false);
     loadStartupTexts();
 }
@@ -1038,25 +977,6 @@ void TfrmEdit::readSettings() {
     for (int i = 0; i < 10; ++i)
         keytexts << ini.readString(MainSection, keytextKey(i));
     SetKeytexts(keytexts);
-}
-
-void TfrmEdit::fillFontList() {
-    // A family that several foundries supply is listed once, by its plain name.
-    QStringList families;
-    for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isPrivateFamily(family)) continue;
-        const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
-        families << (foundry > 0 ? family.left(foundry) : family);
-    }
-    families.removeDuplicates();
-    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
-    cmbFont->clear();
-    cmbFont->addItems(families);
-    // Nothing is shown until the caret is in a plan.
-    cmbFont->setCurrentIndex(-1);
-    cmbFontSize->setCurrentIndex(-1);
 }
 
 void TfrmEdit::loadStartupTexts() {

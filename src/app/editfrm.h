@@ -302,10 +302,7 @@ private:
     void buildExport();
     EditWidgets editWidgets() const;
     void readSettings();
-    void fillFontList();
     void loadStartupTexts();
-    QToolButton* toolButton(ToolPanel* panel, const QString& name, int glyph, const QString& hint,
-                            bool checkable = false);
     QAction* menuItem(QMenu* menu, const QString& name, const QString& caption,
                       const QKeySequence& shortcut = {});
     QAction* hiddenItem(const QString& name, const QString& caption,
@@ -313,6 +310,7 @@ private:
     QAction* separator(QMenu* menu, const QString& name);
 
     NavigatorWidgets m_nav;
+    EditWidgets m_edit;
     Navigator* m_navigator = nullptr;
     PlanLifecycle* m_lifecycle = nullptr;
     EditCommands* m_editing = nullptr;

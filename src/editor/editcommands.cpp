@@ -12,6 +12,8 @@
 #include "plans/planstate.h"
 #include "platform/repaintlock.h"
 #include "widgets/ruler.h"
+#include "widgets/toolglyphs.h"
+#include "widgets/toolpanel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -159,6 +162,70 @@ public:
 
 } // namespace
 
+void EditCommands::buildFormatBar(EditWidgets& w, ToolPanel& f) {
+    w.cmbFont = new QComboBox(&f);
+    w.cmbFont->setObjectName(QStringLiteral("cmbFont"));
+    w.cmbFont->setToolTip(QStringLiteral("Font"));
+    w.cmbFont->setStatusTip(QStringLiteral("Font"));
+    w.cmbFont->setFixedSize(170, 21);
+    w.cmbFont->setMaxVisibleItems(20);
+    f.addWidget(w.cmbFont);
+    f.addSpacing(3);
+    w.cmbFontSize = new QComboBox(&f);
+    w.cmbFontSize->setObjectName(QStringLiteral("cmbFontSize"));
+    w.cmbFontSize->setToolTip(QStringLiteral("Font Size"));
+    w.cmbFontSize->setStatusTip(QStringLiteral("Font Size"));
+    w.cmbFontSize->setEditable(true);
+    w.cmbFontSize->setInsertPolicy(QComboBox::NoInsert);
+    w.cmbFontSize->setFixedSize(52, 21);
+    w.cmbFontSize->addItems({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26",
+                             "28", "36", "48", "72"});
+    w.cmbFontSize->setMaxVisibleItems(16);
+    f.addWidget(w.cmbFontSize);
+    f.addBevel(QStringLiteral("Bevel6"));
+    w.cmdBold = f.addButton(QStringLiteral("cmdBold"), glyphIcon(Glyph::Bold),
+                            QStringLiteral("Bold"), true);
+    w.cmdItalic = f.addButton(QStringLiteral("cmdItalic"), glyphIcon(Glyph::Italic),
+                              QStringLiteral("Italic"), true);
+    w.cmdUnder = f.addButton(QStringLiteral("cmdUnder"), glyphIcon(Glyph::Underline),
+                             QStringLiteral("Underline"), true);
+    f.addBevel(QStringLiteral("Bevel7"));
+    w.cmdColour = f.addButton(QStringLiteral("cmdColour"), glyphIcon(Glyph::Colour),
+                              QStringLiteral("Colour"));
+    f.addBevel(QStringLiteral("Bevel8"));
+    w.cmdLeft = f.addButton(QStringLiteral("cmdLeft"), glyphIcon(Glyph::AlignLeft),
+                            QStringLiteral("Align Left"), true);
+    w.cmdCenter = f.addButton(QStringLiteral("cmdCenter"), glyphIcon(Glyph::AlignCentre),
+                              QStringLiteral("Centre"), true);
+    w.cmdRight = f.addButton(QStringLiteral("cmdRight"), glyphIcon(Glyph::AlignRight),
+                             QStringLiteral("Align Right"), true);
+    w.cmdJustify = f.addButton(QStringLiteral("cmdJustify"), glyphIcon(Glyph::Justify),
+                               QStringLiteral("Justify"), true);
+    for (QToolButton* b : {w.cmdLeft, w.cmdCenter, w.cmdRight, w.cmdJustify})
+        b->setAutoExclusive(true);
+    w.cmdLeft->setChecked(true);
+    f.addStretch();
+}
+
+void EditCommands::fillFontList() {
+    // A family that several foundries supply is listed once, by its plain name.
+    QStringList families;
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontDatabase::isPrivateFamily(family)) continue;
+        const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
+        families << (foundry > 0 ? family.left(foundry) : family);
+    }
+    families.removeDuplicates();
+    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    m_w.cmbFont->clear();
+    m_w.cmbFont->addItems(families);
+    // Nothing is shown until the caret is in a plan.
+    m_w.cmbFont->setCurrentIndex(-1);
+    m_w.cmbFontSize->setCurrentIndex(-1);
+}
+
 EditCommands::EditCommands(const EditWidgets& widgets, EditLinks links, PlanState& plan,
                            QObject* parent)
     : QObject(parent), m_w(widgets), m_links(std::move(links)), m_plan(plan) {
@@ -185,6 +252,17 @@ EditCommands::EditCommands(const EditWidgets& widgets, EditLinks links, PlanStat
     m_find = new FindReplace(t, m_w.window);
     m_find->onTextChanged = [this] { m_plan.PlanModified = true; };
     m_guidance = new GuidanceText(t);
+
+    connect(m_w.cmbFont, &QComboBox::activated, this, &EditCommands::cmbFontClick);
+    connect(m_w.cmbFontSize, &QComboBox::activated, this, &EditCommands::cmbFontSizeClick);
+    connect(m_w.cmdBold, &QToolButton::clicked, this, &EditCommands::cmdBoldClick);
+    connect(m_w.cmdItalic, &QToolButton::clicked, this, &EditCommands::cmdItalicClick);
+    connect(m_w.cmdUnder, &QToolButton::clicked, this, &EditCommands::cmdUnderClick);
+    connect(m_w.cmdColour, &QToolButton::clicked, this, &EditCommands::cmdColourClick);
+    connect(m_w.cmdLeft, &QToolButton::clicked, this, &EditCommands::cmdLeftClick);
+    connect(m_w.cmdCenter, &QToolButton::clicked, this, &EditCommands::cmdCenterClick);
+    connect(m_w.cmdRight, &QToolButton::clicked, this, &EditCommands::cmdRightClick);
+    connect(m_w.cmdJustify, &QToolButton::clicked, this, &EditCommands::cmdJustifyClick);
 
     // A size typed into the box that the box does not list is refused; the box then
     // shows the text's size again rather than the refused one.

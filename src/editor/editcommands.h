@@ -14,6 +14,8 @@ class QCheckBox;
 class QComboBox;
 class QKeyEvent;
 class QMenu;
+class QToolButton;
+class ToolPanel;
 class DateEntry;
 class FindReplace;
 class GuidanceText;
@@ -44,14 +46,14 @@ struct EditWidgets {
     // The formatting toolbar.
     QComboBox* cmbFont = nullptr;
     QComboBox* cmbFontSize = nullptr;
-    QAbstractButton* cmdBold = nullptr;
-    QAbstractButton* cmdItalic = nullptr;
-    QAbstractButton* cmdUnder = nullptr;
-    QAbstractButton* cmdLeft = nullptr;
-    QAbstractButton* cmdCenter = nullptr;
-    QAbstractButton* cmdRight = nullptr;
-    QAbstractButton* cmdJustify = nullptr;
-    QAbstractButton* cmdColour = nullptr;
+    QToolButton* cmdBold = nullptr;
+    QToolButton* cmdItalic = nullptr;
+    QToolButton* cmdUnder = nullptr;
+    QToolButton* cmdLeft = nullptr;
+    QToolButton* cmdCenter = nullptr;
+    QToolButton* cmdRight = nullptr;
+    QToolButton* cmdJustify = nullptr;
+    QToolButton* cmdColour = nullptr;
     QAbstractButton* cmdCal = nullptr;
     // The colour window opens below whichever of these show, else below `belowMenus`'s top.
     QList<QWidget*> toolbars;
@@ -92,9 +94,16 @@ struct EditLinks {
 class EditCommands : public QObject {
     Q_OBJECT
 public:
+    // Makes the formatting toolbar's widgets into `bar` and fills in their part of
+    // `widgets`; the commands connect them when they are made.
+    static void buildFormatBar(EditWidgets& widgets, ToolPanel& bar);
+
     EditCommands(const EditWidgets& widgets, EditLinks links, PlanState& plan,
                  QObject* parent = nullptr);
     ~EditCommands() override;
+
+    // Lists the system's font families in the font box, none of them chosen.
+    void fillFontList();
 
     // The message shown when the text cannot undo its last step.
     static QString UndoErrorMessage();
