@@ -61,7 +61,7 @@ struct Program {
 
     void click(int item) {
         win->Outline1->setCurrentIndex(win->navigator()->indexOf(item));
-        win->Outline1Click();
+        win->navigator()->Outline1Click();
     }
 };
 

@@ -94,7 +94,7 @@ struct Window {
         t->adoptDocument(makePlanDocument(pages));
         t->setShowHidden(1);
         QApplication::processEvents();
-        w->btnFirstClick();
+        w->navigator()->btnFirstClick();
 
         // A prompt and a stretch of user text halfway through the plan.
         t->setSelStart(t->TextLength() / 2);

@@ -170,14 +170,14 @@ void BM_SectionSyncCaretIntoOtherSection(benchmark::State& state) {
 void BM_NextWithGuidance(benchmark::State& state) {
     Program& p = program();
     Navigator* nav = p.win->navigator();
-    p.win->btnFirstClick();
+    p.win->navigator()->btnFirstClick();
     for (auto _ : state) {
         if (nav->selectedItem() >= nav->itemCount() - 1) {
             state.PauseTiming();
-            p.win->btnFirstClick();
+            p.win->navigator()->btnFirstClick();
             state.ResumeTiming();
         }
-        p.win->btnNextClick();
+        p.win->navigator()->btnNextClick();
         afterClick(state);
     }
 }

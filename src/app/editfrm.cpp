@@ -5,6 +5,7 @@
 #include "app/printcommands.h"
 #include "app/plancheckcommands.h"
 #include "app/startup.h"
+#include "app/windowview.h"
 #include "budget/budgetchart.h"
 #include "budget/budgetview.h"
 #include "builder/buildertoolbar.h"
@@ -15,7 +16,6 @@
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/editcommands.h"
-#include "editor/tablecommands.h"
 #include "platform/folders.h"
 #include "platform/helpsystem.h"
 #include "platform/inifile.h"
@@ -113,6 +113,10 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     setStatusBar(Statusbar1);
 
     buildMenus();
+    m_view = new WindowView({this, m_toolArea, docStandard, docFormatting, docBuilder, Statusbar1,
+                             Panel1, Panel3, JPSplitter1, JPSplitter2, mnuToolbars, mnuStandard,
+                             mnuFormatting, mnuBuilder, mnuStatusbar, mnuNavigator, cmdHideNav},
+                            this);
 
     dlgOpen = new QFileDialog(this);
     dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
@@ -125,9 +129,48 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     Spell->setObjectName(QStringLiteral("Spell"));
 
     // The subsystems that do the window's work; they need the widgets above.
-    m_navigator = new Navigator(this);
-    m_lifecycle = new PlanLifecycle(this);
-    m_editing = new EditCommands(this);
+    m_nav.window = this;
+    m_nav.editingArea = PanelAll;
+    m_nav.ATX321 = ATX321;
+    m_nav.pnlPointer = pnlPointer;
+    m_nav.Pointer = Pointer;
+    m_nav.rulMain = rulMain;
+    m_nav.mnuFirst = mnuFirst;
+    m_nav.mnuPrevious = mnuPrevious;
+    m_nav.mnuNext = mnuNext;
+    m_nav.mnuLast = mnuLast;
+    m_nav.cmdBold = cmdBold;
+    m_nav.cmdItalic = cmdItalic;
+    m_nav.cmdUnder = cmdUnder;
+    m_nav.cmdLeft = cmdLeft;
+    m_nav.cmdCenter = cmdCenter;
+    m_nav.cmdRight = cmdRight;
+    m_nav.cmdJustify = cmdJustify;
+    m_nav.cmbFont = cmbFont;
+    m_nav.cmbFontSize = cmbFontSize;
+    m_navigator =
+        new Navigator(m_nav,
+                      {[this](bool budget) {
+                           if (m_budget) m_budget->ShowBudgetView(budget);
+                       },
+                       [this] { return CurrentPlanName; }, [this] { PlanModified = true; }},
+                      this);
+    m_lifecycle = new PlanLifecycle(
+        {this, PanelAll, ATX321, ATX322, rulMain, Outline1},
+        {m_navigator, [this] { return m_autoSave; }, [this] { return m_budget; },
+         [this](bool on) { SetPlanControls(on); },
+         [this](const QString& name) { SetPlanCaption(name); }, [] { return frmopen; }},
+        m_state, this);
+    m_editing = new EditCommands(
+        editWidgets(),
+        {m_navigator, [this](const QString& text) { m_budget->TypeIntoActiveCell(text); },
+         [this] { m_lifecycle->mnuNewClick(); }, [this] { m_lifecycle->Open2Click(); },
+         [this] { m_lifecycle->mnuSaveClick(); }, [this] { cmdPrintAllClick(); },
+         [] { return frmCal; }, [] { return frmDic; }, [] { return frmtextcolour; },
+         [] {
+             return EditLinks::TableWindows{frminserttbl, splitcelllsdlg, cellsdlg, dlgborder};
+         }},
+        m_state, this);
     m_print = new PrintCommands(this);
     buildBudget();
     m_planCheck = new PlanCheckCommands(this);
@@ -144,7 +187,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
          [this](const QString& message) { Statusbar1->showMessage(message); },
          [this] { PlanModified = true; }},
         this);
-    if (QCoreApplication::arguments().contains(QStringLiteral("--builder"))) OfferBuilder();
+    if (QCoreApplication::arguments().contains(QStringLiteral("--builder"))) m_view->OfferBuilder();
     buildExport();
 
     m_autoSave = new AutoSave(
@@ -187,22 +230,6 @@ TfrmEdit::~TfrmEdit() {
 
 // --- Building the window ----------------------------------------------------------------
 
-QToolButton* TfrmEdit::toolButton(ToolPanel* bar, const QString& name, int glyph,
-                                  const QString& hint, bool checkable) {
-    auto* b = new QToolButton(bar);
-    b->setObjectName(name);
-    b->setIcon(glyphIcon(Glyph(glyph)));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(true);
-    b->setFixedSize(24, 23);
-    b->setToolTip(hint);
-    b->setStatusTip(hint);
-    b->setCheckable(checkable);
-    b->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(b);
-    return b;
-}
-
 void TfrmEdit::buildToolbars() {
     auto* area = m_toolArea->parentWidget();
     docStandard = new ToolPanel(QStringLiteral("docStandard"), 26, area);
@@ -216,109 +243,66 @@ void TfrmEdit::buildToolbars() {
     docBuilder->setVisible(false);
 
     ToolPanel* s = docStandard;
-    cmdOpen = toolButton(s, QStringLiteral("cmdOpen"), int(Glyph::Open), QStringLiteral("Open"));
-    cmdSave = toolButton(s, QStringLiteral("cmdSave"), int(Glyph::Save), QStringLiteral("Save"));
+    cmdOpen =
+        s->addButton(QStringLiteral("cmdOpen"), glyphIcon(Glyph::Open), QStringLiteral("Open"));
+    cmdSave =
+        s->addButton(QStringLiteral("cmdSave"), glyphIcon(Glyph::Save), QStringLiteral("Save"));
     s->addBevel(QStringLiteral("Bevel1"));
-    cmdPrintAll = toolButton(s, QStringLiteral("cmdPrintAll"), int(Glyph::PrintAll),
-                             QStringLiteral("Print All"));
-    cmdPrint =
-        toolButton(s, QStringLiteral("cmdPrint"), int(Glyph::Print), QStringLiteral("Print Plan"));
-    cmdPrintSpread = toolButton(s, QStringLiteral("cmdPrintSpread"), int(Glyph::PrintBudget),
-                                QStringLiteral("Print Budget"));
+    cmdPrintAll = s->addButton(QStringLiteral("cmdPrintAll"), glyphIcon(Glyph::PrintAll),
+                               QStringLiteral("Print All"));
+    cmdPrint = s->addButton(QStringLiteral("cmdPrint"), glyphIcon(Glyph::Print),
+                            QStringLiteral("Print Plan"));
+    cmdPrintSpread = s->addButton(QStringLiteral("cmdPrintSpread"), glyphIcon(Glyph::PrintBudget),
+                                  QStringLiteral("Print Budget"));
     s->addBevel(QStringLiteral("Bevel2"));
-    cmdCut = toolButton(s, QStringLiteral("cmdCut"), int(Glyph::Cut), QStringLiteral("Cut"));
-    cmdCopy = toolButton(s, QStringLiteral("cmdCopy"), int(Glyph::Copy), QStringLiteral("Copy"));
+    cmdCut = s->addButton(QStringLiteral("cmdCut"), glyphIcon(Glyph::Cut), QStringLiteral("Cut"));
+    cmdCopy =
+        s->addButton(QStringLiteral("cmdCopy"), glyphIcon(Glyph::Copy), QStringLiteral("Copy"));
     cmdPaste =
-        toolButton(s, QStringLiteral("cmdPaste"), int(Glyph::Paste), QStringLiteral("Paste"));
+        s->addButton(QStringLiteral("cmdPaste"), glyphIcon(Glyph::Paste), QStringLiteral("Paste"));
     s->addBevel(QStringLiteral("Bevel4"));
-    cmdHideNav = toolButton(s, QStringLiteral("cmdHideNav"), int(Glyph::Navigator),
-                            QStringLiteral("Show/Hide Navigator"), true);
+    cmdHideNav = s->addButton(QStringLiteral("cmdHideNav"), glyphIcon(Glyph::Navigator),
+                              QStringLiteral("Show/Hide Navigator"), true);
     Bevel3 = s->addBevel(QStringLiteral("Bevel3"));
-    cmdFind = toolButton(s, QStringLiteral("cmdFind"), int(Glyph::Find), QStringLiteral("Find"));
-    cmdUndo = toolButton(s, QStringLiteral("cmdUndo"), int(Glyph::Undo), QStringLiteral("Undo"));
+    cmdFind =
+        s->addButton(QStringLiteral("cmdFind"), glyphIcon(Glyph::Find), QStringLiteral("Find"));
+    cmdUndo =
+        s->addButton(QStringLiteral("cmdUndo"), glyphIcon(Glyph::Undo), QStringLiteral("Undo"));
     Bevel5 = s->addBevel(QStringLiteral("Bevel5"));
-    cmdSpell =
-        toolButton(s, QStringLiteral("cmdSpell"), int(Glyph::Spell), QStringLiteral("Spelling"));
-    cmdCal =
-        toolButton(s, QStringLiteral("cmdCal"), int(Glyph::Calendar), QStringLiteral("Calendar"));
-    cmdeg = toolButton(s, QStringLiteral("cmdeg"), int(Glyph::Example), QStringLiteral("Example"));
+    cmdSpell = s->addButton(QStringLiteral("cmdSpell"), glyphIcon(Glyph::Spell),
+                            QStringLiteral("Spelling"));
+    cmdCal = s->addButton(QStringLiteral("cmdCal"), glyphIcon(Glyph::Calendar),
+                          QStringLiteral("Calendar"));
+    cmdeg =
+        s->addButton(QStringLiteral("cmdeg"), glyphIcon(Glyph::Example), QStringLiteral("Example"));
     s->addStretch();
 
-    ToolPanel* f = docFormatting;
-    cmbFont = new QComboBox(f);
-    cmbFont->setObjectName(QStringLiteral("cmbFont"));
-    cmbFont->setToolTip(QStringLiteral("Font"));
-    cmbFont->setStatusTip(QStringLiteral("Font"));
-    cmbFont->setFixedSize(170, 21);
-    cmbFont->setMaxVisibleItems(20);
-    f->addWidget(cmbFont);
-    f->addSpacing(3);
-    cmbFontSize = new QComboBox(f);
-    cmbFontSize->setObjectName(QStringLiteral("cmbFontSize"));
-    cmbFontSize->setToolTip(QStringLiteral("Font Size"));
-    cmbFontSize->setStatusTip(QStringLiteral("Font Size"));
-    cmbFontSize->setEditable(true);
-    cmbFontSize->setInsertPolicy(QComboBox::NoInsert);
-    cmbFontSize->setFixedSize(52, 21);
-    cmbFontSize->addItems({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26",
-                           "28", "36", "48", "72"});
-    cmbFontSize->setMaxVisibleItems(16);
-    f->addWidget(cmbFontSize);
-    f->addBevel(QStringLiteral("Bevel6"));
-    cmdBold =
-        toolButton(f, QStringLiteral("cmdBold"), int(Glyph::Bold), QStringLiteral("Bold"), true);
-    cmdItalic = toolButton(f, QStringLiteral("cmdItalic"), int(Glyph::Italic),
-                           QStringLiteral("Italic"), true);
-    cmdUnder = toolButton(f, QStringLiteral("cmdUnder"), int(Glyph::Underline),
-                          QStringLiteral("Underline"), true);
-    f->addBevel(QStringLiteral("Bevel7"));
-    cmdColour =
-        toolButton(f, QStringLiteral("cmdColour"), int(Glyph::Colour), QStringLiteral("Colour"));
-    f->addBevel(QStringLiteral("Bevel8"));
-    cmdLeft = toolButton(f, QStringLiteral("cmdLeft"), int(Glyph::AlignLeft),
-                         QStringLiteral("Align Left"), true);
-    cmdCenter = toolButton(f, QStringLiteral("cmdCenter"), int(Glyph::AlignCentre),
-                           QStringLiteral("Centre"), true);
-    cmdRight = toolButton(f, QStringLiteral("cmdRight"), int(Glyph::AlignRight),
-                          QStringLiteral("Align Right"), true);
-    cmdJustify = toolButton(f, QStringLiteral("cmdJustify"), int(Glyph::Justify),
-                            QStringLiteral("Justify"), true);
-    for (QToolButton* b : {cmdLeft, cmdCenter, cmdRight, cmdJustify})
-        b->setAutoExclusive(true);
-    cmdLeft->setChecked(true);
-    f->addStretch();
+    EditCommands::buildFormatBar(m_edit, *docFormatting);
+    cmbFont = m_edit.cmbFont;
+    cmbFontSize = m_edit.cmbFontSize;
+    cmdBold = m_edit.cmdBold;
+    cmdItalic = m_edit.cmdItalic;
+    cmdUnder = m_edit.cmdUnder;
+    cmdColour = m_edit.cmdColour;
+    cmdLeft = m_edit.cmdLeft;
+    cmdCenter = m_edit.cmdCenter;
+    cmdRight = m_edit.cmdRight;
+    cmdJustify = m_edit.cmdJustify;
 
-    connect(docStandard, &ToolPanel::VisibleChanged, this,
-            [this](bool shown) { mnuStandard->setChecked(shown); });
-    connect(docFormatting, &ToolPanel::VisibleChanged, this,
-            [this](bool shown) { mnuFormatting->setChecked(shown); });
-    connect(docBuilder, &ToolPanel::VisibleChanged, this,
-            [this](bool shown) { mnuBuilder->setChecked(shown); });
-
-    connect(cmdOpen, &QToolButton::clicked, this, &TfrmEdit::Open2Click);
-    connect(cmdSave, &QToolButton::clicked, this, &TfrmEdit::mnuSaveClick);
+    connect(cmdOpen, &QToolButton::clicked, this, [this] { m_lifecycle->Open2Click(); });
+    connect(cmdSave, &QToolButton::clicked, this, [this] { m_lifecycle->mnuSaveClick(); });
     connect(cmdPrintAll, &QToolButton::clicked, this, &TfrmEdit::cmdPrintAllClick);
     connect(cmdPrint, &QToolButton::clicked, this, &TfrmEdit::cmdPrintClick);
     connect(cmdPrintSpread, &QToolButton::clicked, this, &TfrmEdit::cmdPrintSpreadClick);
-    connect(cmdCut, &QToolButton::clicked, this, &TfrmEdit::cmdCutClick);
-    connect(cmdCopy, &QToolButton::clicked, this, &TfrmEdit::cmdCopyClick);
-    connect(cmdPaste, &QToolButton::clicked, this, &TfrmEdit::cmdPasteClick);
-    connect(cmdHideNav, &QToolButton::clicked, this, &TfrmEdit::cmdHideNavClick);
-    connect(cmdFind, &QToolButton::clicked, this, &TfrmEdit::mnuFindClick);
-    connect(cmdUndo, &QToolButton::clicked, this, &TfrmEdit::cmdUndoClick);
-    connect(cmdSpell, &QToolButton::clicked, this, &TfrmEdit::cmdSpellClick);
-    connect(cmdCal, &QToolButton::clicked, this, &TfrmEdit::cmdCalClick);
-    connect(cmdeg, &QToolButton::clicked, this, &TfrmEdit::ExplorerButton7Click);
-    connect(cmbFont, &QComboBox::activated, this, &TfrmEdit::cmbFontClick);
-    connect(cmbFontSize, &QComboBox::activated, this, &TfrmEdit::cmbFontSizeClick);
-    connect(cmdBold, &QToolButton::clicked, this, &TfrmEdit::cmdBoldClick);
-    connect(cmdItalic, &QToolButton::clicked, this, &TfrmEdit::cmdItalicClick);
-    connect(cmdUnder, &QToolButton::clicked, this, &TfrmEdit::cmdUnderClick);
-    connect(cmdColour, &QToolButton::clicked, this, &TfrmEdit::cmdColourClick);
-    connect(cmdLeft, &QToolButton::clicked, this, &TfrmEdit::cmdLeftClick);
-    connect(cmdCenter, &QToolButton::clicked, this, &TfrmEdit::cmdCenterClick);
-    connect(cmdRight, &QToolButton::clicked, this, &TfrmEdit::cmdRightClick);
-    connect(cmdJustify, &QToolButton::clicked, this, &TfrmEdit::cmdJustifyClick);
+    connect(cmdCut, &QToolButton::clicked, this, [this] { m_editing->cmdCutClick(); });
+    connect(cmdCopy, &QToolButton::clicked, this, [this] { m_editing->cmdCopyClick(); });
+    connect(cmdPaste, &QToolButton::clicked, this, [this] { m_editing->cmdPasteClick(); });
+    connect(cmdHideNav, &QToolButton::clicked, this, [this] { m_view->cmdHideNavClick(); });
+    connect(cmdFind, &QToolButton::clicked, this, [this] { m_editing->mnuFindClick(); });
+    connect(cmdUndo, &QToolButton::clicked, this, [this] { m_editing->cmdUndoClick(); });
+    connect(cmdSpell, &QToolButton::clicked, this, [this] { m_editing->cmdSpellClick(); });
+    connect(cmdCal, &QToolButton::clicked, this, [this] { m_editing->cmdCalClick(); });
+    connect(cmdeg, &QToolButton::clicked, this, [this] { m_navigator->ExplorerButton7Click(); });
 }
 
 void TfrmEdit::buildPanels() {
@@ -327,61 +311,19 @@ void TfrmEdit::buildPanels() {
     auto* all = bareLayout<QVBoxLayout>(PanelAll);
 
     // Navigator row: outline, the bar with the section buttons, guidance pane.
-    Panel1 = panel(QStringLiteral("Panel1"), PanelAll);
-    auto* row = bareLayout<QHBoxLayout>(Panel1);
-    Panel3 = panel(QStringLiteral("Panel3"), Panel1);
-    auto* outlineBox = bareLayout<QVBoxLayout>(Panel3);
-    Outline1 = new QTreeView(Panel3);
-    Outline1->setObjectName(QStringLiteral("Outline1"));
-    Outline1->setHeaderHidden(true);
-    Outline1->setFrameShape(QFrame::NoFrame);
-    Outline1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Outline1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    outlineBox->addWidget(Outline1);
-    row->addWidget(Panel3);
-
-    JPSplitter1 = new DividerBar(QStringLiteral("JPSplitter1"), Qt::Vertical, Panel1);
-    JPSplitter1->setThickness(23);
-    JPSplitter1->setFrameShape(QFrame::StyledPanel);
-    JPSplitter1->setFrameShadow(QFrame::Raised);
-    auto* buttons = new QVBoxLayout(JPSplitter1);
-    buttons->setContentsMargins(1, 2, 1, 2);
-    buttons->setSpacing(2);
-    auto navButton = [this](const QString& name, Glyph glyph, const QString& hint) {
-        auto* b = new QToolButton(JPSplitter1);
-        b->setObjectName(name);
-        b->setIcon(glyphIcon(glyph));
-        b->setIconSize(QSize(14, 14));
-        b->setFixedSize(20, 20);
-        b->setAutoRaise(true);
-        b->setToolTip(hint);
-        b->setStatusTip(hint);
-        b->setFocusPolicy(Qt::NoFocus);
-        return b;
-    };
-    btnFirst = navButton(QStringLiteral("btnFirst"), Glyph::First, QStringLiteral("First"));
-    btnPrior = navButton(QStringLiteral("btnPrior"), Glyph::Previous, QStringLiteral("Previous"));
-    btnNext = navButton(QStringLiteral("btnNext"), Glyph::Next, QStringLiteral("Next"));
-    btnLast = navButton(QStringLiteral("btnLast"), Glyph::Last, QStringLiteral("Last"));
-    for (QToolButton* b : {btnFirst, btnPrior, btnNext, btnLast})
-        buttons->addWidget(b, 0, Qt::AlignHCenter);
-    buttons->addStretch(1);
-    // At design the plan starts on its first section.
-    btnFirst->setEnabled(false);
-    btnPrior->setEnabled(false);
-    row->addWidget(JPSplitter1);
-
-    Panel4 = panel(QStringLiteral("Panel4"), Panel1);
-    auto* guidanceBox = bareLayout<QVBoxLayout>(Panel4);
-    ATX322 = new TextControl(Panel4);
-    ATX322->setObjectName(QStringLiteral("ATX322"));
-    ATX322->setWriteProtect(1);
-    guidanceBox->addWidget(ATX322);
-    row->addWidget(Panel4, 1);
-    JPSplitter1->setSizedPanel(Panel3, Panel1);
+    Navigator::buildPanel(m_nav, PanelAll);
+    Panel1 = m_nav.Panel1;
+    Panel3 = m_nav.Panel3;
+    Outline1 = m_nav.Outline1;
+    JPSplitter1 = m_nav.JPSplitter1;
+    btnFirst = m_nav.btnFirst;
+    btnPrior = m_nav.btnPrior;
+    btnNext = m_nav.btnNext;
+    btnLast = m_nav.btnLast;
+    Panel4 = m_nav.Panel4;
+    ATX322 = m_nav.ATX322;
     JPSplitter1->setPanelSize(Settings::DefaultDivider1);
     Panel1->setFixedHeight(Settings::MinimumDivider2);
-    Panel4->installEventFilter(this);
     all->addWidget(Panel1);
 
     JPSplitter2 = new DividerBar(QStringLiteral("JPSplitter2"), Qt::Horizontal, PanelAll);
@@ -427,12 +369,6 @@ void TfrmEdit::buildPanels() {
     chkAuto->setObjectName(QStringLiteral("chkAuto"));
     chkAuto->setChecked(true);
     chkAuto->setVisible(false);
-
-    connect(btnFirst, &QToolButton::clicked, this, &TfrmEdit::btnFirstClick);
-    connect(btnPrior, &QToolButton::clicked, this, &TfrmEdit::btnPriorClick);
-    connect(btnNext, &QToolButton::clicked, this, &TfrmEdit::btnNextClick);
-    connect(btnLast, &QToolButton::clicked, this, &TfrmEdit::btnLastClick);
-    connect(Outline1, &QTreeView::clicked, this, &TfrmEdit::Outline1Click);
 }
 
 QAction* TfrmEdit::menuItem(QMenu* menu, const QString& name, const QString& caption,
@@ -558,7 +494,8 @@ void TfrmEdit::buildMenus() {
                                       QStringLiteral("Keytext %1").arg(digit),
                                       QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + digit)));
         mnuKeytextItems[i]->setVisible(false);
-        connect(mnuKeytextItems[i], &QAction::triggered, this, [this, i] { mnuKeytextClick(i); });
+        connect(mnuKeytextItems[i], &QAction::triggered, this,
+                [this, i] { m_editing->mnuKeytextClick(i); });
     }
     Bold1 = hiddenItem(QStringLiteral("Bold1"), QStringLiteral("Bold"),
                        QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -669,9 +606,9 @@ void TfrmEdit::buildMenus() {
     InsertDate1 = menuItem(mnupopup, QStringLiteral("InsertDate1"), QStringLiteral("&Insert Date"));
 
     // Routing.
-    connect(mnuNew, &QAction::triggered, this, &TfrmEdit::mnuNewClick);
-    connect(Open2, &QAction::triggered, this, &TfrmEdit::Open2Click);
-    connect(mnuSave, &QAction::triggered, this, &TfrmEdit::mnuSaveClick);
+    connect(mnuNew, &QAction::triggered, this, [this] { m_lifecycle->mnuNewClick(); });
+    connect(Open2, &QAction::triggered, this, [this] { m_lifecycle->Open2Click(); });
+    connect(mnuSave, &QAction::triggered, this, [this] { m_lifecycle->mnuSaveClick(); });
     connect(Plan1, &QAction::triggered, this, &TfrmEdit::Plan1Click);
     connect(Cashflow1, &QAction::triggered, this, &TfrmEdit::Cashflow1Click);
     connect(mnuPrint, &QAction::triggered, this, &TfrmEdit::cmdPrintAllClick);
@@ -683,67 +620,66 @@ void TfrmEdit::buildMenus() {
     connect(PrinterSetup1, &QAction::triggered, this, &TfrmEdit::PrinterSetup1Click);
     connect(mnuExit, &QAction::triggered, this, &TfrmEdit::mnuExitClick);
 
-    connect(mnuUndo, &QAction::triggered, this, &TfrmEdit::cmdUndoClick);
+    connect(mnuUndo, &QAction::triggered, this, [this] { m_editing->cmdUndoClick(); });
     connect(mnuRedo, &QAction::triggered, this, [this] { m_editing->cmdRedoClick(); });
-    connect(mnuCut, &QAction::triggered, this, &TfrmEdit::cmdCutClick);
-    connect(mnuCopy, &QAction::triggered, this, &TfrmEdit::cmdCopyClick);
-    connect(mnuPaste, &QAction::triggered, this, &TfrmEdit::cmdPasteClick);
-    connect(mnuSelectAll, &QAction::triggered, this, &TfrmEdit::mnuSelectAllClick);
-    connect(mnuFind, &QAction::triggered, this, &TfrmEdit::mnuFindClick);
-    connect(mnuReplace, &QAction::triggered, this, &TfrmEdit::mnuReplaceClick);
-    connect(mnuFont, &QAction::triggered, this, &TfrmEdit::mnuFontClick);
-    connect(SpellCheck1, &QAction::triggered, this, &TfrmEdit::cmdSpellClick);
-    connect(InsertDate2, &QAction::triggered, this, &TfrmEdit::InsertDate2Click);
-    connect(Bold1, &QAction::triggered, this, &TfrmEdit::Bold1Click);
-    connect(Underline1, &QAction::triggered, this, &TfrmEdit::Underline1Click);
-    connect(Italic1, &QAction::triggered, this, &TfrmEdit::Italic1Click);
-    connect(AlignLeft1, &QAction::triggered, this, &TfrmEdit::AlignLeft1Click);
-    connect(AlignCenter1, &QAction::triggered, this, &TfrmEdit::AlignCenter1Click);
-    connect(AlignRight1, &QAction::triggered, this, &TfrmEdit::AlignRight1Click);
-    connect(AlignJustify1, &QAction::triggered, this, &TfrmEdit::AlignJustify1Click);
+    connect(mnuCut, &QAction::triggered, this, [this] { m_editing->cmdCutClick(); });
+    connect(mnuCopy, &QAction::triggered, this, [this] { m_editing->cmdCopyClick(); });
+    connect(mnuPaste, &QAction::triggered, this, [this] { m_editing->cmdPasteClick(); });
+    connect(mnuSelectAll, &QAction::triggered, this, [this] { m_editing->mnuSelectAllClick(); });
+    connect(mnuFind, &QAction::triggered, this, [this] { m_editing->mnuFindClick(); });
+    connect(mnuReplace, &QAction::triggered, this, [this] { m_editing->mnuReplaceClick(); });
+    connect(mnuFont, &QAction::triggered, this, [this] { m_editing->mnuFontClick(); });
+    connect(SpellCheck1, &QAction::triggered, this, [this] { m_editing->cmdSpellClick(); });
+    connect(InsertDate2, &QAction::triggered, this, [this] { m_editing->InsertDate2Click(); });
+    connect(Bold1, &QAction::triggered, this, [this] { m_editing->Bold1Click(); });
+    connect(Underline1, &QAction::triggered, this, [this] { m_editing->Underline1Click(); });
+    connect(Italic1, &QAction::triggered, this, [this] { m_editing->Italic1Click(); });
+    connect(AlignLeft1, &QAction::triggered, this, [this] { m_editing->AlignLeft1Click(); });
+    connect(AlignCenter1, &QAction::triggered, this, [this] { m_editing->AlignCenter1Click(); });
+    connect(AlignRight1, &QAction::triggered, this, [this] { m_editing->AlignRight1Click(); });
+    connect(AlignJustify1, &QAction::triggered, this, [this] { m_editing->AlignJustify1Click(); });
 
-    connect(mnuStandard, &QAction::triggered, this, &TfrmEdit::mnuStandardClick);
-    connect(mnuFormatting, &QAction::triggered, this, &TfrmEdit::mnuFormattingClick);
-    connect(mnuBuilder, &QAction::triggered, this, &TfrmEdit::mnuBuilderClick);
-    connect(mnuStatusbar, &QAction::triggered, this, &TfrmEdit::mnuStatusbarClick);
+    connect(mnuStandard, &QAction::triggered, this, [this] { m_view->mnuStandardClick(); });
+    connect(mnuFormatting, &QAction::triggered, this, [this] { m_view->mnuFormattingClick(); });
+    connect(mnuBuilder, &QAction::triggered, this, [this] { m_view->mnuBuilderClick(); });
+    connect(mnuStatusbar, &QAction::triggered, this, [this] { m_view->mnuStatusbarClick(); });
     connect(mnuWordWrap, &QAction::triggered, this, [this] {
         // The handler flips the mark itself; undo the action's own flip first.
         mnuWordWrap->setChecked(!mnuWordWrap->isChecked());
         mnuWordWrapClick();
     });
-    connect(mnuNavigator, &QAction::triggered, this, &TfrmEdit::mnuNavigatorClick);
+    connect(mnuNavigator, &QAction::triggered, this, [this] { m_view->cmdHideNavClick(); });
     connect(mnuOptions, &QAction::triggered, this, &TfrmEdit::mnuOptionsClick);
 
-    connect(mnuFirst, &QAction::triggered, this, &TfrmEdit::btnFirstClick);
-    connect(mnuPrevious, &QAction::triggered, this, &TfrmEdit::btnPriorClick);
-    connect(mnuNext, &QAction::triggered, this, &TfrmEdit::btnNextClick);
-    connect(mnuLast, &QAction::triggered, this, &TfrmEdit::btnLastClick);
     mnuFirst->setEnabled(false);
     mnuPrevious->setEnabled(false);
 
-    connect(InsertTable1, &QAction::triggered, this, &TfrmEdit::InsertTable1Click);
-    connect(InsertRow1, &QAction::triggered, this, &TfrmEdit::InsertRow1Click);
-    connect(DeleteCells1, &QAction::triggered, this, &TfrmEdit::DeleteCells1Click);
-    connect(MergeCells1, &QAction::triggered, this, &TfrmEdit::MergeCells1Click);
-    connect(SplitCells1, &QAction::triggered, this, &TfrmEdit::SplitCells1Click);
-    connect(SelectRow1, &QAction::triggered, this, &TfrmEdit::SelectRow1Click);
-    connect(SelectTable1, &QAction::triggered, this, &TfrmEdit::SelectTable1Click);
-    connect(CellHeightandWidth1, &QAction::triggered, this, &TfrmEdit::CellHeightandWidth1Click);
-    connect(ConvertTexttoTable1, &QAction::triggered, this, &TfrmEdit::ConvertTexttoTable1Click);
-    connect(Borders1, &QAction::triggered, this, &TfrmEdit::Borders1Click);
+    connect(InsertTable1, &QAction::triggered, this, [this] { m_editing->InsertTable1Click(); });
+    connect(InsertRow1, &QAction::triggered, this, [this] { m_editing->InsertRow1Click(); });
+    connect(DeleteCells1, &QAction::triggered, this, [this] { m_editing->DeleteCells1Click(); });
+    connect(MergeCells1, &QAction::triggered, this, [this] { m_editing->MergeCells1Click(); });
+    connect(SplitCells1, &QAction::triggered, this, [this] { m_editing->SplitCells1Click(); });
+    connect(SelectRow1, &QAction::triggered, this, [this] { m_editing->SelectRow1Click(); });
+    connect(SelectTable1, &QAction::triggered, this, [this] { m_editing->SelectTable1Click(); });
+    connect(CellHeightandWidth1, &QAction::triggered, this,
+            [this] { m_editing->CellHeightandWidth1Click(); });
+    connect(ConvertTexttoTable1, &QAction::triggered, this,
+            [this] { m_editing->ConvertTexttoTable1Click(); });
+    connect(Borders1, &QAction::triggered, this, [this] { m_editing->Borders1Click(); });
 
     // Both handlers set their own check mark; undo the action's own flip first.
     connect(Protection1, &QAction::triggered, this, [this] {
         Protection1->setChecked(!Protection1->isChecked());
-        Protection1Click();
+        m_budget->Protection1Click();
     });
     connect(LockRowsColumns1, &QAction::triggered, this, [this] {
         LockRowsColumns1->setChecked(!LockRowsColumns1->isChecked());
-        LockRowsColumns1Click();
+        m_budget->LockRowsColumns1Click();
     });
     connect(ModifyCashflowDetails1, &QAction::triggered, this,
-            &TfrmEdit::ModifyCashflowDetails1Click);
-    connect(LoadNewTemplate1, &QAction::triggered, this, &TfrmEdit::LoadNewTemplate1Click);
+            [this] { m_budget->ModifyCashflowDetails1Click(); });
+    connect(LoadNewTemplate1, &QAction::triggered, this,
+            [this] { m_budget->LoadNewTemplate1Click(); });
     connect(InsertChartintoPlan1, &QAction::triggered, this, [this] {
         if (InsertBudgetChart(*spread, *ATX321, navigator()->CurrentSectionTag())) PlanModified = true;
     });
@@ -752,11 +688,11 @@ void TfrmEdit::buildMenus() {
     connect(TandelonthWeb1, &QAction::triggered, this, &TfrmEdit::TandelonthWeb1Click);
     connect(About1, &QAction::triggered, this, &TfrmEdit::About1Click);
 
-    connect(Undo1, &QAction::triggered, this, &TfrmEdit::cmdUndoClick);
-    connect(Cut1, &QAction::triggered, this, &TfrmEdit::cmdCutClick);
-    connect(Copy1, &QAction::triggered, this, &TfrmEdit::cmdCopyClick);
-    connect(Paste1, &QAction::triggered, this, &TfrmEdit::cmdPasteClick);
-    connect(DeleteRow1, &QAction::triggered, this, &TfrmEdit::DeleteRow1Click);
+    connect(Undo1, &QAction::triggered, this, [this] { m_editing->cmdUndoClick(); });
+    connect(Cut1, &QAction::triggered, this, [this] { m_editing->cmdCutClick(); });
+    connect(Copy1, &QAction::triggered, this, [this] { m_editing->cmdCopyClick(); });
+    connect(Paste1, &QAction::triggered, this, [this] { m_editing->cmdPasteClick(); });
+    connect(DeleteRow1, &QAction::triggered, this, [this] { m_budget->DeleteRow1Click(); });
     connect(InsertDate1, &QAction::triggered, this, [this] { m_editing->InsertDate1Click(); });
 }
 
@@ -825,58 +761,7 @@ QString TfrmEdit::KeytextCaption(int index) const {
     return mnuKeytextItems[index]->text();
 }
 
-void TfrmEdit::SetNavigatorShown(bool shown) {
-    Panel1->setVisible(shown);
-    mnuNavigator->setChecked(shown);
-    cmdHideNav->setChecked(shown);
-    JPSplitter2->setThickness(shown ? 7 : 0);
-}
-
-void TfrmEdit::Panel4Resize() {
-    if (!ATX322) return;
-    const double ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    ATX322->setDocWidth(twipsFromPixels(Panel4->width() - kGuidanceWidthAllowance, ppi));
-}
-
-// --- View toggles -----------------------------------------------------------------------
-
-void TfrmEdit::placeToolbarsInOrder() {
-    // The standard toolbar sits on top, then the formatting toolbar, then the builder's.
-    m_toolArea->removeWidget(docStandard);
-    m_toolArea->removeWidget(docFormatting);
-    m_toolArea->removeWidget(docBuilder);
-    m_toolArea->insertWidget(0, docStandard);
-    m_toolArea->insertWidget(1, docFormatting);
-    m_toolArea->insertWidget(2, docBuilder);
-}
-
-void TfrmEdit::mnuStandardClick() {
-    RepaintLock lock(this);
-    docStandard->setVisible(docStandard->isHidden());
-    placeToolbarsInOrder();
-}
-
-void TfrmEdit::mnuFormattingClick() {
-    RepaintLock lock(this);
-    docFormatting->setVisible(docFormatting->isHidden());
-    placeToolbarsInOrder();
-}
-
-void TfrmEdit::mnuBuilderClick() {
-    RepaintLock lock(this);
-    docBuilder->setVisible(docBuilder->isHidden());
-}
-
-void TfrmEdit::OfferBuilder() {
-    if (!mnuToolbars->actions().contains(mnuBuilder)) mnuToolbars->addAction(mnuBuilder);
-    docBuilder->show();
-}
-
-void TfrmEdit::mnuStatusbarClick() {
-    RepaintLock lock(this);
-    Statusbar1->setVisible(Statusbar1->isHidden());
-    mnuStatusbar->setChecked(!Statusbar1->isHidden());
-}
+// --- View and options -------------------------------------------------------------------
 
 void TfrmEdit::mnuWordWrapClick() {
     // Only the mark changes here; the page width is laid out again as it was.
@@ -884,52 +769,8 @@ void TfrmEdit::mnuWordWrapClick() {
     m_editing->PageWidth();
 }
 
-void TfrmEdit::cmdHideNavClick() {
-    RepaintLock lock(this);
-    SetNavigatorShown(Panel1->isHidden());
-}
-
-void TfrmEdit::mnuNavigatorClick() {
-    cmdHideNavClick();
-}
-
 void TfrmEdit::mnuOptionsClick() {
     if (frmCust) frmCust->exec();
-}
-
-void TfrmEdit::Bold1Click() {
-    cmdBold->setChecked(!cmdBold->isChecked());
-    cmdBoldClick();
-}
-
-void TfrmEdit::Underline1Click() {
-    cmdUnder->setChecked(!cmdUnder->isChecked());
-    cmdUnderClick();
-}
-
-void TfrmEdit::Italic1Click() {
-    cmdItalic->setChecked(!cmdItalic->isChecked());
-    cmdItalicClick();
-}
-
-void TfrmEdit::AlignLeft1Click() {
-    cmdLeft->setChecked(!cmdLeft->isChecked());
-    cmdLeftClick();
-}
-
-void TfrmEdit::AlignCenter1Click() {
-    cmdCenter->setChecked(!cmdCenter->isChecked());
-    cmdCenterClick();
-}
-
-void TfrmEdit::AlignRight1Click() {
-    cmdRight->setChecked(!cmdRight->isChecked());
-    cmdRightClick();
-}
-
-void TfrmEdit::AlignJustify1Click() {
-    cmdJustify->setChecked(!cmdJustify->isChecked());
-    cmdJustifyClick();
 }
 
 // --- Help and web -----------------------------------------------------------------------
@@ -956,38 +797,8 @@ void TfrmEdit::mnuExitClick() {
     close();
 }
 
-// --- Commands of later subsystems -------------------------------------------------------
+// --- Printing and export ----------------------------------------------------------------
 
-void TfrmEdit::Open2Click() {
-    m_lifecycle->Open2Click();
-}
-void TfrmEdit::mnuNewClick() {
-    m_lifecycle->mnuNewClick();
-}
-void TfrmEdit::mnuSaveClick() {
-    m_lifecycle->mnuSaveClick();
-}
-void TfrmEdit::BuildNav() {
-    m_navigator->BuildNav();
-}
-void TfrmEdit::Outline1Click() {
-    m_navigator->Outline1Click();
-}
-void TfrmEdit::btnFirstClick() {
-    m_navigator->btnFirstClick();
-}
-void TfrmEdit::btnPriorClick() {
-    m_navigator->btnPriorClick();
-}
-void TfrmEdit::btnNextClick() {
-    m_navigator->btnNextClick();
-}
-void TfrmEdit::btnLastClick() {
-    m_navigator->btnLastClick();
-}
-void TfrmEdit::ExplorerButton7Click() {
-    m_navigator->ExplorerButton7Click();
-}
 void TfrmEdit::cmdPrintAllClick() {
     if (!m_planCheck->BeforePlanLeaves()) return;
     m_print->cmdPrintAllClick();
@@ -1023,127 +834,25 @@ void TfrmEdit::Cashflow1Click() {
     // The budget holds no prompts: only the plan's text is checked before it leaves.
     m_export->Cashflow1Click();
 }
-void TfrmEdit::cmdUndoClick() {
-    m_editing->cmdUndoClick();
-}
-void TfrmEdit::cmdCutClick() {
-    m_editing->cmdCutClick();
-}
-void TfrmEdit::cmdCopyClick() {
-    m_editing->cmdCopyClick();
-}
-void TfrmEdit::cmdPasteClick() {
-    m_editing->cmdPasteClick();
-}
-void TfrmEdit::mnuSelectAllClick() {
-    m_editing->mnuSelectAllClick();
-}
-void TfrmEdit::mnuFindClick() {
-    m_editing->mnuFindClick();
-}
-void TfrmEdit::mnuReplaceClick() {
-    m_editing->mnuReplaceClick();
-}
-void TfrmEdit::mnuFontClick() {
-    m_editing->mnuFontClick();
-}
-void TfrmEdit::cmdSpellClick() {
-    m_editing->cmdSpellClick();
-}
-void TfrmEdit::cmdCalClick() {
-    m_editing->cmdCalClick();
-}
-void TfrmEdit::InsertDate2Click() {
-    m_editing->InsertDate2Click();
-}
-void TfrmEdit::mnuKeytextClick(int index) {
-    m_editing->mnuKeytextClick(index);
-}
-void TfrmEdit::cmdBoldClick() {
-    m_editing->cmdBoldClick();
-}
-void TfrmEdit::cmdItalicClick() {
-    m_editing->cmdItalicClick();
-}
-void TfrmEdit::cmdUnderClick() {
-    m_editing->cmdUnderClick();
-}
-void TfrmEdit::cmdLeftClick() {
-    m_editing->cmdLeftClick();
-}
-void TfrmEdit::cmdCenterClick() {
-    m_editing->cmdCenterClick();
-}
-void TfrmEdit::cmdRightClick() {
-    m_editing->cmdRightClick();
-}
-void TfrmEdit::cmdJustifyClick() {
-    m_editing->cmdJustifyClick();
-}
-void TfrmEdit::cmdColourClick() {
-    m_editing->cmdColourClick();
-}
-void TfrmEdit::cmbFontClick() {
-    m_editing->cmbFontClick();
-}
-void TfrmEdit::cmbFontSizeClick() {
-    m_editing->cmbFontSizeClick();
-}
-bool TfrmEdit::FormKeyPreview(QKeyEvent* event) {
-    return m_editing->FormKeyPreview(event);
-}
-void TfrmEdit::InsertTable1Click() {
-    if (TableCommands::insertTable(ATX321, frminserttbl))
-        PlanModified = true;
-}
-void TfrmEdit::InsertRow1Click() {
-    if (TableCommands::insertRow(ATX321))
-        PlanModified = true;
-}
-void TfrmEdit::DeleteCells1Click() {
-    if (TableCommands::deleteCells(ATX321))
-        PlanModified = true;
-}
-void TfrmEdit::MergeCells1Click() {
-    if (TableCommands::mergeCells(ATX321))
-        PlanModified = true;
-}
-void TfrmEdit::SplitCells1Click() {
-    if (TableCommands::splitCells(ATX321, splitcelllsdlg))
-        PlanModified = true;
-}
-void TfrmEdit::SelectRow1Click() {
-    TableCommands::selectRow(ATX321);
-}
-void TfrmEdit::SelectTable1Click() {
-    TableCommands::selectTable(ATX321);
-}
-void TfrmEdit::CellHeightandWidth1Click() {
-    if (TableCommands::cellHeightAndWidth(ATX321, cellsdlg))
-        PlanModified = true;
-}
-void TfrmEdit::ConvertTexttoTable1Click() {
-    if (TableCommands::convertTextToTable(ATX321))
-        PlanModified = true;
-}
-void TfrmEdit::Borders1Click() {
-    if (TableCommands::borders(ATX321, dlgborder))
-        PlanModified = true;
-}
-void TfrmEdit::Protection1Click() {
-    m_budget->Protection1Click();
-}
-void TfrmEdit::LockRowsColumns1Click() {
-    m_budget->LockRowsColumns1Click();
-}
-void TfrmEdit::ModifyCashflowDetails1Click() {
-    m_budget->ModifyCashflowDetails1Click();
-}
-void TfrmEdit::LoadNewTemplate1Click() {
-    m_budget->LoadNewTemplate1Click();
-}
-void TfrmEdit::DeleteRow1Click() {
-    m_budget->DeleteRow1Click();
+EditWidgets TfrmEdit::editWidgets() const {
+    // The formatting toolbar's part is filled in as the toolbar is made.
+    EditWidgets e = m_edit;
+    e.window = const_cast<TfrmEdit*>(this);
+    e.ATX321 = ATX321;
+    e.ATX322 = ATX322;
+    e.spread = spread;
+    e.rulMain = rulMain;
+    e.Panel6 = Panel6;
+    e.Spell = Spell;
+    e.chkAuto = chkAuto;
+    e.cmdCal = cmdCal;
+    e.toolbars = {docStandard, docFormatting, docBuilder};
+    e.belowMenus = centralWidget();
+    for (QAction* item : mnuKeytextItems)
+        e.keytextItems << item;
+    e.mnupopup = mnupopup;
+    e.DeleteRow1 = DeleteRow1;
+    return e;
 }
 
 void TfrmEdit::buildExport() {
@@ -1248,18 +957,17 @@ void TfrmEdit::FormShow() {
     for (QFileDialog* d : {dlgSavespread, dlgExport, dlgOpen})
         d->setDirectory(dialogFolder);
     OpenAtStart = true;
-    BuildNav();
+    m_navigator->BuildNav();
     readSettings();
     pumpMessages();
 
     SetSpellDictionaries();
-    NavigatorGuard = false;
     for (TextControl* t : {ATX321, ATX322}) {
         t->setBorderStyle(0);
         t->setF3ON(0);
         t->setF2ON(0);
     }
-    fillFontList();
+    m_editing->fillFontList();
     SetPlanControls(false);
     loadStartupTexts();
 }
@@ -1280,31 +988,7 @@ void TfrmEdit::readSettings() {
     TextAreaWidth = page.width() - DefaultMargins.Left - DefaultMargins.Right;
     TextAreaHeight = page.height() - DefaultMargins.Top - DefaultMargins.Bottom;
 
-    // A stored 0 brings back the normal geometry; no key at all, or a 2, maximizes.
-    if (ini.readInteger(MainSection, "WindowState", 0) == 0) {
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-        move(ini.readInteger(MainSection, "WindowLeft", 0),
-             ini.readInteger(MainSection, "Windowtop", 0));
-        resize(ini.readInteger(MainSection, "Windowwidth", DefaultWindowWidth),
-               ini.readInteger(MainSection, "Windowheight", DefaultWindowHeight));
-    }
-    if (ini.readInteger(MainSection, "WindowState", 2) == 2)
-        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
-
-    JPSplitter1->setPanelSize(ini.readInteger(MainSection, "Divider1", DefaultDivider1));
-    Panel1->setFixedHeight(
-        std::max(ini.readInteger(MainSection, "Divider2", MinimumDivider2), MinimumDivider2));
-
-    const bool standard = ini.readInteger(MainSection, "Toolbar1", 1) == 1;
-    docStandard->setVisible(standard);
-    mnuStandard->setChecked(standard);
-    const bool formatting = ini.readInteger(MainSection, "Toolbar2", 1) == 1;
-    docFormatting->setVisible(formatting);
-    mnuFormatting->setChecked(formatting);
-    const bool status = ini.readInteger(MainSection, "status", 1) == 1;
-    Statusbar1->setVisible(status);
-    mnuStatusbar->setChecked(status);
-    SetNavigatorShown(ini.readInteger(MainSection, "navigator", 1) == 1);
+    m_view->readSettings(ini);
 
     WebHomePage = ini.readString(WebSection, "Home", DefaultHomePage);
     WebLauncher = ini.readString(WebSection, "exe", DefaultLauncher);
@@ -1313,25 +997,6 @@ void TfrmEdit::readSettings() {
     for (int i = 0; i < 10; ++i)
         keytexts << ini.readString(MainSection, keytextKey(i));
     SetKeytexts(keytexts);
-}
-
-void TfrmEdit::fillFontList() {
-    // A family that several foundries supply is listed once, by its plain name.
-    QStringList families;
-    for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isPrivateFamily(family)) continue;
-        const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
-        families << (foundry > 0 ? family.left(foundry) : family);
-    }
-    families.removeDuplicates();
-    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
-    cmbFont->clear();
-    cmbFont->addItems(families);
-    // Nothing is shown until the caret is in a plan.
-    cmbFont->setCurrentIndex(-1);
-    cmbFontSize->setCurrentIndex(-1);
 }
 
 void TfrmEdit::loadStartupTexts() {
@@ -1344,7 +1009,7 @@ void TfrmEdit::loadStartupTexts() {
 
     if (QLayout* l = centralWidget()->layout()) l->activate();
 
-    Panel4Resize();
+    m_navigator->Panel4Resize();
     ATX322->setPrinterDC(0);
     ATX322->PrepareLoad();
     const QString guidance = Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("startup.rtf"));
@@ -1361,7 +1026,7 @@ bool TfrmEdit::FormCloseQuery() {
         QStringLiteral("This plan has not been saved.\n\nDo you want to save it?"), mtConfirmation,
         mbYes | mbNo | mbCancel, mbYes, 0);
     if (answer == mrYes) {
-        mnuSaveClick();
+        m_lifecycle->mnuSaveClick();
         // A save that did not succeed leaves the plan modified: keep the window open
         // rather than lose the changes.
         return !PlanModified;
@@ -1372,32 +1037,10 @@ bool TfrmEdit::FormCloseQuery() {
 }
 
 void TfrmEdit::FormClose() {
-    using namespace Settings;
-    // A minimized or maximized window is stored with the size it returns to.
-    const bool maximized = isMaximized() && !isMinimized();
-    QRect frame = frameGeometry();
-    QRect client = geometry();
-    if (isMinimized() || isMaximized()) {
-        const QRect normal = normalGeometry();
-        if (normal.isValid()) {
-            frame.moveTopLeft(normal.topLeft() - (client.topLeft() - frame.topLeft()));
-            client = normal;
-        }
-    }
     try {
         IniFile ini(Folders::settingsFile());
         ini.beginBatch();
-        ini.writeInteger(MainSection, "WindowLeft", frame.x());
-        ini.writeInteger(MainSection, "WindowTop", frame.y());
-        ini.writeInteger(MainSection, "WindowWidth", client.width());
-        ini.writeInteger(MainSection, "WindowHeight", client.height());
-        ini.writeInteger(MainSection, "Divider1", Panel3->width());
-        ini.writeInteger(MainSection, "Divider2", Panel1->height());
-        ini.writeInteger(MainSection, "Toolbar1", docStandard->isHidden() ? 0 : 1);
-        ini.writeInteger(MainSection, "Toolbar2", docFormatting->isHidden() ? 0 : 1);
-        ini.writeInteger(MainSection, "status", Statusbar1->isHidden() ? 0 : 1);
-        ini.writeInteger(MainSection, "navigator", Panel1->isHidden() ? 0 : 1);
-        ini.writeInteger(MainSection, "WindowState", maximized ? 2 : 0);
+        m_view->writeSettings(ini);
         ini.commit();
     } catch (const IniWriteError& e) {
         ShowError(e.message());
@@ -1425,15 +1068,11 @@ void TfrmEdit::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmEdit::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Panel4 && event->type() == QEvent::Resize) {
-        Panel4Resize();
-        return false;
-    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         // A key travels up to the parents when its widget ignores it; look at it once.
         if (w->window() == this && w == QApplication::focusWidget())
-            return FormKeyPreview(static_cast<QKeyEvent*>(event));
+            return m_editing->FormKeyPreview(static_cast<QKeyEvent*>(event));
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/settings.h"
+#include "editor/editcommands.h"
+#include "plans/navigator.h"
 #include "plans/plansession.h"
 
 #include <QMainWindow>
@@ -33,12 +35,16 @@ class PlanCheckCommands;
 class Speller;
 class TextControl;
 class ToolPanel;
+class WindowView;
 
 // The main window in which a plan is written. It owns the plan text, the guidance pane,
 // the navigator panel, both toolbars, the menus and the open plan's state; each command's
 // work lives with its own subsystem, and this class routes the commands to it.
 class TfrmEdit : public QMainWindow {
     Q_OBJECT
+    // First, so that it exists before the names below refer into it.
+    PlanState m_state;
+
 public:
     explicit TfrmEdit(QWidget* parent = nullptr);
     ~TfrmEdit() override;
@@ -51,13 +57,15 @@ public:
     QString& CurrentPlanFile = planSession().CurrentPlanFile;
     QString& BasePlanFile = planSession().BasePlanFile;
     bool& CreatingPlan = planSession().CreatingPlan;
-    bool PlanModified = false;
+    // The state the subsystems share (planState()), under the names it has always had here.
+    bool& PlanModified = m_state.PlanModified;
     // Run the Open command when start-up ends; set once, never cleared.
     bool OpenAtStart = false;
-    Settings::Margins PlanMargins;
-    Settings::Margins DefaultMargins;
-    double TextAreaWidth = 0;  // inches
-    double TextAreaHeight = 0; // inches
+    Settings::Margins& PlanMargins = m_state.PlanMargins;
+    Settings::Margins& DefaultMargins = m_state.DefaultMargins;
+    double& TextAreaWidth = m_state.TextAreaWidth;
+    double& TextAreaHeight = m_state.TextAreaHeight;
+    PlanState& planState() { return m_state; }
     QString WebHomePage;
     QString WebLauncher;
     QString ProgramFolder;
@@ -65,8 +73,6 @@ public:
     QString UserDataFolder;
     // Screen pixels per inch / 16: one step of the ruler.
     double RulerUnit = 6;
-    // Set while the navigator routine runs, so that it does not re-enter itself.
-    bool NavigatorGuard = false;
 
     // --- Components (objectName = member name) ----------------------------------------
     ToolPanel* docStandard = nullptr;
@@ -237,55 +243,21 @@ public:
     void SetKeytexts(const QStringList& texts);
     QString KeytextCaption(int index) const;
 
-    void SetNavigatorShown(bool shown);
-    // For template authors (the command line's --builder): the builder's item joins
-    // View > Toolbars and its toolbar shows. Nothing else offers it.
-    void OfferBuilder();
-    // Recomputes the guidance pane's page width from its panel.
-    void Panel4Resize();
-
     // Starts the web launcher with the home page; when it cannot be started the page
     // opens in the desktop's browser.
     static void StartWebLauncher(const QString& launcher, const QString& homePage);
 
     // --- View, help and closing -------------------------------------------------------
-    void mnuStandardClick();
-    void mnuFormattingClick();
-    void mnuBuilderClick();
-    void mnuStatusbarClick();
     void mnuWordWrapClick();
-    void cmdHideNavClick();
-    void mnuNavigatorClick();
     void mnuOptionsClick();
     void HelpTopics2Click();
     void TandelonthWeb1Click();
     void About1Click();
     void mnuExitClick();
     void Exit1Click() { mnuExitClick(); }
-    // Hidden formatting items: flip the matching button, then run its handler.
-    void Bold1Click();
-    void Underline1Click();
-    void Italic1Click();
-    void AlignLeft1Click();
-    void AlignCenter1Click();
-    void AlignRight1Click();
-    void AlignJustify1Click();
 
-    // --- Commands filled in by their own subsystems -----------------------------------
-    // Each is wired to its menu item, toolbar button or key now; until its subsystem
-    // exists it does nothing, so that no command claims work it has not done.
-    // Plans and navigator.
-    void Open2Click();
-    void mnuNewClick();
-    void mnuSaveClick();
-    void BuildNav();
-    void Outline1Click();
-    void btnFirstClick();
-    void btnPriorClick();
-    void btnNextClick();
-    void btnLastClick();
-    void ExplorerButton7Click();
-    // Printing, page setup and export.
+    // --- Printing, page setup and export ----------------------------------------------
+    // The other commands go straight to their subsystems (below).
     void cmdPrintAllClick();
     void cmdPrintClick();
     void Preview1Click();
@@ -295,49 +267,6 @@ public:
     void PrinterSetup1Click();
     void Plan1Click();
     void Cashflow1Click();
-    // Editing and formatting.
-    void cmdUndoClick();
-    void cmdCutClick();
-    void cmdCopyClick();
-    void cmdPasteClick();
-    void mnuSelectAllClick();
-    void mnuFindClick();
-    void mnuReplaceClick();
-    void mnuFontClick();
-    void cmdSpellClick();
-    void cmdCalClick();
-    void InsertDate2Click();
-    // Keytext item of the given menu position (0 = mnuKeytext1 ... 9 = mnuKeytext0).
-    void mnuKeytextClick(int index);
-    void cmdBoldClick();
-    void cmdItalicClick();
-    void cmdUnderClick();
-    void cmdLeftClick();
-    void cmdCenterClick();
-    void cmdRightClick();
-    void cmdJustifyClick();
-    void cmdColourClick();
-    void cmbFontClick();
-    void cmbFontSizeClick();
-    // Keys seen by the window before its controls; true consumes the key.
-    bool FormKeyPreview(QKeyEvent* event);
-    // Tables.
-    void InsertTable1Click();
-    void InsertRow1Click();
-    void DeleteCells1Click();
-    void MergeCells1Click();
-    void SplitCells1Click();
-    void SelectRow1Click();
-    void SelectTable1Click();
-    void CellHeightandWidth1Click();
-    void ConvertTexttoTable1Click();
-    void Borders1Click();
-    // Budget.
-    void Protection1Click();
-    void LockRowsColumns1Click();
-    void ModifyCashflowDetails1Click();
-    void LoadNewTemplate1Click();
-    void DeleteRow1Click();
     // Spelling: hands the spell checker its dictionaries at start-up.
     void SetSpellDictionaries();
 
@@ -350,6 +279,7 @@ public:
     BuilderToolbar* builder() const { return m_builder; }
     ExportCommands* exportCommands() const { return m_export.get(); }
     AutoSave* autoSave() const { return m_autoSave; }
+    WindowView* view() const { return m_view; }
 
     // --- Start-up and closing ---------------------------------------------------------
     // The work of the window's first showing (settings, navigator, start-up texts).
@@ -371,18 +301,17 @@ private:
     void buildMenus();
     void buildBudget();
     void buildExport();
+    EditWidgets editWidgets() const;
     void readSettings();
-    void fillFontList();
     void loadStartupTexts();
-    QToolButton* toolButton(ToolPanel* panel, const QString& name, int glyph, const QString& hint,
-                            bool checkable = false);
     QAction* menuItem(QMenu* menu, const QString& name, const QString& caption,
                       const QKeySequence& shortcut = {});
     QAction* hiddenItem(const QString& name, const QString& caption,
                         const QKeySequence& shortcut = {});
     QAction* separator(QMenu* menu, const QString& name);
-    void placeToolbarsInOrder();
 
+    NavigatorWidgets m_nav;
+    EditWidgets m_edit;
     Navigator* m_navigator = nullptr;
     PlanLifecycle* m_lifecycle = nullptr;
     EditCommands* m_editing = nullptr;
@@ -392,6 +321,7 @@ private:
     BuilderToolbar* m_builder = nullptr;
     std::unique_ptr<ExportCommands> m_export;
     AutoSave* m_autoSave = nullptr;
+    WindowView* m_view = nullptr;
     QVBoxLayout* m_toolArea = nullptr;
     bool m_formShown = false;
     bool m_planControlsOn = true;

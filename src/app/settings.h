@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plans/planstate.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,13 +41,7 @@ int recoveryInterval(int stored);
 QString keytextKey(int index); // index 0..9 -> "keytext1" ... "keytext9", "keytext0"
 
 // Margins in inches: left, right, top, bottom.
-struct Margins {
-    double Left = 1;
-    double Right = 1;
-    double Top = 1;
-    double Bottom = 1;
-    bool operator==(const Margins&) const = default;
-};
+using Margins = InchMargins;
 
 // A margin as the settings keep it: text read as a real number; text that is not one
 // gives 1, as does a negative value, and anything above 20 gives 20.

@@ -120,7 +120,7 @@ void finish(const QElapsedTimer& shown, int milliseconds) {
     if (frmEdit && frmEdit->OpenAtStart) {
         const bool recovered = offerRecovery(frmEdit);
         if (frmTips && TfrmTips::TipsWanted()) frmTips->exec();
-        if (!recovered) frmEdit->Open2Click();
+        if (!recovered) frmEdit->lifecycle()->Open2Click();
     }
 }
 

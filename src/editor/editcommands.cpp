@@ -1,8 +1,5 @@
 #include "editor/editcommands.h"
 
-#include "app/editfrm.h"
-#include "app/startup.h"
-#include "budget/budgetview.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
@@ -10,16 +7,21 @@
 #include "editor/findreplace.h"
 #include "editor/keytext.h"
 #include "editor/spelling.h"
+#include "editor/tablecommands.h"
 #include "plans/navigator.h"
+#include "plans/planstate.h"
 #include "platform/repaintlock.h"
 #include "widgets/ruler.h"
+#include "widgets/toolglyphs.h"
 #include "widgets/toolpanel.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -160,8 +162,74 @@ public:
 
 } // namespace
 
-EditCommands::EditCommands(TfrmEdit* window) : QObject(window), w(window) {
-    TextControl* t = w->ATX321;
+void EditCommands::buildFormatBar(EditWidgets& w, ToolPanel& f) {
+    w.cmbFont = new QComboBox(&f);
+    w.cmbFont->setObjectName(QStringLiteral("cmbFont"));
+    w.cmbFont->setToolTip(QStringLiteral("Font"));
+    w.cmbFont->setStatusTip(QStringLiteral("Font"));
+    w.cmbFont->setFixedSize(170, 21);
+    w.cmbFont->setMaxVisibleItems(20);
+    f.addWidget(w.cmbFont);
+    f.addSpacing(3);
+    w.cmbFontSize = new QComboBox(&f);
+    w.cmbFontSize->setObjectName(QStringLiteral("cmbFontSize"));
+    w.cmbFontSize->setToolTip(QStringLiteral("Font Size"));
+    w.cmbFontSize->setStatusTip(QStringLiteral("Font Size"));
+    w.cmbFontSize->setEditable(true);
+    w.cmbFontSize->setInsertPolicy(QComboBox::NoInsert);
+    w.cmbFontSize->setFixedSize(52, 21);
+    w.cmbFontSize->addItems({"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26",
+                             "28", "36", "48", "72"});
+    w.cmbFontSize->setMaxVisibleItems(16);
+    f.addWidget(w.cmbFontSize);
+    f.addBevel(QStringLiteral("Bevel6"));
+    w.cmdBold = f.addButton(QStringLiteral("cmdBold"), glyphIcon(Glyph::Bold),
+                            QStringLiteral("Bold"), true);
+    w.cmdItalic = f.addButton(QStringLiteral("cmdItalic"), glyphIcon(Glyph::Italic),
+                              QStringLiteral("Italic"), true);
+    w.cmdUnder = f.addButton(QStringLiteral("cmdUnder"), glyphIcon(Glyph::Underline),
+                             QStringLiteral("Underline"), true);
+    f.addBevel(QStringLiteral("Bevel7"));
+    w.cmdColour = f.addButton(QStringLiteral("cmdColour"), glyphIcon(Glyph::Colour),
+                              QStringLiteral("Colour"));
+    f.addBevel(QStringLiteral("Bevel8"));
+    w.cmdLeft = f.addButton(QStringLiteral("cmdLeft"), glyphIcon(Glyph::AlignLeft),
+                            QStringLiteral("Align Left"), true);
+    w.cmdCenter = f.addButton(QStringLiteral("cmdCenter"), glyphIcon(Glyph::AlignCentre),
+                              QStringLiteral("Centre"), true);
+    w.cmdRight = f.addButton(QStringLiteral("cmdRight"), glyphIcon(Glyph::AlignRight),
+                             QStringLiteral("Align Right"), true);
+    w.cmdJustify = f.addButton(QStringLiteral("cmdJustify"), glyphIcon(Glyph::Justify),
+                               QStringLiteral("Justify"), true);
+    for (QToolButton* b : {w.cmdLeft, w.cmdCenter, w.cmdRight, w.cmdJustify})
+        b->setAutoExclusive(true);
+    w.cmdLeft->setChecked(true);
+    f.addStretch();
+}
+
+void EditCommands::fillFontList() {
+    // A family that several foundries supply is listed once, by its plain name.
+    QStringList families;
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontDatabase::isPrivateFamily(family)) continue;
+        const qsizetype foundry = family.indexOf(QStringLiteral(" ["));
+        families << (foundry > 0 ? family.left(foundry) : family);
+    }
+    families.removeDuplicates();
+    std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    m_w.cmbFont->clear();
+    m_w.cmbFont->addItems(families);
+    // Nothing is shown until the caret is in a plan.
+    m_w.cmbFont->setCurrentIndex(-1);
+    m_w.cmbFontSize->setCurrentIndex(-1);
+}
+
+EditCommands::EditCommands(const EditWidgets& widgets, EditLinks links, PlanState& plan,
+                           QObject* parent)
+    : QObject(parent), m_w(widgets), m_links(std::move(links)), m_plan(plan) {
+    TextControl* t = m_w.ATX321;
     connect(t, &TextControl::OnKeyDown, this, &EditCommands::atx321KeyDown);
     connect(t, &TextControl::OnKeyPress, this, &EditCommands::atx321KeyPress);
     connect(t, &TextControl::OnKeyUp, this, &EditCommands::atx321KeyUp);
@@ -181,20 +249,31 @@ EditCommands::EditCommands(TfrmEdit* window) : QObject(window), w(window) {
     // The text's key rules must see its shortcut keys before the menus do.
     t->installEventFilter(this);
 
-    m_find = new FindReplace(t, w);
-    m_find->onTextChanged = [this] { w->PlanModified = true; };
+    m_find = new FindReplace(t, m_w.window);
+    m_find->onTextChanged = [this] { m_plan.PlanModified = true; };
     m_guidance = new GuidanceText(t);
+
+    connect(m_w.cmbFont, &QComboBox::activated, this, &EditCommands::cmbFontClick);
+    connect(m_w.cmbFontSize, &QComboBox::activated, this, &EditCommands::cmbFontSizeClick);
+    connect(m_w.cmdBold, &QToolButton::clicked, this, &EditCommands::cmdBoldClick);
+    connect(m_w.cmdItalic, &QToolButton::clicked, this, &EditCommands::cmdItalicClick);
+    connect(m_w.cmdUnder, &QToolButton::clicked, this, &EditCommands::cmdUnderClick);
+    connect(m_w.cmdColour, &QToolButton::clicked, this, &EditCommands::cmdColourClick);
+    connect(m_w.cmdLeft, &QToolButton::clicked, this, &EditCommands::cmdLeftClick);
+    connect(m_w.cmdCenter, &QToolButton::clicked, this, &EditCommands::cmdCenterClick);
+    connect(m_w.cmdRight, &QToolButton::clicked, this, &EditCommands::cmdRightClick);
+    connect(m_w.cmdJustify, &QToolButton::clicked, this, &EditCommands::cmdJustifyClick);
 
     // A size typed into the box that the box does not list is refused; the box then
     // shows the text's size again rather than the refused one.
-    if (QLineEdit* sizeEdit = w->cmbFontSize->lineEdit())
+    if (QLineEdit* sizeEdit = m_w.cmbFontSize->lineEdit())
         connect(sizeEdit, &QLineEdit::editingFinished, this, &EditCommands::showFontSize);
 
-    w->rulMain->setTextControl(t);
-    w->rulMain->setPixelsPerInch(w->logicalDpiX() > 0 ? w->logicalDpiX() : 96);
+    m_w.rulMain->setTextControl(t);
+    m_w.rulMain->setPixelsPerInch(m_w.window->logicalDpiX() > 0 ? m_w.window->logicalDpiX() : 96);
     // An indent dragged on the ruler is a change to the plan like any other.
-    connect(w->rulMain, &Ruler::indentsChanged, this, [this] { w->PlanModified = true; });
-    w->Panel6->installEventFilter(this);
+    connect(m_w.rulMain, &Ruler::indentsChanged, this, [this] { m_plan.PlanModified = true; });
+    m_w.Panel6->installEventFilter(this);
 }
 
 EditCommands::~EditCommands() {
@@ -203,20 +282,26 @@ EditCommands::~EditCommands() {
     delete m_guidance;
 }
 
+QString EditCommands::keytext(int index) const {
+    QAction* item = m_w.keytextItems.value(index);
+    return item ? item->text() : QString();
+}
+
 QString EditCommands::UndoErrorMessage() {
     return QStringLiteral("An error occurred when undoing the last action");
 }
 
 bool EditCommands::budgetShown() const {
-    return w->navigator()->BudgetShown();
+    return m_links.navigator->BudgetShown();
 }
 
 DateEntry* EditCommands::dates() {
     // The calendar window is made after the main window; the date edits follow it.
-    if (!m_dates && frmCal) {
-        m_dates = new DateEntry(w->ATX321, w, frmCal);
-        m_dates->menuAnchor = w->cmdCal;
-        m_dates->onInserted = [this] { w->PlanModified = true; };
+    TfrmCal* calendar = m_links.calendar ? m_links.calendar() : nullptr;
+    if (!m_dates && calendar) {
+        m_dates = new DateEntry(m_w.ATX321, m_w.window, calendar);
+        m_dates->menuAnchor = m_w.cmdCal;
+        m_dates->onInserted = [this] { m_plan.PlanModified = true; };
     }
     return m_dates;
 }
@@ -224,13 +309,13 @@ DateEntry* EditCommands::dates() {
 void EditCommands::textChanged() {
     // A command that changes the text leaves it unsaved, even when no key or click in the
     // text came before it (a toolbar paste right after saving, for one).
-    w->PlanModified = true;
+    m_plan.PlanModified = true;
 }
 
 // --- Clipboard and undo -----------------------------------------------------------------
 
 void EditCommands::cmdUndoClick() {
-    TextControl* t = w->ATX321;
+    TextControl* t = m_w.ATX321;
     if (t->UnDoAction() <= 2) return;
     // A text the program holds read-only cannot take back a step; nor can one whose undo
     // leaves its history where it was.
@@ -256,7 +341,7 @@ void EditCommands::cmdUndoClick() {
 
 void EditCommands::cmdRedoClick() {
     if (budgetShown()) return;
-    TextControl* t = w->ATX321;
+    TextControl* t = m_w.ATX321;
     if (t->ReDoAction() <= 2 || t->WriteProtect() != 0) return;
     t->setReDoAction(1);
     textChanged();
@@ -265,33 +350,33 @@ void EditCommands::cmdRedoClick() {
 
 void EditCommands::cmdCutClick() {
     if (budgetShown()) {
-        w->spread->Cut();
+        m_w.spread->Cut();
         return;
     }
-    w->ATX321->setClipboardAction(1);
+    m_w.ATX321->setClipboardAction(1);
     textChanged();
 }
 
 void EditCommands::cmdCopyClick() {
     if (budgetShown()) {
-        w->spread->Copy();
+        m_w.spread->Copy();
         return;
     }
-    w->ATX321->setClipboardAction(2);
+    m_w.ATX321->setClipboardAction(2);
 }
 
 void EditCommands::cmdPasteClick() {
     if (budgetShown()) {
-        w->spread->Paste();
+        m_w.spread->Paste();
         return;
     }
-    w->ATX321->setClipboardAction(3);
+    m_w.ATX321->setClipboardAction(3);
     textChanged();
 }
 
 void EditCommands::mnuSelectAllClick() {
-    TextControl* t = w->ATX321;
-    RepaintLock lock(w);
+    TextControl* t = m_w.ATX321;
+    RepaintLock lock(m_w.window);
     const int scroll = t->ScrollVert();
     t->setSelStart(0);
     t->setSelLength(t->TextLength());
@@ -309,7 +394,7 @@ void EditCommands::mnuReplaceClick() {
 }
 
 void EditCommands::cmdSpellClick() {
-    CheckSpelling(w->ATX321, w->Spell, frmDic);
+    CheckSpelling(m_w.ATX321, m_w.Spell, m_links.dictionary ? m_links.dictionary() : nullptr);
 }
 
 void EditCommands::cmdCalClick() {
@@ -326,22 +411,22 @@ void EditCommands::InsertDate1Click() {
 
 void EditCommands::mnuKeytextClick(int index) {
     if (budgetShown()) {
-        w->budgetView()->TypeIntoActiveCell(w->KeytextCaption(index));
+        m_links.typeIntoSheet(keytext(index));
         return;
     }
-    InsertKeytext(w->ATX321, w->KeytextCaption(index));
-    w->PlanModified = true;
+    InsertKeytext(m_w.ATX321, keytext(index));
+    m_plan.PlanModified = true;
 }
 
 // --- Font -------------------------------------------------------------------------------
 
 void EditCommands::mnuFontClick() {
     if (budgetShown()) {
-        w->spread->ShowFontDialog();
+        m_w.spread->ShowFontDialog();
         return;
     }
-    TextControl* t = w->ATX321;
-    FontDialogWithColour fd(w);
+    TextControl* t = m_w.ATX321;
+    FontDialogWithColour fd(m_w.window);
     QFont font;
     font.setBold(t->FontBold() == -1);
     font.setItalic(t->FontItalic() == -1);
@@ -370,45 +455,45 @@ void EditCommands::mnuFontClick() {
 
 void EditCommands::cmdBoldClick() {
     if (budgetShown()) {
-        w->spread->setFontBold(w->cmdBold->isChecked());
+        m_w.spread->setFontBold(m_w.cmdBold->isChecked());
         return;
     }
-    w->ATX321->setFontBold(w->cmdBold->isChecked() ? 1 : 0);
+    m_w.ATX321->setFontBold(m_w.cmdBold->isChecked() ? 1 : 0);
     textChanged();
 }
 
 void EditCommands::cmdItalicClick() {
     if (budgetShown()) {
-        w->spread->setFontItalic(w->cmdItalic->isChecked());
+        m_w.spread->setFontItalic(m_w.cmdItalic->isChecked());
         return;
     }
-    w->ATX321->setFontItalic(w->cmdItalic->isChecked() ? 1 : 0);
+    m_w.ATX321->setFontItalic(m_w.cmdItalic->isChecked() ? 1 : 0);
     textChanged();
 }
 
 void EditCommands::cmdUnderClick() {
     if (budgetShown()) {
-        w->spread->setFontUnderline(w->cmdUnder->isChecked());
+        m_w.spread->setFontUnderline(m_w.cmdUnder->isChecked());
         return;
     }
-    w->ATX321->setFontUnder(w->cmdUnder->isChecked() ? 1 : 0);
+    m_w.ATX321->setFontUnder(m_w.cmdUnder->isChecked() ? 1 : 0);
     textChanged();
 }
 
 void EditCommands::setAlignment(int alignment) {
-    w->ATX321->setAlignment(alignment);
+    m_w.ATX321->setAlignment(alignment);
     // The buttons show the paragraph's alignment however it was set (Ctrl+E and the rest
     // included).
-    w->cmdLeft->setChecked(alignment == 0);
-    w->cmdRight->setChecked(alignment == 1);
-    w->cmdCenter->setChecked(alignment == 2);
-    w->cmdJustify->setChecked(alignment == 3);
+    m_w.cmdLeft->setChecked(alignment == 0);
+    m_w.cmdRight->setChecked(alignment == 1);
+    m_w.cmdCenter->setChecked(alignment == 2);
+    m_w.cmdJustify->setChecked(alignment == 3);
     textChanged();
 }
 
 void EditCommands::cmdLeftClick() {
     if (budgetShown()) {
-        w->spread->setHAlign(Sheet::AlignLeft);
+        m_w.spread->setHAlign(Sheet::AlignLeft);
         return;
     }
     setAlignment(0);
@@ -416,7 +501,7 @@ void EditCommands::cmdLeftClick() {
 
 void EditCommands::cmdCenterClick() {
     if (budgetShown()) {
-        w->spread->setHAlign(Sheet::AlignCentre);
+        m_w.spread->setHAlign(Sheet::AlignCentre);
         return;
     }
     setAlignment(2);
@@ -424,7 +509,7 @@ void EditCommands::cmdCenterClick() {
 
 void EditCommands::cmdRightClick() {
     if (budgetShown()) {
-        w->spread->setHAlign(Sheet::AlignRight);
+        m_w.spread->setHAlign(Sheet::AlignRight);
         return;
     }
     setAlignment(1);
@@ -432,67 +517,68 @@ void EditCommands::cmdRightClick() {
 
 void EditCommands::cmdJustifyClick() {
     if (budgetShown()) {
-        w->spread->setHAlign(Sheet::AlignJustify);
+        m_w.spread->setHAlign(Sheet::AlignJustify);
         return;
     }
     setAlignment(3);
 }
 
 void EditCommands::cmdColourClick() {
-    if (!frmtextcolour) return;
-    frmtextcolour->onColour = [this](int colour) {
+    Tfrmtextcolour* colours = m_links.colours ? m_links.colours() : nullptr;
+    if (!colours) return;
+    colours->onColour = [this](int colour) {
         if (budgetShown()) {
-            w->spread->setFontColor(colour);
+            m_w.spread->setFontColor(colour);
             return;
         }
-        w->ATX321->setFontColor(colour);
+        m_w.ATX321->setFontColor(colour);
         textChanged();
     };
     // Below whichever toolbars show, else right below the menu bar.
-    int bottom = w->centralWidget() ? w->centralWidget()->y() : 0;
-    for (ToolPanel* bar : {w->docStandard, w->docFormatting, w->docBuilder}) {
+    int bottom = m_w.belowMenus ? m_w.belowMenus->y() : 0;
+    for (QWidget* bar : m_w.toolbars) {
         if (bar && !bar->isHidden())
-            bottom = std::max(bottom, bar->mapTo(w, QPoint(0, bar->height())).y());
+            bottom = std::max(bottom, bar->mapTo(m_w.window, QPoint(0, bar->height())).y());
     }
-    frmtextcolour->showBelow(w->cmdColour, bottom);
+    colours->showBelow(m_w.cmdColour, bottom);
 }
 
 void EditCommands::cmbFontClick() {
     if (budgetShown()) {
-        w->spread->setFontName(w->cmbFont->currentText());
-        w->spread->setFocus();
+        m_w.spread->setFontName(m_w.cmbFont->currentText());
+        m_w.spread->setFocus();
         return;
     }
-    w->ATX321->setFontName(w->cmbFont->currentText());
+    m_w.ATX321->setFontName(m_w.cmbFont->currentText());
     textChanged();
-    w->ATX321->setFocus();
+    m_w.ATX321->setFocus();
 }
 
 void EditCommands::cmbFontSizeClick() {
     bool ok = false;
-    const int size = w->cmbFontSize->currentText().trimmed().toInt(&ok);
+    const int size = m_w.cmbFontSize->currentText().trimmed().toInt(&ok);
     if (budgetShown()) {
         // A size that is not a whole number is passed over without a word.
-        if (ok && size > 0) w->spread->setFontSize(size);
-        w->spread->setFocus();
+        if (ok && size > 0) m_w.spread->setFontSize(size);
+        m_w.spread->setFocus();
         return;
     }
     // A size that is not a whole number is passed over without a word.
     if (ok && size > 0) {
-        w->ATX321->setFontSize(size);
+        m_w.ATX321->setFontSize(size);
         textChanged();
     }
-    w->ATX321->setFocus();
+    m_w.ATX321->setFocus();
 }
 
 void EditCommands::showFontSize() {
     if (budgetShown()) return;
-    const double size = w->ATX321->FontSize();
+    const double size = m_w.ATX321->FontSize();
     if (size <= 0) return;
     const QString shown = QString::number(size, 'g', 4);
-    const int i = w->cmbFontSize->findText(shown);
-    if (i >= 0) w->cmbFontSize->setCurrentIndex(i);
-    w->cmbFontSize->setEditText(shown);
+    const int i = m_w.cmbFontSize->findText(shown);
+    if (i >= 0) m_w.cmbFontSize->setCurrentIndex(i);
+    m_w.cmbFontSize->setEditText(shown);
 }
 
 bool EditCommands::FormKeyPreview(QKeyEvent*) {
@@ -501,37 +587,109 @@ bool EditCommands::FormKeyPreview(QKeyEvent*) {
     return false;
 }
 
+void EditCommands::Bold1Click() {
+    m_w.cmdBold->setChecked(!m_w.cmdBold->isChecked());
+    cmdBoldClick();
+}
+
+void EditCommands::Underline1Click() {
+    m_w.cmdUnder->setChecked(!m_w.cmdUnder->isChecked());
+    cmdUnderClick();
+}
+
+void EditCommands::Italic1Click() {
+    m_w.cmdItalic->setChecked(!m_w.cmdItalic->isChecked());
+    cmdItalicClick();
+}
+
+void EditCommands::AlignLeft1Click() {
+    m_w.cmdLeft->setChecked(!m_w.cmdLeft->isChecked());
+    cmdLeftClick();
+}
+
+void EditCommands::AlignCenter1Click() {
+    m_w.cmdCenter->setChecked(!m_w.cmdCenter->isChecked());
+    cmdCenterClick();
+}
+
+void EditCommands::AlignRight1Click() {
+    m_w.cmdRight->setChecked(!m_w.cmdRight->isChecked());
+    cmdRightClick();
+}
+
+void EditCommands::AlignJustify1Click() {
+    m_w.cmdJustify->setChecked(!m_w.cmdJustify->isChecked());
+    cmdJustifyClick();
+}
+
+// --- Tables -----------------------------------------------------------------------------
+
+void EditCommands::InsertTable1Click() {
+    if (TableCommands::insertTable(m_w.ATX321, m_links.tableWindows().insert))
+        m_plan.PlanModified = true;
+}
+void EditCommands::InsertRow1Click() {
+    if (TableCommands::insertRow(m_w.ATX321)) m_plan.PlanModified = true;
+}
+void EditCommands::DeleteCells1Click() {
+    if (TableCommands::deleteCells(m_w.ATX321)) m_plan.PlanModified = true;
+}
+void EditCommands::MergeCells1Click() {
+    if (TableCommands::mergeCells(m_w.ATX321)) m_plan.PlanModified = true;
+}
+void EditCommands::SplitCells1Click() {
+    if (TableCommands::splitCells(m_w.ATX321, m_links.tableWindows().split))
+        m_plan.PlanModified = true;
+}
+void EditCommands::SelectRow1Click() {
+    TableCommands::selectRow(m_w.ATX321);
+}
+void EditCommands::SelectTable1Click() {
+    TableCommands::selectTable(m_w.ATX321);
+}
+void EditCommands::CellHeightandWidth1Click() {
+    if (TableCommands::cellHeightAndWidth(m_w.ATX321, m_links.tableWindows().cells))
+        m_plan.PlanModified = true;
+}
+void EditCommands::ConvertTexttoTable1Click() {
+    if (TableCommands::convertTextToTable(m_w.ATX321)) m_plan.PlanModified = true;
+}
+void EditCommands::Borders1Click() {
+    if (TableCommands::borders(m_w.ATX321, m_links.tableWindows().borders))
+        m_plan.PlanModified = true;
+}
+
 void EditCommands::followCaretInText(int key) {
-    w->navigator()->SectionSync(w->ATX321, Navigator::CaretMoved, key);
+    m_links.navigator->SectionSync(m_w.ATX321, Navigator::CaretMoved, key);
 }
 
 // --- Keys -------------------------------------------------------------------------------
 
 void EditCommands::scrollGuidance(int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(w->ATX322, &press);
+    QCoreApplication::sendEvent(m_w.ATX322, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(w->ATX322, &release);
-    w->ATX321->setFocus();
+    QCoreApplication::sendEvent(m_w.ATX322, &release);
+    m_w.ATX321->setFocus();
 }
 
 void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
-    TextControl* t = w->ATX321;
+    TextControl* t = m_w.ATX321;
     switch (key) {
     case Qt::Key_F9:
         cmdSpellClick();
         break;
     case Qt::Key_F7:
-        w->btnFirstClick();
+        m_links.navigator->btnFirstClick();
         break;
     case Qt::Key_F5:
-        w->btnPriorClick();
+        m_links.navigator->btnPriorClick();
         break;
     case Qt::Key_F6:
-        w->btnNextClick();
+        m_links.navigator->btnNextClick();
         break;
     case Qt::Key_F8:
-        w->btnLastClick();
+        m_links.navigator->btnLastClick();
         break;
     default:
         break;
@@ -540,13 +698,13 @@ void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
     if (!(shift & Qt::ControlModifier)) {
         CtrlKeyHeld = false;
         // Moving between sections changes nothing in the plan.
-        if (key != Qt::Key_F5 && key != Qt::Key_F6) w->PlanModified = true;
+        if (key != Qt::Key_F5 && key != Qt::Key_F6) m_plan.PlanModified = true;
         TagJumpPending = false;
         if (key == Qt::Key_F3) {
             mnuFontClick();
         } else if (key == Qt::Key_F11 || key == Qt::Key_F12) {
             TagJumpPending = true;
-            w->navigator()->SectionSync(t, Navigator::Jump, key);
+            m_links.navigator->SectionSync(t, Navigator::Jump, key);
         }
         return;
     }
@@ -562,8 +720,8 @@ void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
         const int digit = key - Qt::Key_0;
         const int index = digit == 0 ? 9 : digit - 1;
         // A keytext the user has not set is hidden and has nothing to insert.
-        if (w->mnuKeytextItems[index]->isVisible()) {
-            TypeKeytext(t, w->KeytextCaption(index));
+        if (m_w.keytextItems.value(index) && m_w.keytextItems[index]->isVisible()) {
+            TypeKeytext(t, keytext(index));
             textChanged();
         }
     } else {
@@ -573,17 +731,17 @@ void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
             break;
         case Qt::Key_B:
             t->setFontBold(t->FontBold() == -1 ? 0 : -1);
-            w->cmdBold->setChecked(!w->cmdBold->isChecked());
+            m_w.cmdBold->setChecked(!m_w.cmdBold->isChecked());
             textChanged();
             break;
         case Qt::Key_I:
             t->setFontItalic(t->FontItalic() == -1 ? 0 : -1);
-            w->cmdItalic->setChecked(!w->cmdItalic->isChecked());
+            m_w.cmdItalic->setChecked(!m_w.cmdItalic->isChecked());
             textChanged();
             break;
         case Qt::Key_U:
             t->setFontUnder(t->FontUnder() == kUnderlined ? 0 : kUnderlined);
-            w->cmdUnder->setChecked(!w->cmdUnder->isChecked());
+            m_w.cmdUnder->setChecked(!m_w.cmdUnder->isChecked());
             textChanged();
             break;
         case Qt::Key_E:
@@ -622,17 +780,17 @@ void EditCommands::atx321KeyDown(int& key, Qt::KeyboardModifiers shift) {
             mnuFindClick();
             break;
         case Qt::Key_N:
-            w->mnuNewClick();
+            m_links.newPlan();
             break;
         case Qt::Key_O:
-            w->Open2Click();
+            m_links.openPlan();
             break;
         case Qt::Key_S:
-            w->mnuSaveClick();
+            m_links.savePlan();
             break;
         case Qt::Key_P:
             // What the File menu shows beside "Print All".
-            w->cmdPrintAllClick();
+            m_links.printAll();
             break;
         default:
             break;
@@ -647,8 +805,8 @@ void EditCommands::atx321KeyPress(int& key) {
         return;
     }
     // Whatever the user types is their own text: untagged and black.
-    TextControl* t = w->ATX321;
-    w->PlanModified = true;
+    TextControl* t = m_w.ATX321;
+    m_plan.PlanModified = true;
     t->setHTag(GuidanceTag::UserText);
     t->setFontColor(kBlackText);
 }
@@ -665,21 +823,21 @@ void EditCommands::atx321KeyUp(int key, Qt::KeyboardModifiers) {
 void EditCommands::atx321MouseDown(Qt::MouseButton button) {
     RecordMouseDown(m_click, button);
     if (button != Qt::RightButton) return;
-    w->DeleteRow1->setVisible(budgetShown());
-    w->mnupopup->popup(QCursor::pos());
+    m_w.DeleteRow1->setVisible(budgetShown());
+    m_w.mnupopup->popup(QCursor::pos());
 }
 
 void EditCommands::atx321MouseUp() {
-    RecordMouseUp(m_click, w->ATX321);
+    RecordMouseUp(m_click, m_w.ATX321);
 }
 
 void EditCommands::atx321Click() {
-    w->PlanModified = true;
-    if (ClickFollowsCaret(m_click, w->chkAuto->isChecked())) followCaretInText(0);
+    m_plan.PlanModified = true;
+    if (ClickFollowsCaret(m_click, m_w.chkAuto->isChecked())) followCaretInText(0);
 }
 
 void EditCommands::atx321DblClick() {
-    m_guidance->atx321DblClick(w->navigator()->LastCaretPos(), [this] {
+    m_guidance->atx321DblClick(m_links.navigator->LastCaretPos(), [this] {
         if (DateEntry* d = dates()) d->openForText();
     });
 }
@@ -687,27 +845,27 @@ void EditCommands::atx321DblClick() {
 // --- Scrolling and page width -----------------------------------------------------------
 
 void EditCommands::atx321ATXChange() {
-    w->rulMain->followScroll();
+    m_w.rulMain->followScroll();
 }
 
 void EditCommands::atx321ATXHScrollClick() {
-    w->rulMain->followScroll();
+    m_w.rulMain->followScroll();
 }
 
 void EditCommands::atx321ATXVScrollClick() {
-    w->navigator()->atx321ATXVScrollClick();
+    m_links.navigator->atx321ATXVScrollClick();
 }
 
 void EditCommands::PageWidth() {
-    const Ruler::TextArea area = Ruler::textArea(w->PlanMargins.Left, w->PlanMargins.Right,
-                                                 w->PlanMargins.Top, w->PlanMargins.Bottom);
-    w->TextAreaWidth = area.width;
-    w->TextAreaHeight = area.height;
-    w->rulMain->applyTextArea(area, w->ATX322);
+    const Ruler::TextArea area = Ruler::textArea(m_plan.PlanMargins.Left, m_plan.PlanMargins.Right,
+                                                 m_plan.PlanMargins.Top, m_plan.PlanMargins.Bottom);
+    m_plan.TextAreaWidth = area.width;
+    m_plan.TextAreaHeight = area.height;
+    m_w.rulMain->applyTextArea(area, m_w.ATX322);
 }
 
 bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == w->ATX321 && event->type() == QEvent::ShortcutOverride) {
+    if (watched == m_w.ATX321 && event->type() == QEvent::ShortcutOverride) {
         // Keys with Ctrl and the function keys of the text's rules are the text's own
         // while it has the focus; the menu items with the same shortcuts serve the rest of
         // the window. Either way each key runs its command once.
@@ -717,8 +875,8 @@ bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
             event->accept();
             return true;
         }
-    } else if (watched == w->Panel6 && event->type() == QEvent::Resize) {
-        RepaintLock lock(w);
+    } else if (watched == m_w.Panel6 && event->type() == QEvent::Resize) {
+        RepaintLock lock(m_w.window);
         PageWidth();
     }
     return QObject::eventFilter(watched, event);

@@ -1,7 +1,5 @@
 #include "plans/lifecycle.h"
 
-#include "app/editfrm.h"
-#include "app/startup.h"
 #include "budget/budgetview.h"
 #include "controls/text/rtfreader.h"
 #include "controls/text/textcontrol.h"
@@ -11,6 +9,7 @@
 #include "plans/navigator.h"
 #include "plans/openfrm.h"
 #include "plans/plandamage.h"
+#include "plans/planstate.h"
 #include "platform/printerinfo.h"
 #include "platform/repaintlock.h"
 #include "widgets/ruler.h"
@@ -50,7 +49,9 @@ private:
 
 } // namespace
 
-PlanLifecycle::PlanLifecycle(TfrmEdit* window) : QObject(window), w(window) {}
+PlanLifecycle::PlanLifecycle(const LifecycleWidgets& widgets, LifecycleLinks links, PlanState& plan,
+                             QObject* parent)
+    : QObject(parent), m_w(widgets), m_links(std::move(links)), m_plan(plan) {}
 
 // --- Open and New -----------------------------------------------------------------------
 
@@ -65,48 +66,49 @@ PlanLifecycle::Answer PlanLifecycle::askToSave() {
     }
     if (answer != mrNo) return Answer::Stop;
     // The changes are dropped, and with them their recovery copy.
-    w->autoSave()->dropCopy();
+    m_links.autoSave()->dropCopy();
     return Answer::Go;
 }
 
 void PlanLifecycle::Open2Click() {
-    TextControl* text = w->ATX321;
-    if (w->PanelAll->isHidden()) {
+    TextControl* text = m_w.ATX321;
+    if (m_w.editingArea->isHidden()) {
         LoadPlan();
         text->setShowHidden(1);
         return;
     }
     if (askToSave() == Answer::Go) {
-        w->PanelAll->hide();
-        w->SetPlanControls(false);
+        m_w.editingArea->hide();
+        m_links.setPlanControls(false);
         LoadPlan();
         text->setUnDoAction(0);
     }
     text->setShowHidden(1);
-    w->setUpdatesEnabled(true);
+    m_w.window->setUpdatesEnabled(true);
 }
 
 void PlanLifecycle::mnuNewClick() {
-    if (!w->PanelAll->isHidden() && askToSave() == Answer::Stop) return;
-    w->PanelAll->hide();
-    w->SetPlanControls(false);
+    if (!m_w.editingArea->isHidden() && askToSave() == Answer::Stop) return;
+    m_w.editingArea->hide();
+    m_links.setPlanControls(false);
     m_pressNew = true;
     LoadPlan();
     m_pressNew = false;
-    w->ATX321->setUnDoAction(0);
-    w->ATX321->setShowHidden(1);
+    m_w.ATX321->setUnDoAction(0);
+    m_w.ATX321->setShowHidden(1);
 }
 
 // --- Loading ----------------------------------------------------------------------------
 
 bool PlanLifecycle::LoadPlan() {
     pumpMessages();
-    w->SetPlanCaption(QString());
+    m_links.setCaption(QString());
 
+    const QPointer<Tfrmopen> frmopen = m_links.openWindow ? m_links.openWindow() : nullptr;
     if (!frmopen) return false;
     if (m_pressNew) {
         // The window is shown first (which empties it), then its "&New" is pressed.
-        QTimer::singleShot(0, frmopen, [] {
+        QTimer::singleShot(0, frmopen.data(), [frmopen] {
             if (frmopen && frmopen->isVisible()) frmopen->NewbtnClick();
         });
     }
@@ -157,11 +159,11 @@ bool PlanLifecycle::RecoverPlan(const Recovery::Copy& copy) {
     const CompanyDetails details = Catalogue().details(copy.planName);
     const QString budget =
         copy.budgetCopy.isEmpty() ? Catalogue::budgetFileOf(copy.planFile) : copy.budgetCopy;
-    w->PanelAll->hide();
-    w->SetPlanControls(false);
+    m_w.editingArea->hide();
+    m_links.setPlanControls(false);
     if (!LoadChosenPlan(details.value("coname"), details.value("sbu"), copy.textCopy, budget))
         return false;
-    w->autoSave()->adopt(copy.number);
+    m_links.autoSave()->adopt(copy.number);
     return true;
 }
 
@@ -179,16 +181,16 @@ bool PlanLifecycle::LoadChosenPlan(const QString& companyName, const QString& sb
 bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
                              const QString& source, const QString& budgetSource,
                              bool recovering) {
-    TextControl* text = w->ATX321;
+    TextControl* text = m_w.ATX321;
     PlanSession& session = planSession();
     // The load's own changes to the text are nobody's typing: no recovery copy of them.
-    AutoSave* autoSave = w->autoSave();
+    AutoSave* autoSave = m_links.autoSave();
     autoSave->setPaused(true);
     const auto resume = qScopeGuard([autoSave] {
         autoSave->setPaused(false);
         autoSave->markClean();
     });
-    w->SetPlanCaption(session.CurrentPlanName);
+    m_links.setCaption(session.CurrentPlanName);
     BusyCursor busy;
     // Keys and clicks wait until the plan is in place: while it loads (and is saved at
     // once) its text is selected whole, and a key would replace it.
@@ -197,7 +199,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
     try {
         text->setSelStart(0);
         text->setSelLength(text->TextLength());
-        w->Outline1->collapseAll();
+        m_w.Outline1->collapseAll();
         text->setWriteProtect(0);
         text->PrepareLoad();
 
@@ -205,7 +207,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
         // new plan's file, so nothing of the open plan is written where it does not belong.
         if (!LoadBudget(budgetSource)) {
             busy.restore();
-            w->SetPlanCaption(QString());
+            m_links.setCaption(QString());
             return false;
         }
         text->setFileName(source);
@@ -216,7 +218,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
             // holds now would replace the plan's own file with an empty text. The user is
             // told which file and why, and a file that is there is kept as it was.
             busy.restore();
-            w->SetPlanCaption(QString());
+            m_links.setCaption(QString());
             // The control now holds no plan: a Save must not write its empty text anywhere.
             m_planLoaded = false;
             const QString reason = unreadableReason(source);
@@ -254,9 +256,9 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
         text->setSelStart(0);
         text->setSelLength(0);
         text->setScrollVert(0);
-        w->SetPlanControls(true);
+        m_links.setPlanControls(true);
         text->setUnDoAction(0);
-        w->PanelAll->show();
+        m_w.editingArea->show();
         pumpMessagesExceptInput();
         busy.restore();
         text->setSelStart(0);
@@ -266,27 +268,27 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
         layOutPage();
         if (recovering)
             // The plan's own files stay as they were saved until the user saves.
-            w->PlanModified = true;
+            m_plan.PlanModified = true;
         else if (!damage.damaged())
             mnuSaveClick();
         else
             // The file on disk is as it was; a new plan made from a damaged one has no file
             // yet, and closing asks to save it.
-            w->PlanModified = session.CreatingPlan;
-        w->navigator()->btnFirstClick();
+            m_plan.PlanModified = session.CreatingPlan;
+        m_links.navigator->btnFirstClick();
 
         text->viewport()->update();
         SelectBudgetStartCell();
         if (damage.damaged()) {
             QStringList titles;
-            for (int n = 1; n <= w->navigator()->itemCount(); ++n)
-                titles.append(w->navigator()->itemText(n));
+            for (int n = 1; n <= m_links.navigator->itemCount(); ++n)
+                titles.append(m_links.navigator->itemText(n));
             ShowMessageDialog(PlanDamageCheck::message(damage, titles, damageCopy), mtWarning,
                               mbOK, mbOK, 0);
         }
     } catch (...) {
         busy.restore();
-        w->PanelAll->show();
+        m_w.editingArea->show();
         ShowNotice(QStringLiteral("An error occurred while trying to load the plan."));
     }
     return true;
@@ -301,7 +303,7 @@ QString PlanLifecycle::unreadableReason(const QString& file) const {
     if (!RtfReader::isRtf(f.read(64)))
         return QStringLiteral("it is damaged, for it does not begin as a plan's text does");
     // The reader's own words come after the file name it repeats.
-    QString error = w->ATX321->lastFileError();
+    QString error = m_w.ATX321->lastFileError();
     error = error.mid(error.lastIndexOf(QLatin1String(": ")) + 1).trimmed();
     if (error.endsWith(QLatin1Char('.'))) error.chop(1);
     if (error.isEmpty() || error.contains(QDir::separator()) || error.contains(QLatin1Char('/')))
@@ -311,14 +313,14 @@ QString PlanLifecycle::unreadableReason(const QString& file) const {
 }
 
 PlanDamage PlanLifecycle::checkLoadedPlan() {
-    TextControl* text = w->ATX321;
+    TextControl* text = m_w.ATX321;
     PlanDamage damage;
     damage.cutShort = !text->lastFileComplete();
     QSet<int> tags;
     for (const auto& run : text->tagRuns(2))
         tags.insert(run[2]);
     damage.missingSections =
-        PlanDamageCheck::sectionsWithoutTag(tags, w->navigator()->itemCount());
+        PlanDamageCheck::sectionsWithoutTag(tags, m_links.navigator->itemCount());
     return damage;
 }
 
@@ -336,22 +338,22 @@ QString PlanLifecycle::takeHeaderText(TextControl& text) {
 }
 
 bool PlanLifecycle::TakeHeader() {
-    const QString header = takeHeaderText(*w->ATX321);
+    const QString header = takeHeaderText(*m_w.ATX321);
     const PlanHeader::Parsed parsed = PlanHeader::parse(header);
     if (parsed.marginsOk) {
-        w->PlanMargins.Left = parsed.settings.left;
-        w->PlanMargins.Right = parsed.settings.right;
-        w->PlanMargins.Top = parsed.settings.top;
-        w->PlanMargins.Bottom = parsed.settings.bottom;
+        m_plan.PlanMargins.Left = parsed.settings.left;
+        m_plan.PlanMargins.Right = parsed.settings.right;
+        m_plan.PlanMargins.Top = parsed.settings.top;
+        m_plan.PlanMargins.Bottom = parsed.settings.bottom;
     } else {
-        w->PlanMargins = w->DefaultMargins;
+        m_plan.PlanMargins = m_plan.DefaultMargins;
     }
     if (parsed.pageOk) setPageCodes(parsed.settings.paperSize, parsed.settings.orientation);
     return !header.isEmpty();
 }
 
 int PlanLifecycle::ReplacePlaceholders(const QString& companyName, const QString& sbuName) {
-    return replacePlaceholders(*w->ATX321, companyName, sbuName);
+    return replacePlaceholders(*m_w.ATX321, companyName, sbuName);
 }
 
 int PlanLifecycle::replacePlaceholders(TextControl& control, const QString& companyName,
@@ -403,42 +405,42 @@ void PlanLifecycle::setPageCodes(int paperSize, int orientation) {
 }
 
 void PlanLifecycle::layOutPage() {
-    const auto& m = w->PlanMargins;
+    const auto& m = m_plan.PlanMargins;
     const Ruler::TextArea area = Ruler::textArea(m.Left, m.Right, m.Top, m.Bottom);
-    w->TextAreaWidth = area.width;
-    w->TextAreaHeight = area.height;
-    if (auto* ruler = qobject_cast<Ruler*>(w->rulMain)) {
-        ruler->applyTextArea(area, w->ATX322);
+    m_plan.TextAreaWidth = area.width;
+    m_plan.TextAreaHeight = area.height;
+    if (Ruler* ruler = m_w.rulMain) {
+        ruler->applyTextArea(area, m_w.ATX322);
     } else {
-        w->ATX321->setDocWidth(int(std::lround(area.width * 1440)));
-        w->ATX321->setPageHeight(int(std::lround(area.height * 1440)));
+        m_w.ATX321->setDocWidth(int(std::lround(area.width * 1440)));
+        m_w.ATX321->setPageHeight(int(std::lround(area.height * 1440)));
     }
 }
 
 // --- Saving -----------------------------------------------------------------------------
 
 bool PlanLifecycle::mnuSaveClick() {
-    TextControl* text = w->ATX321;
+    TextControl* text = m_w.ATX321;
     if (!m_planLoaded) {
         // No plan was ever loaded: the control holds the start-up text, which is the
         // program's own file and no plan of the user's. Nothing to write, nothing lost.
-        w->PlanModified = false;
+        m_plan.PlanModified = false;
         return true;
     }
     // Writing the header in and out is no change of the user's, and no copy is taken of
     // a text that holds it.
-    AutoSave* autoSave = w->autoSave();
+    AutoSave* autoSave = m_links.autoSave();
     autoSave->setPaused(true);
     auto resume = qScopeGuard([autoSave] { autoSave->setPaused(false); });
-    RepaintLock lockWindow(w);
+    RepaintLock lockWindow(m_w.window);
     const int selStart = text->SelStart();
     const int selLength = text->SelLength();
     const TextControl::ViewPlace view = text->viewPlace();
     // Hiding the panel takes the keyboard focus away to the next widget (the font box):
     // it goes back where it was, so that typing goes on in the text.
     const QPointer<QWidget> focused = QApplication::focusWidget();
-    const bool panelShown = !w->PanelAll->isHidden();
-    w->PanelAll->hide();
+    const bool panelShown = !m_w.editingArea->isHidden();
+    m_w.editingArea->hide();
     // The whole text is selected while it is written: keys typed meanwhile wait (the
     // message pumps below leave them queued), and any that reach the text find it held
     // read-only, so that nothing replaces the plan in the file.
@@ -449,10 +451,10 @@ bool PlanLifecycle::mnuSaveClick() {
     text->setSelLength(0);
 
     PlanPageSettings page;
-    page.left = w->PlanMargins.Left;
-    page.right = w->PlanMargins.Right;
-    page.top = w->PlanMargins.Top;
-    page.bottom = w->PlanMargins.Bottom;
+    page.left = m_plan.PlanMargins.Left;
+    page.right = m_plan.PlanMargins.Right;
+    page.top = m_plan.PlanMargins.Top;
+    page.bottom = m_plan.PlanMargins.Bottom;
     page.paperSize = PaperSize();
     page.orientation = Orientation();
     text->setSelFText(PlanHeader::make(page));
@@ -481,11 +483,11 @@ bool PlanLifecycle::mnuSaveClick() {
     const bool budgetSaved = textSaved && SaveBudget(Catalogue::budgetFileOf(text->FileName()));
 
     pumpMessagesExceptInput();
-    w->PanelAll->setVisible(panelShown);
+    m_w.editingArea->setVisible(panelShown);
     text->setWriteProtect(oldProtect);
     const bool saved = textSaved && budgetSaved;
     if (saved) {
-        w->PlanModified = false;
+        m_plan.PlanModified = false;
         // What the copy held is in the plan's own files now.
         autoSave->markSaved();
     }
@@ -503,7 +505,7 @@ bool PlanLifecycle::mnuSaveClick() {
         // The words users know, and below them which file failed and why, so that they
         // can free space or choose another folder.
         const QString failure =
-            !textSaved ? text->lastFileFailure() : w->budgetView()->lastSaveFailure();
+            !textSaved ? text->lastFileFailure() : m_links.budget()->lastSaveFailure();
         QString message = QStringLiteral("An error occurred when saving this plan.");
         if (!failure.isEmpty()) message += QLatin1Char('\n') + failure;
         ShowError(message);
@@ -514,15 +516,15 @@ bool PlanLifecycle::mnuSaveClick() {
 // --- The budget's places ----------------------------------------------------------------
 
 bool PlanLifecycle::LoadBudget(const QString& fileName) {
-    return w->budgetView()->LoadBudget(
-        fileName, Catalogue::budgetFileOf(planSession().CurrentPlanFile));
+    return m_links.budget()->LoadBudget(fileName,
+                                        Catalogue::budgetFileOf(planSession().CurrentPlanFile));
 }
 
 bool PlanLifecycle::SaveBudget(const QString&) {
     // The sheet writes to its own file name, the open plan's budget since the load.
-    return w->budgetView()->SaveBudget();
+    return m_links.budget()->SaveBudget();
 }
 
 void PlanLifecycle::SelectBudgetStartCell() {
-    w->budgetView()->SelectStartCell();
+    m_links.budget()->SelectStartCell();
 }

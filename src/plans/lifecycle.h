@@ -7,14 +7,47 @@
 #include <QObject>
 #include <QString>
 
-class TextControl;
-class TfrmEdit;
+#include <functional>
 
-// Opening, creating, loading and saving plans in the main window.
+class AutoSave;
+class BudgetView;
+class Navigator;
+class QTreeView;
+class Ruler;
+class TextControl;
+class Tfrmopen;
+struct PlanState;
+
+// The main window's widgets a plan is loaded into and saved from.
+struct LifecycleWidgets {
+    QWidget* window = nullptr;      // painting held off while the plan is saved
+    QWidget* editingArea = nullptr; // shown while a plan is open
+    TextControl* ATX321 = nullptr;  // the plan text
+    TextControl* ATX322 = nullptr;  // the guidance pane, laid out with the ruler
+    Ruler* rulMain = nullptr;
+    QTreeView* Outline1 = nullptr; // closed up as another plan loads
+};
+
+// What the plan's load and save ask of the rest of the program. The getters serve parts
+// made after the lifecycle.
+struct LifecycleLinks {
+    Navigator* navigator = nullptr;
+    std::function<AutoSave*()> autoSave;
+    std::function<BudgetView*()> budget;
+    // The window's "no plan open" / "plan open" states and its caption's plan name.
+    std::function<void(bool)> setPlanControls;
+    std::function<void(const QString&)> setCaption;
+    // The open window (made after the main window).
+    std::function<Tfrmopen*()> openWindow;
+};
+
+// Opening, creating, loading and saving plans: the plan text, its settings header and the
+// budget beside it.
 class PlanLifecycle : public QObject {
     Q_OBJECT
 public:
-    explicit PlanLifecycle(TfrmEdit* window);
+    PlanLifecycle(const LifecycleWidgets& widgets, LifecycleLinks links, PlanState& plan,
+                  QObject* parent = nullptr);
 
     void Open2Click();
     // Asks the Open command's question, then opens the open window at its "&New".
@@ -36,7 +69,7 @@ public:
 
     // Paper size and orientation codes the plan carries: those of the printer settings
     // that page setup chooses. Setting them leaves the printer as it was when it has no
-    // such paper. Margins live in the main window's PlanMargins.
+    // such paper. Margins live in the plan state's PlanMargins.
     int PaperSize() const;
     int Orientation() const;
     void setPageCodes(int paperSize, int orientation);
@@ -85,7 +118,9 @@ private:
     // Why the plan file could not be read, in the program's words.
     QString unreadableReason(const QString& file) const;
 
-    TfrmEdit* w;
+    LifecycleWidgets m_w;
+    LifecycleLinks m_links;
+    PlanState& m_plan;
     bool m_pressNew = false;
     // A plan's text has been loaded; saving writes to its file from then on.
     bool m_planLoaded = false;

@@ -4,8 +4,6 @@
 #include "analysis/cafrm.h"
 #include "analysis/swfrm.h"
 #include "analysis/swotfrm.h"
-#include "app/editfrm.h"
-#include "budget/budgetview.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
 #include "editor/bluetext.h"
@@ -16,10 +14,14 @@
 #include "platform/inifile.h"
 #include "platform/repaintlock.h"
 #include "platform/safefile.h"
+#include "widgets/dividerbar.h"
 #include "widgets/ruler.h"
+#include "widgets/toolglyphs.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
 #include <QFontInfo>
 #include <QLayout>
@@ -120,15 +122,102 @@ int roundToInt(double v) {
 
 } // namespace
 
-Navigator::Navigator(TfrmEdit* window)
-    : QObject(window), w(window), m_model(new QStandardItemModel(this)) {
-    QTreeView* outline = w->Outline1;
+void Navigator::buildPanel(NavigatorWidgets& w, QWidget* parent) {
+    auto panel = [](const QString& name, QWidget* parentWidget) {
+        auto* p = new QWidget(parentWidget);
+        p->setObjectName(name);
+        return p;
+    };
+    auto bare = [](QBoxLayout* l) {
+        l->setContentsMargins(0, 0, 0, 0);
+        l->setSpacing(0);
+        return l;
+    };
+    w.Panel1 = panel(QStringLiteral("Panel1"), parent);
+    auto* row = bare(new QHBoxLayout(w.Panel1));
+    w.Panel3 = panel(QStringLiteral("Panel3"), w.Panel1);
+    auto* outlineBox = bare(new QVBoxLayout(w.Panel3));
+    w.Outline1 = new QTreeView(w.Panel3);
+    w.Outline1->setObjectName(QStringLiteral("Outline1"));
+    w.Outline1->setHeaderHidden(true);
+    w.Outline1->setFrameShape(QFrame::NoFrame);
+    w.Outline1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    w.Outline1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    outlineBox->addWidget(w.Outline1);
+    row->addWidget(w.Panel3);
+
+    w.JPSplitter1 = new DividerBar(QStringLiteral("JPSplitter1"), Qt::Vertical, w.Panel1);
+    w.JPSplitter1->setThickness(23);
+    w.JPSplitter1->setFrameShape(QFrame::StyledPanel);
+    w.JPSplitter1->setFrameShadow(QFrame::Raised);
+    auto* buttons = new QVBoxLayout(w.JPSplitter1);
+    buttons->setContentsMargins(1, 2, 1, 2);
+    buttons->setSpacing(2);
+    auto navButton = [&w](const QString& name, Glyph glyph, const QString& hint) {
+        auto* b = new QToolButton(w.JPSplitter1);
+        b->setObjectName(name);
+        b->setIcon(glyphIcon(glyph));
+        b->setIconSize(QSize(14, 14));
+        b->setFixedSize(20, 20);
+        b->setAutoRaise(true);
+        b->setToolTip(hint);
+        b->setStatusTip(hint);
+        b->setFocusPolicy(Qt::NoFocus);
+        return b;
+    };
+    w.btnFirst = navButton(QStringLiteral("btnFirst"), Glyph::First, QStringLiteral("First"));
+    w.btnPrior = navButton(QStringLiteral("btnPrior"), Glyph::Previous, QStringLiteral("Previous"));
+    w.btnNext = navButton(QStringLiteral("btnNext"), Glyph::Next, QStringLiteral("Next"));
+    w.btnLast = navButton(QStringLiteral("btnLast"), Glyph::Last, QStringLiteral("Last"));
+    for (QToolButton* b : {w.btnFirst, w.btnPrior, w.btnNext, w.btnLast})
+        buttons->addWidget(b, 0, Qt::AlignHCenter);
+    buttons->addStretch(1);
+    // At design the plan starts on its first section.
+    w.btnFirst->setEnabled(false);
+    w.btnPrior->setEnabled(false);
+    row->addWidget(w.JPSplitter1);
+
+    w.Panel4 = panel(QStringLiteral("Panel4"), w.Panel1);
+    auto* guidanceBox = bare(new QVBoxLayout(w.Panel4));
+    w.ATX322 = new TextControl(w.Panel4);
+    w.ATX322->setObjectName(QStringLiteral("ATX322"));
+    w.ATX322->setWriteProtect(1);
+    guidanceBox->addWidget(w.ATX322);
+    row->addWidget(w.Panel4, 1);
+    w.JPSplitter1->setSizedPanel(w.Panel3, w.Panel1);
+}
+
+Navigator::Navigator(const NavigatorWidgets& widgets, NavigatorLinks links, QObject* parent)
+    : QObject(parent), m_w(widgets), m_links(std::move(links)),
+      m_model(new QStandardItemModel(this)) {
+    QTreeView* outline = m_w.Outline1;
     outline->setModel(m_model);
     outline->setUniformRowHeights(true);
     outline->setIconSize(QSize(16, 16));
     outline->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(outline, &QTreeView::expanded, this, [this] { updatePictures(); });
     connect(outline, &QTreeView::collapsed, this, [this] { updatePictures(); });
+    connect(m_w.btnFirst, &QToolButton::clicked, this, &Navigator::btnFirstClick);
+    connect(m_w.btnPrior, &QToolButton::clicked, this, &Navigator::btnPriorClick);
+    connect(m_w.btnNext, &QToolButton::clicked, this, &Navigator::btnNextClick);
+    connect(m_w.btnLast, &QToolButton::clicked, this, &Navigator::btnLastClick);
+    connect(outline, &QTreeView::clicked, this, &Navigator::Outline1Click);
+    connect(m_w.mnuFirst, &QAction::triggered, this, &Navigator::btnFirstClick);
+    connect(m_w.mnuPrevious, &QAction::triggered, this, &Navigator::btnPriorClick);
+    connect(m_w.mnuNext, &QAction::triggered, this, &Navigator::btnNextClick);
+    connect(m_w.mnuLast, &QAction::triggered, this, &Navigator::btnLastClick);
+    m_w.Panel4->installEventFilter(this);
+}
+
+bool Navigator::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_w.Panel4 && event->type() == QEvent::Resize) Panel4Resize();
+    return QObject::eventFilter(watched, event);
+}
+
+void Navigator::Panel4Resize() {
+    const double ppi = m_w.window->logicalDpiX() > 0 ? m_w.window->logicalDpiX() : 96;
+    m_w.ATX322->setDocWidth(
+        roundToInt(double(m_w.Panel4->width() - kGuidanceAllowance) / ppi * kTwipsPerInch));
 }
 
 // --- The outline ------------------------------------------------------------------------
@@ -137,7 +226,7 @@ void Navigator::BuildNav() {
     BuildNavFrom(Folders::resolve(Folders::shippedDataFolder() + QStringLiteral("mp.nav")));
     pumpMessages();
     // The outline fills its panel; the panel's layout sizes it.
-    if (w->Panel3 && w->Panel3->layout()) w->Panel3->layout()->activate();
+    if (m_w.Panel3->layout()) m_w.Panel3->layout()->activate();
 }
 
 bool Navigator::BuildNavFrom(const QString& fileName) {
@@ -204,7 +293,7 @@ bool Navigator::AddItem(int number, const QString& caption, bool asChild) {
     parent->appendRow(node);
     collectItems();
     // The new item shows under its heading.
-    if (asChild) w->Outline1->expand(at->index());
+    if (asChild) m_w.Outline1->expand(at->index());
     updatePictures();
     m_shownSectionNode = 0;
     return true;
@@ -240,7 +329,7 @@ QString Navigator::itemText(int number) const {
 }
 
 int Navigator::selectedItem() const {
-    const QModelIndex current = w->Outline1->currentIndex();
+    const QModelIndex current = m_w.Outline1->currentIndex();
     if (!current.isValid()) return 0;
     QStandardItem* node = m_model->itemFromIndex(current);
     return int(m_items.indexOf(node)) + 1;
@@ -264,8 +353,8 @@ void Navigator::updatePictures() {
     for (QStandardItem* node : m_items) {
         Picture kind = Picture::Leaf;
         if (node->hasChildren())
-            kind = w->Outline1->isExpanded(node->index()) ? Picture::OpenHeading
-                                                          : Picture::ClosedHeading;
+            kind = m_w.Outline1->isExpanded(node->index()) ? Picture::OpenHeading
+                                                           : Picture::ClosedHeading;
         node->setIcon(picture(kind));
     }
 }
@@ -275,15 +364,15 @@ void Navigator::selectItem(int number) {
     if (number < 1 || number > m_items.size()) throw SyncStop{};
     QStandardItem* node = m_items[number - 1];
     for (QStandardItem* p = node->parent(); p; p = p->parent())
-        w->Outline1->expand(p->index());
-    w->Outline1->setCurrentIndex(node->index());
-    w->Outline1->scrollTo(node->index());
+        m_w.Outline1->expand(p->index());
+    m_w.Outline1->setCurrentIndex(node->index());
+    m_w.Outline1->scrollTo(node->index());
 }
 
 void Navigator::expandFully(int number) {
     if (number < 1 || number > m_items.size()) return;
     QStandardItem* node = m_items[number - 1];
-    if (node->hasChildren()) w->Outline1->expandRecursively(node->index());
+    if (node->hasChildren()) m_w.Outline1->expandRecursively(node->index());
 }
 
 void Navigator::selectByTag(int tag) {
@@ -300,7 +389,7 @@ void Navigator::selectByTag(int tag) {
 // --- The section pointer ----------------------------------------------------------------
 
 void Navigator::placePointer() {
-    TextControl* text = w->ATX321;
+    TextControl* text = m_w.ATX321;
     const int oldProtect = text->WriteProtect();
     text->setWriteProtect(2);
     const int selStart = text->SelStart();
@@ -308,7 +397,7 @@ void Navigator::placePointer() {
     const int scroll = text->ScrollVert();
 
     const int tag = text->NTag();
-    w->Pointer->setVisible(tag != 0);
+    m_w.Pointer->setVisible(tag != 0);
 
     text->setSelLength(0);
     text->setSelStart(0);
@@ -330,12 +419,12 @@ void Navigator::placePointer() {
 }
 
 void Navigator::PlacePointerShort() {
-    TextControl* text = w->ATX321;
-    const double ppi = w->logicalDpiY() > 0 ? w->logicalDpiY() : 96;
-    const int textTop =
-        text->viewport()->mapTo(w, QPoint(0, 0)).y() - w->pnlPointer->mapTo(w, QPoint(0, 0)).y();
+    TextControl* text = m_w.ATX321;
+    const double ppi = m_w.window->logicalDpiY() > 0 ? m_w.window->logicalDpiY() : 96;
+    const int textTop = text->viewport()->mapTo(m_w.window, QPoint(0, 0)).y() -
+                        m_w.pnlPointer->mapTo(m_w.window, QPoint(0, 0)).y();
     const int top = SectionPointerTop(text, m_sectionStartParagraph, ppi, textTop);
-    w->Pointer->move(w->Pointer->x(), top);
+    m_w.Pointer->move(m_w.Pointer->x(), top);
 }
 
 void Navigator::atx321ATXVScrollClick() {
@@ -345,20 +434,20 @@ void Navigator::atx321ATXVScrollClick() {
 // --- The routine ------------------------------------------------------------------------
 
 void Navigator::loadGuidance(int number) {
-    TextControl* pane = w->ATX322;
+    TextControl* pane = m_w.ATX322;
     pane->setWriteProtect(2);
     pane->setFileName(guidanceFile(number));
     pane->setDataType(TextControl::NativeRtf);
     pane->PrepareLoad();
     pane->setFileLoad(1);
     pane->setPrinterDC(0);
-    const double ppi = w->logicalDpiX() > 0 ? w->logicalDpiX() : 96;
+    const double ppi = m_w.window->logicalDpiX() > 0 ? m_w.window->logicalDpiX() : 96;
     pane->setDocWidth(roundToInt(double(pane->width() - kGuidanceAllowance) / ppi * kTwipsPerInch));
     pane->setWriteProtect(1);
 }
 
 void Navigator::scrollToSection(int number) {
-    TextControl* text = w->ATX321;
+    TextControl* text = m_w.ATX321;
     text->setTagReadSelect(0);
     text->setScrollVert(text->EndScrollPos());
     text->setSelLength(0);
@@ -372,62 +461,61 @@ void Navigator::scrollToSection(int number) {
 }
 
 void Navigator::followToolbar() {
-    TextControl* text = w->ATX321;
-    w->cmdBold->setChecked(text->FontBold() == -1);
-    w->cmdItalic->setChecked(text->FontItalic() == -1);
-    w->cmdUnder->setChecked(text->FontUnder() == 1024);
+    TextControl* text = m_w.ATX321;
+    m_w.cmdBold->setChecked(text->FontBold() == -1);
+    m_w.cmdItalic->setChecked(text->FontItalic() == -1);
+    m_w.cmdUnder->setChecked(text->FontUnder() == 1024);
     {
-        const QSignalBlocker block(w->cmbFont);
+        const QSignalBlocker block(m_w.cmbFont);
         // A font the system lacks shows as the family drawn in its place.
         const QString name = text->FontName();
-        int i = w->cmbFont->findText(name, Qt::MatchFixedString);
+        int i = m_w.cmbFont->findText(name, Qt::MatchFixedString);
         if (i < 0 && !name.isEmpty()) {
             // The list names families without their foundry.
             QString drawn = QFontInfo(QFont(name)).family();
             const qsizetype foundry = drawn.indexOf(QStringLiteral(" ["));
             if (foundry > 0) drawn.truncate(foundry);
-            i = w->cmbFont->findText(drawn, Qt::MatchFixedString);
+            i = m_w.cmbFont->findText(drawn, Qt::MatchFixedString);
         }
         if (i >= 0)
-            w->cmbFont->setCurrentIndex(i);
-        else if (w->cmbFont->isEditable())
-            w->cmbFont->setEditText(name);
+            m_w.cmbFont->setCurrentIndex(i);
+        else if (m_w.cmbFont->isEditable())
+            m_w.cmbFont->setEditText(name);
     }
     const double size = text->FontSize();
     if (size > 0) {
-        const QSignalBlocker block(w->cmbFontSize);
+        const QSignalBlocker block(m_w.cmbFontSize);
         const QString shown = QString::number(size, 'g', 4);
-        const int i = w->cmbFontSize->findText(shown);
-        if (i >= 0) w->cmbFontSize->setCurrentIndex(i);
-        if (w->cmbFontSize->isEditable()) w->cmbFontSize->setEditText(shown);
+        const int i = m_w.cmbFontSize->findText(shown);
+        if (i >= 0) m_w.cmbFontSize->setCurrentIndex(i);
+        if (m_w.cmbFontSize->isEditable()) m_w.cmbFontSize->setEditText(shown);
     }
     const int alignment = text->Alignment();
-    w->cmdLeft->setChecked(alignment == 0);
-    w->cmdRight->setChecked(alignment == 1);
-    w->cmdCenter->setChecked(alignment == 2);
-    w->cmdJustify->setChecked(alignment == 3);
-    if (auto* ruler = qobject_cast<Ruler*>(w->rulMain)) ruler->followCaret();
+    m_w.cmdLeft->setChecked(alignment == 0);
+    m_w.cmdRight->setChecked(alignment == 1);
+    m_w.cmdCenter->setChecked(alignment == 2);
+    m_w.cmdJustify->setChecked(alignment == 3);
+    if (m_w.rulMain) m_w.rulMain->followCaret();
 }
 
 void Navigator::enableMoves(int number) {
     const bool notLast = number != itemCount();
     const bool notFirst = number != 1;
     // The first-item rule comes last, so a one-item outline can still move forward.
-    for (QToolButton* b : {w->btnNext, w->btnLast})
+    for (QToolButton* b : {m_w.btnNext, m_w.btnLast})
         b->setEnabled(notLast || !notFirst);
-    for (QAction* a : {w->mnuNext, w->mnuLast})
+    for (QAction* a : {m_w.mnuNext, m_w.mnuLast})
         a->setEnabled(notLast || !notFirst);
-    for (QToolButton* b : {w->btnFirst, w->btnPrior})
+    for (QToolButton* b : {m_w.btnFirst, m_w.btnPrior})
         b->setEnabled(notFirst);
-    for (QAction* a : {w->mnuFirst, w->mnuPrevious})
+    for (QAction* a : {m_w.mnuFirst, m_w.mnuPrevious})
         a->setEnabled(notFirst);
 }
 
 void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
     if (m_guard) return;
     m_guard = true;
-    w->NavigatorGuard = true;
-    TextControl* text = w->ATX321;
+    TextControl* text = m_w.ATX321;
     // Painting is held off while the routine may move the caret about, scroll the text or
     // change the section shown. A caret that stays in its section (every ordinary
     // keystroke and click) does none of that: the routine only selects a prompt and sets
@@ -442,7 +530,7 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
     std::optional<RepaintLock> lockWindow;
     if (!staysInSection) {
         lockText.emplace(text);
-        lockWindow.emplace(w);
+        lockWindow.emplace(m_w.window);
     }
 
     try {
@@ -451,13 +539,13 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
             call = TagJump;
         else if (kind == CaretMoved)
             call = Caret;
-        else if (sender == w->btnFirst)
+        else if (sender == m_w.btnFirst)
             call = First;
-        else if (sender == w->btnPrior)
+        else if (sender == m_w.btnPrior)
             call = Previous;
-        else if (sender == w->btnNext)
+        else if (sender == m_w.btnNext)
             call = Next;
-        else if (sender == w->btnLast)
+        else if (sender == m_w.btnLast)
             call = Last;
         else
             call = OutlineClick;
@@ -530,7 +618,7 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
         followToolbar();
         ShowBudgetView(budget);
         enableMoves(number);
-        if (sender == w->Outline1 && call == OutlineClick && isAnalysisSection(number))
+        if (sender == m_w.Outline1 && call == OutlineClick && isAnalysisSection(number))
             RunAnalysis(number);
     } catch (...) {
         // A move that has nowhere to go, or any other failure, changes nothing more.
@@ -538,7 +626,6 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
     }
 
     m_guard = false;
-    w->NavigatorGuard = false;
     const int number = selectedItem();
     if (number > 0) m_shownSectionNode = number;
     emit Synchronised();
@@ -549,10 +636,10 @@ void Navigator::SectionSync(QObject* sender, Kind kind, int key) {
 void Navigator::ShowBudgetView(bool budget) {
     const bool leaving = m_budgetShown && !budget;
     m_budgetShown = budget;
-    if (BudgetView* view = w->budgetView()) view->ShowBudgetView(budget);
-    if (leaving && !w->PanelAll->isHidden()) {
+    if (m_links.showBudget) m_links.showBudget(budget);
+    if (leaving && !m_w.editingArea->isHidden()) {
         // The text was hidden while this move scrolled it and placed the pointer.
-        w->ATX321->setFocus();
+        m_w.ATX321->setFocus();
         PlacePointerShort();
     }
 }
@@ -562,33 +649,34 @@ void Navigator::RunAnalysis(int section) {
     // summary) are opened from here for sections 17, 19, 21 and 23. The window opens over
     // the section it belongs to, so the main window paints that section and its guidance
     // first, although this routine holds its painting off.
-    w->setUpdatesEnabled(true);
-    w->ATX321->setUpdatesEnabled(true);
-    if (RunSectionAnalysis(section, *w->ATX321, w->CurrentPlanName,
-                           {frmca, frmip, frmsw, frmsummary}))
-        w->PlanModified = true;
+    m_w.window->setUpdatesEnabled(true);
+    m_w.ATX321->setUpdatesEnabled(true);
+    if (RunSectionAnalysis(section, *m_w.ATX321, m_links.planName ? m_links.planName() : QString(),
+                           {frmca, frmip, frmsw, frmsummary}) &&
+        m_links.modified)
+        m_links.modified();
 }
 
 // --- Commands ---------------------------------------------------------------------------
 
 void Navigator::Outline1Click() {
     try {
-        SectionSync(w->Outline1, Move);
+        SectionSync(m_w.Outline1, Move);
     } catch (...) {
     }
 }
 
 void Navigator::btnFirstClick() {
-    SectionSync(w->btnFirst, Move);
+    SectionSync(m_w.btnFirst, Move);
 }
 void Navigator::btnPriorClick() {
-    SectionSync(w->btnPrior, Move);
+    SectionSync(m_w.btnPrior, Move);
 }
 void Navigator::btnNextClick() {
-    SectionSync(w->btnNext, Move);
+    SectionSync(m_w.btnNext, Move);
 }
 void Navigator::btnLastClick() {
-    SectionSync(w->btnLast, Move);
+    SectionSync(m_w.btnLast, Move);
 }
 
 void Navigator::ExplorerButton7Click() {

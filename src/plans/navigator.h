@@ -5,9 +5,67 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
+class DividerBar;
+class QAbstractButton;
+class QAction;
+class QComboBox;
 class QStandardItem;
 class QStandardItemModel;
-class TfrmEdit;
+class QToolButton;
+class QTreeView;
+class Ruler;
+class TextControl;
+
+// The widgets the navigator works on. Its own row (outline, the bar with the section
+// buttons, guidance pane) is made by Navigator::buildPanel; the rest belong to the main
+// window, and the navigator keeps them in step with the section shown.
+struct NavigatorWidgets {
+    // The navigator's row.
+    QWidget* Panel1 = nullptr; // the whole row, above the plan text
+    QWidget* Panel3 = nullptr; // the outline's panel
+    QTreeView* Outline1 = nullptr;
+    DividerBar* JPSplitter1 = nullptr; // between outline and guidance, with the buttons
+    QToolButton* btnFirst = nullptr;
+    QToolButton* btnPrior = nullptr;
+    QToolButton* btnNext = nullptr;
+    QToolButton* btnLast = nullptr;
+    QWidget* Panel4 = nullptr;     // the guidance pane's panel
+    TextControl* ATX322 = nullptr; // the guidance pane
+
+    // The window's.
+    QWidget* window = nullptr;      // painting held off, screen resolution
+    QWidget* editingArea = nullptr; // hidden while no plan is open
+    TextControl* ATX321 = nullptr;  // the plan text
+    QWidget* pnlPointer = nullptr;  // the section pointer's panel
+    QWidget* Pointer = nullptr;
+    Ruler* rulMain = nullptr;
+    QAction* mnuFirst = nullptr;
+    QAction* mnuPrevious = nullptr;
+    QAction* mnuNext = nullptr;
+    QAction* mnuLast = nullptr;
+    // The formatting toolbar, which shows the caret's formats.
+    QAbstractButton* cmdBold = nullptr;
+    QAbstractButton* cmdItalic = nullptr;
+    QAbstractButton* cmdUnder = nullptr;
+    QAbstractButton* cmdLeft = nullptr;
+    QAbstractButton* cmdCenter = nullptr;
+    QAbstractButton* cmdRight = nullptr;
+    QAbstractButton* cmdJustify = nullptr;
+    QComboBox* cmbFont = nullptr;
+    QComboBox* cmbFontSize = nullptr;
+};
+
+// What the navigator asks of the rest of the program.
+struct NavigatorLinks {
+    // Puts the budget sheet in the plan text's place, or takes it away.
+    std::function<void(bool)> showBudget;
+    // The open plan's name (the analysis windows file their tables under it).
+    std::function<QString()> planName;
+    // Marks the plan changed.
+    std::function<void()> modified;
+};
 
 // The navigator: the outline of the plan's sections, the four section moves and the
 // routine that keeps outline, plan text, guidance pane, toolbar and ruler in step.
@@ -22,7 +80,10 @@ public:
     // the text, or a jump to the previous / next blue prompt (F11 / F12, given as key).
     enum Kind { Move, CaretMoved, Jump };
 
-    explicit Navigator(TfrmEdit* window);
+    // Makes the navigator's row in `parent` and fills in its part of `widgets`.
+    static void buildPanel(NavigatorWidgets& widgets, QWidget* parent);
+
+    Navigator(const NavigatorWidgets& widgets, NavigatorLinks links, QObject* parent = nullptr);
 
     // Loads the outline from "mp.nav" in the data folder.
     void BuildNav();
@@ -53,6 +114,8 @@ public:
     void atx321ATXVScrollClick();
     // Moves the pointer to the current section's first paragraph as the text is scrolled now.
     void PlacePointerShort();
+    // Lays the guidance pane's text out for the pane's width.
+    void Panel4Resize();
 
     // --- State -----------------------------------------------------------------------
     bool Guard() const { return m_guard; }
@@ -88,6 +151,9 @@ public:
     void ShowBudgetView(bool budget);
     void RunAnalysis(int section);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The end of every run of SectionSync (not the nested calls its guard turns away).
     void Synchronised();
@@ -104,7 +170,8 @@ private:
     void enableMoves(int number);
     void updatePictures();
 
-    TfrmEdit* w;
+    NavigatorWidgets m_w;
+    NavigatorLinks m_links;
     QStandardItemModel* m_model;
     QList<QStandardItem*> m_items; // file order
     bool m_guard = false;

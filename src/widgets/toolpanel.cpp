@@ -1,6 +1,7 @@
 #include "widgets/toolpanel.h"
 
 #include <QHBoxLayout>
+#include <QToolButton>
 
 ToolPanel::ToolPanel(const QString& name, int height, QWidget* parent) : QFrame(parent) {
     setObjectName(name);
@@ -13,6 +14,22 @@ ToolPanel::ToolPanel(const QString& name, int height, QWidget* parent) : QFrame(
 
 void ToolPanel::addWidget(QWidget* w) {
     m_row->addWidget(w, 0, Qt::AlignVCenter);
+}
+
+QToolButton* ToolPanel::addButton(const QString& name, const QIcon& icon, const QString& hint,
+                                  bool checkable) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setIcon(icon);
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(true);
+    b->setFixedSize(24, 23);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setCheckable(checkable);
+    b->setFocusPolicy(Qt::NoFocus);
+    addWidget(b);
+    return b;
 }
 
 QFrame* ToolPanel::addBevel(const QString& name) {

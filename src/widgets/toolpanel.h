@@ -12,6 +12,10 @@ public:
 
     // Lays a widget out at the end of the row.
     void addWidget(QWidget* w);
+    // A flat 24 x 23 button with a 16-pixel picture at the end of the row; the hint is
+    // its tip and its status-bar text. It never takes the focus from the text.
+    class QToolButton* addButton(const QString& name, const QIcon& icon, const QString& hint,
+                                 bool checkable = false);
     // A thin sunken line between groups of buttons.
     QFrame* addBevel(const QString& name);
     void addSpacing(int pixels);

@@ -9,6 +9,7 @@
 #include "controls/text/tablemodel.h"
 #include "controls/text/textcontrol.h"
 #include "plans/answers.h"
+#include "plans/lifecycle.h"
 #include "plans/navigator.h"
 #include "platform/printerinfo.h"
 #include "support/modal.h"
@@ -63,13 +64,13 @@ struct Program {
     void clickSection(int number, const std::function<void(QWidget*)>& answer) {
         ModalAnswer a(answer);
         w->Outline1->setCurrentIndex(w->navigator()->indexOf(number));
-        w->Outline1Click();
+        w->navigator()->Outline1Click();
         QVERIFY2(a.wasAnswered(), qPrintable(a.failure()));
     }
 
     // The tables of the plan as saved.
     QList<QTextTable*> savedTables(TextControl& reader) {
-        w->mnuSaveClick();
+        w->lifecycle()->mnuSaveClick();
         if (w->PlanModified || !reader.loadFile(planFile, TextControl::NativeRtf)) return {};
         QList<QTextTable*> out;
         for (QTextFrame* f : reader.document()->rootFrame()->childFrames())
@@ -300,7 +301,7 @@ private slots:
 
         const int scroll = text->verticalScrollBar()->value();
         QVERIFY(scroll > 0);
-        p.w->cmdUndoClick();
+        p.w->editing()->cmdUndoClick();
         QVERIFY(tablesOf(text).isEmpty());
         QCOMPARE(text->toPlainText(), before);
         // The view stays where the change was, with the caret in it, in the section.

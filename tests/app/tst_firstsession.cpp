@@ -16,6 +16,7 @@
 #include "editor/tblfrm.h"
 #include "editor/updown.h"
 #include "plans/answers.h"
+#include "plans/lifecycle.h"
 #include "plans/navigator.h"
 #include "plans/planheader.h"
 #include "platform/folders.h"
@@ -215,7 +216,7 @@ private slots:
             QTest::keyPress(s.t, Qt::Key_Z);
             sent = true;
         });
-        s.w->mnuSaveClick();
+        s.w->lifecycle()->mnuSaveClick();
         QVERIFY(sent);
         QVERIFY(!s.w->PlanModified);
         QCOMPARE(s.t->toPlainText(), plan);
@@ -340,7 +341,7 @@ private slots:
 
         // From the last section, the undo goes back to the Mission Statement.
         const int mission = s.sectionShown();
-        s.w->btnLastClick();
+        s.w->navigator()->btnLastClick();
         QVERIFY(!s.t->viewport()->rect().contains(s.pointAt(start)));
         s.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(s.t->toPlainText(), before);

@@ -97,7 +97,7 @@ public:
         // With no plan open most actions find nothing to act on: a user opens one again.
         if (m_w->PanelAll->isHidden() && pick(10) == 0) {
             note(QStringLiteral("open"));
-            m_w->Open2Click();
+            m_w->lifecycle()->Open2Click();
             QCoreApplication::processEvents();
             return;
         }
@@ -107,8 +107,8 @@ public:
         else if (r < 650) clickOutline();
         else if (r < 760) clickToolbar();
         else if (r < 990) menuCommand();
-        else if (r < 996) note(QStringLiteral("save")), m_w->mnuSaveClick();
-        else note(QStringLiteral("open")), m_w->Open2Click();
+        else if (r < 996) note(QStringLiteral("save")), m_w->lifecycle()->mnuSaveClick();
+        else note(QStringLiteral("open")), m_w->lifecycle()->Open2Click();
         QCoreApplication::processEvents();
     }
 
@@ -813,7 +813,7 @@ private slots:
                         clickButton(m, QStringLiteral("cmdNo")) || clickButton(m, QStringLiteral("cmdOk"));
                 });
                 no.start(10);
-                w->Open2Click();
+                w->lifecycle()->Open2Click();
             }
             QVERIFY2(w->PanelAll->isVisible(), qPrintable(user.trail()));
             TextControl* text = w->ATX321;

@@ -76,12 +76,12 @@ struct BudgetWindow {
         budget->detailsWindow = [this] { return &details; };
         own = env.userDataFolder() + QStringLiteral("5.mps");
         QVERIFY(budget->LoadBudget(BudgetView::templateFile(), own));
-        win->btnFirstClick();
+        win->navigator()->btnFirstClick();
         win->PlanModified = false;
     }
     void clickItem(int number) {
         win->Outline1->setCurrentIndex(win->navigator()->indexOf(number));
-        win->Outline1Click();
+        win->navigator()->Outline1Click();
     }
     // The budget section, its first-visit window answered by `answer`.
     void toBudget(std::function<void(QWidget*)> answer) {
@@ -232,7 +232,7 @@ private slots:
     void detailsConfirmedOrCancelled() {
         BudgetWindow b;
         ModalAnswer cancel([](QWidget* w) { clickButton(w, QStringLiteral("cmdCancel")); });
-        b.win->ModifyCashflowDetails1Click();
+        b.win->budgetView()->ModifyCashflowDetails1Click();
         QVERIFY(cancel.wasAnswered());
         QCOMPARE(b.sheet->CellText(1, 3), QStringLiteral("01/4/2027"));
         QCOMPARE(b.sheet->CellText(2, 1), QStringLiteral("Period - Monthly"));
@@ -242,7 +242,7 @@ private slots:
             chooseDetails(w, QStringLiteral("December"), QStringLiteral("2005"),
                           QStringLiteral("Quarterly"));
         });
-        b.win->ModifyCashflowDetails1Click();
+        b.win->budgetView()->ModifyCashflowDetails1Click();
         QVERIFY(ok.wasAnswered());
         QCOMPARE(b.sheet->CellText(1, 3), QStringLiteral("01/12/2005"));
         QCOMPARE(b.sheet->CellText(2, 1), QStringLiteral("Period - Quarterly"));
@@ -269,18 +269,18 @@ private slots:
         b.win->PlanModified = false;
         b.sheet->setSelection(QStringLiteral("B6"));
         b.win->cmdBold->setChecked(true);
-        b.win->cmdBoldClick();
+        b.win->editing()->cmdBoldClick();
         QVERIFY(b.sheet->FontBold());
         QVERIFY(b.win->PlanModified);
         b.win->cmdRight->setChecked(true);
-        b.win->cmdRightClick();
+        b.win->editing()->cmdRightClick();
         QCOMPARE(b.sheet->HAlign(), 4);
-        b.win->cmdCopyClick();
+        b.win->editing()->cmdCopyClick();
         b.sheet->setSelection(QStringLiteral("C6"));
-        b.win->cmdPasteClick();
+        b.win->editing()->cmdPasteClick();
         QCOMPARE(b.sheet->CellText(6, 3), QStringLiteral("£1,200"));
         QCOMPARE(b.sheet->CellText(6, 14), QStringLiteral("£2,400"));
-        b.win->cmdCutClick();
+        b.win->editing()->cmdCutClick();
         QCOMPARE(b.sheet->CellText(6, 3), QString());
         // The text saw none of it.
         QVERIFY(!b.win->ATX321->toPlainText().contains(QStringLiteral("1200")));
@@ -329,7 +329,7 @@ private slots:
         b.budget->spreadMouseDown(Qt::LeftButton, 5, 5);
         QVERIFY(!b.budget->RightButtonDown());
 
-        b.win->DeleteRow1Click();
+        b.win->budgetView()->DeleteRow1Click();
         QCOMPARE(b.sheet->CellText(8, 1), below);
         QCOMPARE(b.sheet->CellText(5, 14), QStringLiteral("£0"));
         QCOMPARE(b.sheet->CellText(25, 1), QStringLiteral("Total marketing budget"));
@@ -352,7 +352,7 @@ private slots:
             noIsDefault = noButton && noButton->isDefault();
             clickButton(w, QStringLiteral("cmdNo"));
         });
-        b.win->LoadNewTemplate1Click();
+        b.win->budgetView()->LoadNewTemplate1Click();
         QVERIFY(no.wasAnswered());
         QVERIFY(noIsDefault);
         QCOMPARE(readFileBytes(b.own), saved);
@@ -369,7 +369,7 @@ private slots:
             said = dialogText(w);
             clickButton(w, QStringLiteral("cmdOk"));
         });
-        b.win->LoadNewTemplate1Click();
+        b.win->budgetView()->LoadNewTemplate1Click();
         QVERIFY(broken.allAnswered());
         QVERIFY2(said.contains(QStringLiteral("budget has not been changed")), qPrintable(said));
         QCOMPARE(readFileBytes(b.own), saved);
@@ -383,13 +383,13 @@ private slots:
         const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                           QFileDevice::ReadGroup | QFileDevice::ReadOther;
         QVERIFY(QFile::setPermissions(b.own, mode));
-        b.win->LockRowsColumns1Click();
+        b.win->budgetView()->LockRowsColumns1Click();
         AnswerBook yes;
         yes.add(QStringLiteral("TfrmDialog"),
                 [](QWidget* w) { clickButton(w, QStringLiteral("cmdYes")); });
         yes.add(QStringLiteral("TfrmCashdet"),
                 [](QWidget* w) { clickButton(w, QStringLiteral("cmdCancel")); });
-        b.win->LoadNewTemplate1Click();
+        b.win->budgetView()->LoadNewTemplate1Click();
         QVERIFY2(yes.allAnswered(), qPrintable(yes.seen().join(QLatin1Char(','))));
         QCOMPARE(readFileBytes(b.own), original);
         QCOMPARE(int(QFile::permissions(b.own) & 0x7077), int(mode));

@@ -29,7 +29,7 @@ void clickBudgetSection(TfrmEdit* w) {
         if (nav->itemText(i) == Navigator::budgetItemText()) budget = i;
     QVERIFY(budget > 0);
     w->Outline1->setCurrentIndex(nav->indexOf(budget));
-    w->Outline1Click();
+    w->navigator()->Outline1Click();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/editfrm.h"
+#include "app/windowview.h"
 #include "builder/buildertoolbar.h"
 #include "controls/text/textcontrol.h"
 #include "plans/navigator.h"
@@ -42,7 +43,7 @@ struct AuthorWindow {
         QVERIFY(QTest::qWaitForWindowExposed(win.get()));
         win->PanelAll->show();
         win->SetPlanControls(true);
-        win->OfferBuilder();
+        win->view()->OfferBuilder();
         nav = win->navigator();
         b = win->builder();
         text = win->ATX321;
@@ -135,7 +136,7 @@ private slots:
         p.select(1);
         p.b->cmdRemoveItem->click();
         QCOMPARE(p.items(), (QStringList{"B", "B1", "B2"}));
-        p.win->btnLastClick();
+        p.win->navigator()->btnLastClick();
         QCOMPARE(p.nav->selectedItem(), 3);
         QCOMPARE(p.b->Edit1->text(), QStringLiteral("2"));
 
@@ -160,7 +161,7 @@ private slots:
     // Section tags, guidance marks and the raw save of the plan text and the guidance.
     void textTaggedMarkedAndSaved() {
         AuthorWindow p("S1\r\nS2\r\nS3\r\nS4\r\nS5\r\nS6\r\n", 6);
-        p.win->btnFirstClick();
+        p.win->navigator()->btnFirstClick();
         QCOMPARE(p.b->Edit1->text(), QStringLiteral("99"));
 
         // "ptag" on item 5 over two paragraphs of section 2.

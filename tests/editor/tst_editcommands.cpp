@@ -241,7 +241,7 @@ private slots:
         app.w->mnupopup->close();
 
         // A left click at the same spot selects the whole prompt, so typing replaces it.
-        app.w->btnFirstClick();
+        app.w->navigator()->btnFirstClick();
         QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, app.pointAt(app.promptMiddle()));
         QVERIFY(!app.w->editing()->RightButtonDown());
         QVERIFY(app.w->editing()->ClickWithoutSelection());
@@ -252,7 +252,7 @@ private slots:
     void doubleClickPicksAnOptionOrOpensTheCalendar() {
         Started app;
         TextControl* t = app.t;
-        app.w->btnFirstClick();
+        app.w->navigator()->btnFirstClick();
         const int two = int(t->toPlainText().indexOf(QStringLiteral("two")) + 1);
         QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, app.pointAt(two));
         QCOMPARE(t->SelLength(), int(kPrompt.size()));
@@ -286,7 +286,7 @@ private slots:
     void typingIsTheUsersOwnBlackText() {
         Started app;
         TextControl* t = app.t;
-        app.w->btnFirstClick();
+        app.w->navigator()->btnFirstClick();
         // F12 jumps to the next prompt and selects it whole; its key release leaves it so.
         t->setSelStart(0);
         QTest::keyClick(t, Qt::Key_F12);
@@ -307,7 +307,7 @@ private slots:
         Started app;
         TextControl* t = app.t;
         TfrmEdit* w = app.w;
-        w->btnFirstClick(); // a section is shown, as after a plan's load
+        w->navigator()->btnFirstClick(); // a section is shown, as after a plan's load
         // Bold, underlined, 14-point text in a centred, indented paragraph.
         t->setSelStart(0);
         t->setSelLength(3);
@@ -376,10 +376,10 @@ private slots:
         QCOMPARE(t->FontItalic(), -1);
 
         w->cmbFontSize->setEditText(QStringLiteral("18"));
-        w->cmbFontSizeClick();
+        w->editing()->cmbFontSizeClick();
         QCOMPARE(t->FontSize(), 18.0);
         w->cmbFontSize->setEditText(QStringLiteral("big"));
-        w->cmbFontSizeClick(); // not a number: nothing happens
+        w->editing()->cmbFontSizeClick(); // not a number: nothing happens
         QCOMPARE(t->FontSize(), 18.0);
         QCOMPARE(QApplication::focusWidget(), t);
 
@@ -416,7 +416,7 @@ private slots:
         {
             // Nothing to undo: nothing happens and nothing is said.
             ModalAnswer none([](QWidget* d) { d->close(); }, 300);
-            app.w->cmdUndoClick();
+            app.w->editing()->cmdUndoClick();
             QTest::qWait(400);
             QVERIFY(!none.wasAnswered());
         }

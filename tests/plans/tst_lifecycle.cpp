@@ -10,6 +10,7 @@
 #include "platform/folders.h"
 #include "platform/printerinfo.h"
 #include "support/modal.h"
+#include "support/planhost.h"
 #include "support/testenv.h"
 
 #include <QComboBox>
@@ -24,14 +25,40 @@ namespace {
 
 const QString kHeaderStart = QStringLiteral("000000000001000");
 
-// The main window with a plan text, pointed at a plan file in the user-data folder.
+// The editing area with a plan text, pointed at a plan file in the user-data folder; no
+// main window around it.
 struct PlanWindow {
+    TestEnv env;
+    PlanHost host;
+    PlanState& plan = host.state;
+    TextControl* text = nullptr;
+    PlanLifecycle* life = nullptr;
+
+    explicit PlanWindow(QTextDocument* planText = nullptr) {
+        host.window()->resize(1000, 760);
+        host.window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.window()));
+        host.PanelAll->show();
+        text = host.nav.ATX321;
+        life = host.lifecycle.get();
+        text->adoptDocument(planText ? planText : PlanBuilder::makePlan(3));
+        text->setWriteProtect(0);
+        text->setFileName(planFile(5));
+        life->setPlanLoaded(true);
+    }
+    QString planFile(int n) const {
+        return env.userDataFolder() + QString::number(n) + QStringLiteral(".mp");
+    }
+};
+
+// The same in the main window, for what its closing asks.
+struct MainWindowPlan {
     TestEnv env;
     std::unique_ptr<TfrmEdit> win;
     TextControl* text = nullptr;
     PlanLifecycle* life = nullptr;
 
-    explicit PlanWindow(QTextDocument* plan = nullptr) {
+    MainWindowPlan() {
         win = std::make_unique<TfrmEdit>();
         win->resize(1000, 760);
         win->show();
@@ -40,7 +67,7 @@ struct PlanWindow {
         win->SetPlanControls(true);
         text = win->ATX321;
         life = win->lifecycle();
-        text->adoptDocument(plan ? plan : PlanBuilder::makePlan(3));
+        text->adoptDocument(PlanBuilder::makePlan(3));
         text->setWriteProtect(0);
         text->setFileName(planFile(5));
         life->setPlanLoaded(true);
@@ -72,9 +99,9 @@ private slots:
     void saveBeforeAnyPlanWritesNothing() {
         PlanWindow p;
         p.life->setPlanLoaded(false);
-        p.win->PlanModified = true;
+        p.plan.PlanModified = true;
         QVERIFY(p.life->mnuSaveClick());
-        QVERIFY(!p.win->PlanModified);
+        QVERIFY(!p.plan.PlanModified);
         QVERIFY(!QFile::exists(p.planFile(5)));
     }
 
@@ -83,18 +110,18 @@ private slots:
         const QString before = p.text->toPlainText();
         p.text->setSelStart(40);
         p.text->setSelLength(5);
-        p.win->PlanModified = true;
-        p.win->PlanMargins = {1.0, 1.0, 1.25, 0.5};
+        p.plan.PlanModified = true;
+        p.plan.PlanMargins = {1.0, 1.0, 1.25, 0.5};
         p.life->setPageCodes(9, 1);
 
         QVERIFY(p.life->mnuSaveClick());
-        QVERIFY(!p.win->PlanModified);
+        QVERIFY(!p.plan.PlanModified);
         // On screen: the text as it was, the selection as it was, no header.
         QCOMPARE(p.text->toPlainText(), before);
         QCOMPARE(p.text->SelStart(), 40);
         QCOMPARE(p.text->SelLength(), 5);
-        QVERIFY(p.win->PanelAll->isVisible());
-        QVERIFY(p.win->updatesEnabled());
+        QVERIFY(p.host.PanelAll->isVisible());
+        QVERIFY(p.host.window()->updatesEnabled());
         QVERIFY(p.text->tagRuns(0).size() > 0);
         for (const auto& run : p.text->tagRuns(0))
             QVERIFY(run[2] != 1000);
@@ -128,16 +155,16 @@ private slots:
     void loadTakesTheHeaderOutAndApplyIt() {
         PlanWindow p;
         const QString before = p.text->toPlainText();
-        p.win->PlanMargins = {0.75, 1.5, 1.25, 0.5};
+        p.plan.PlanMargins = {0.75, 1.5, 1.25, 0.5};
         p.life->setPageCodes(8, 2);
         QVERIFY(p.life->mnuSaveClick());
 
-        p.win->PlanMargins = p.win->DefaultMargins;
+        p.plan.PlanMargins = p.plan.DefaultMargins;
         p.life->setPageCodes(9, 1);
         QVERIFY(p.text->loadFile(p.planFile(5), TextControl::NativeRtf));
         QVERIFY(p.life->TakeHeader());
         QCOMPARE(p.text->toPlainText(), before);
-        QCOMPARE(p.win->PlanMargins, (Settings::Margins{0.75, 1.5, 1.25, 0.5}));
+        QCOMPARE(p.plan.PlanMargins, (Settings::Margins{0.75, 1.5, 1.25, 0.5}));
         QCOMPARE(p.life->PaperSize(), 8);
         QCOMPARE(p.life->Orientation(), 2);
         QVERIFY(!p.text->toPlainText().contains(kHeaderStart));
@@ -163,7 +190,7 @@ private slots:
         QVERIFY(p.text->loadFile(p.planFile(5), TextControl::NativeRtf));
         QVERIFY(p.life->TakeHeader());
         QCOMPARE(p.text->toPlainText(), before);
-        QCOMPARE(p.win->PlanMargins, (Settings::Margins{0.75, 1.5, 1.25, 0.5}));
+        QCOMPARE(p.plan.PlanMargins, (Settings::Margins{0.75, 1.5, 1.25, 0.5}));
         QCOMPARE(p.life->PaperSize(), 8);
         QCOMPARE(p.life->Orientation(), 2);
     }
@@ -171,12 +198,12 @@ private slots:
     void planWithoutHeaderTakesTheDefaultMargins() {
         PlanWindow p;
         const QString before = p.text->toPlainText();
-        p.win->DefaultMargins = {1.5, 1.5, 1.5, 1.5};
-        p.win->PlanMargins = {0.3, 0.3, 0.3, 0.3};
+        p.plan.DefaultMargins = {1.5, 1.5, 1.5, 1.5};
+        p.plan.PlanMargins = {0.3, 0.3, 0.3, 0.3};
         p.life->setPageCodes(5, 2);
         QVERIFY(!p.life->TakeHeader());
         QCOMPARE(p.text->toPlainText(), before);
-        QCOMPARE(p.win->PlanMargins, p.win->DefaultMargins);
+        QCOMPARE(p.plan.PlanMargins, p.plan.DefaultMargins);
         QCOMPARE(p.life->PaperSize(), 5);
         QCOMPARE(p.life->Orientation(), 2);
     }
@@ -226,7 +253,7 @@ private slots:
     }
 
     void failedSaveKeepsThePlanModified() {
-        PlanWindow p;
+        MainWindowPlan p;
         // A good save first: it must survive the failed one.
         QVERIFY(p.life->mnuSaveClick());
         const QByteArray good = readFileBytes(p.planFile(5));
@@ -271,10 +298,11 @@ private slots:
     // once as it was, and is not written back by the load.
     void damagedPlanIsReportedKeptAndNotRewritten() {
         TestEnv env;
-        TfrmEdit win;
-        win.resize(1000, 760);
-        win.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&win));
+        PlanHost win;
+        win.window()->resize(1000, 760);
+        win.window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(win.window()));
+        win.navigator->BuildNav();
         PlanSession& s = planSession();
         const QString file = env.userDataFolder() + QStringLiteral("7.mp");
         s.CreatingPlan = true;
@@ -283,13 +311,13 @@ private slots:
         s.CurrentPlanName = QStringLiteral("Acme");
         {
             ModalAnswer none([](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });
-            QVERIFY(win.lifecycle()->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R")));
+            QVERIFY(win.lifecycle->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R")));
             QVERIFY2(!none.wasAnswered(), "a whole plan opens without a word");
         }
         s.CreatingPlan = false;
         const QByteArray whole = readFileBytes(file);
         QVERIFY(whole.size() > 1000);
-        Navigator* nav = win.navigator();
+        Navigator* nav = win.navigator.get();
         const int sections = nav->itemCount();
 
         auto openAgain = [&](const QByteArray& onDisk) {
@@ -299,14 +327,14 @@ private slots:
                 said = dialogText(d);
                 clickButton(d, QStringLiteral("cmdOk"));
             });
-            win.lifecycle()->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R"));
+            win.lifecycle->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R"));
             return said;
         };
 
         const QByteArray half = whole.left(whole.size() / 2);
         const QString said = openAgain(half);
         QCOMPARE(readFileBytes(file), half); // the load wrote nothing
-        QVERIFY(!win.PlanModified);
+        QVERIFY(!win.state.PlanModified);
         QVERIFY2(said.startsWith(QStringLiteral("This plan's file is damaged: it ends before")),
                  qPrintable(said));
         QVERIFY2(said.contains(QStringLiteral("These sections are missing")), qPrintable(said));
@@ -353,13 +381,13 @@ private slots:
             QVERIFY(QFile::exists(file + (bytes.isEmpty() ? QStringLiteral(".damaged4")
                                                           : QStringLiteral(".damaged5"))));
         }
-        QVERIFY(win.lifecycle()->mnuSaveClick()); // nothing is written over the file
+        QVERIFY(win.lifecycle->mnuSaveClick()); // nothing is written over the file
         QCOMPARE(readFileBytes(file), noise);
         QVERIFY(openAgain(closed).contains(file + QStringLiteral(".damaged2\""))); // its copy again
 
         // Saving is the user's choice, and works.
-        win.PlanModified = true;
-        QVERIFY(win.lifecycle()->mnuSaveClick());
+        win.state.PlanModified = true;
+        QVERIFY(win.lifecycle->mnuSaveClick());
         QVERIFY(readFileBytes(file) != closed);
     }
 
@@ -400,7 +428,7 @@ private slots:
 
         // Section 3 from the outline, then the user types.
         w->Outline1->setCurrentIndex(nav->indexOf(3));
-        w->Outline1Click();
+        w->navigator()->Outline1Click();
         QCOMPARE(nav->selectedItem(), 3);
         const int sectionStart = text->SelStart();
         text->setSelLength(0);
@@ -417,7 +445,7 @@ private slots:
             w->grab().save(qEnvironmentVariable("TANDEL_PLAN_SHOT"));
         }
         w->PlanModified = true;
-        w->mnuSaveClick();
+        w->lifecycle()->mnuSaveClick();
         QVERIFY(!w->PlanModified);
         QVERIFY(textOfFile(planFile).contains(QStringLiteral("Our own words")));
 
@@ -437,7 +465,7 @@ private slots:
             clickButton(d, QStringLiteral("Button3"));
         });
         text->clear();
-        w->Open2Click();
+        w->lifecycle()->Open2Click();
         QVERIFY2(again.allAnswered(), qPrintable(again.seen().join(QLatin1Char(','))));
         QVERIFY(w->PanelAll->isVisible());
         QCOMPARE(text->FileName(), planFile);
@@ -458,7 +486,7 @@ private slots:
         });
         fresh.add(QStringLiteral("TfrmNew"),
                   [](QWidget* d) { clickButton(d, QStringLiteral("Button2")); });
-        w->mnuNewClick();
+        w->lifecycle()->mnuNewClick();
         QVERIFY2(fresh.allAnswered(), qPrintable(fresh.seen().join(QLatin1Char(','))));
         QCOMPARE(fresh.seen(), (QStringList{QStringLiteral("TfrmDialog"), QStringLiteral("TfrmNew"),
                                             QStringLiteral("Tfrmopen")}));

@@ -1,4 +1,3 @@
-#include "app/editfrm.h"
 #include "controls/text/rtfwriter.h"
 #include "controls/text/textcontrol.h"
 #include "planbuilder.h"
@@ -7,6 +6,7 @@
 #include "platform/helpsystem.h"
 #include "platform/printerinfo.h"
 #include "support/modal.h"
+#include "support/planhost.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -37,23 +37,22 @@ void writeGuidance(const QString& dataFolder, int sections) {
     }
 }
 
-// The main window with a plan text of `sections` sections and the outline read from
-// `outline`, as a user has it when a plan is open.
+// The editing area with a plan text of `sections` sections and the outline read from
+// `outline`, as a user has it when a plan is open; no main window around it.
 struct PlanWindow {
     TestEnv env;
-    std::unique_ptr<TfrmEdit> win;
+    PlanHost host;
+    NavigatorWidgets* ui = &host.nav;
     Navigator* nav = nullptr;
     TextControl* text = nullptr;
 
     PlanWindow(const QByteArray& outline, int sections, QTextDocument* plan = nullptr) {
-        win = std::make_unique<TfrmEdit>();
-        win->resize(1000, 760);
-        win->show();
-        QVERIFY(QTest::qWaitForWindowExposed(win.get()));
-        win->PanelAll->show();
-        win->SetPlanControls(true);
-        nav = win->navigator();
-        text = win->ATX321;
+        host.window()->resize(1000, 760);
+        host.window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.window()));
+        host.PanelAll->show();
+        nav = host.navigator.get();
+        text = ui->ATX321;
         writeGuidance(env.dataFolder(), sections);
         const QString file = env.dataFolder() + QStringLiteral("test.nav");
         QVERIFY(PlanBuilder::writeText(file, outline));
@@ -64,11 +63,11 @@ struct PlanWindow {
     }
 
     int selected() const { return nav->selectedItem(); }
-    QString guidance() const { return win->ATX322->toPlainText(); }
+    QString guidance() const { return ui->ATX322->toPlainText(); }
     // Picks an item with the mouse, as the outline does before it reports the click.
     void clickItem(int number) {
-        win->Outline1->setCurrentIndex(nav->indexOf(number));
-        win->Outline1Click();
+        ui->Outline1->setCurrentIndex(nav->indexOf(number));
+        nav->Outline1Click();
     }
     // Whether the section's first paragraph holds the caret and stands at the view's top.
     bool showsSection(int number) const {
@@ -103,38 +102,38 @@ private slots:
         PlanWindow p(kFourLines, 4);
         QCOMPARE(p.nav->itemCount(), 4);
 
-        p.win->btnFirstClick();
+        p.nav->btnFirstClick();
         QCOMPARE(p.selected(), 1);
         QVERIFY(p.showsSection(1));
         QCOMPARE(p.guidance(), guidanceWords(1));
 
         // From the heading, Next goes to its first child.
-        p.win->btnNextClick();
+        p.nav->btnNextClick();
         QCOMPARE(p.selected(), 2);
         QVERIFY(p.showsSection(2));
         QCOMPARE(p.guidance(), guidanceWords(2));
-        p.win->btnNextClick();
+        p.nav->btnNextClick();
         QCOMPARE(p.selected(), 3);
         // From A2 Next leaves the heading's children.
-        p.win->btnNextClick();
+        p.nav->btnNextClick();
         QCOMPARE(p.selected(), 4);
         QVERIFY(p.showsSection(4));
         QCOMPARE(p.guidance(), guidanceWords(4));
         // From B Previous comes back to A2.
-        p.win->btnPriorClick();
+        p.nav->btnPriorClick();
         QCOMPARE(p.selected(), 3);
         QVERIFY(p.showsSection(3));
-        p.win->btnPriorClick();
+        p.nav->btnPriorClick();
         QCOMPARE(p.selected(), 2);
         // From A1 Previous lands on the heading, since nothing precedes it, and the
         // section is shown in full.
-        p.win->btnPriorClick();
+        p.nav->btnPriorClick();
         QCOMPARE(p.selected(), 1);
         QVERIFY(p.showsSection(1));
         QCOMPARE(p.guidance(), guidanceWords(1));
-        QVERIFY(!p.win->btnPrior->isEnabled());
+        QVERIFY(!p.ui->btnPrior->isEnabled());
 
-        p.win->btnLastClick();
+        p.nav->btnLastClick();
         QCOMPARE(p.selected(), 4);
         QVERIFY(p.showsSection(4));
 
@@ -149,43 +148,43 @@ private slots:
 
     void nextAndPreviousOpenTheHeadings() {
         PlanWindow p("One\r\nTwo\r\n\tTwo-a\r\n\t\tTwo-a-i\r\nThree\r\n", 5);
-        p.win->Outline1->collapseAll();
-        p.win->btnFirstClick();
-        p.win->btnNextClick();
+        p.ui->Outline1->collapseAll();
+        p.nav->btnFirstClick();
+        p.nav->btnNextClick();
         // Onto a heading: its first child, shown with its heading open.
         QCOMPARE(p.selected(), 3);
-        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(2)));
-        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(3)));
-        p.win->Outline1->collapseAll();
-        p.win->btnLastClick();
-        p.win->btnPriorClick();
+        QVERIFY(p.ui->Outline1->isExpanded(p.nav->indexOf(2)));
+        QVERIFY(p.ui->Outline1->isExpanded(p.nav->indexOf(3)));
+        p.ui->Outline1->collapseAll();
+        p.nav->btnLastClick();
+        p.nav->btnPriorClick();
         QCOMPARE(p.selected(), 4);
-        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(3)));
+        QVERIFY(p.ui->Outline1->isExpanded(p.nav->indexOf(3)));
         // Back from a heading's only child skips the heading.
-        p.win->btnPriorClick();
+        p.nav->btnPriorClick();
         QCOMPARE(p.selected(), 2);
     }
 
     void enablingRules() {
         PlanWindow p(kFourLines, 4);
         auto enabled = [&p] {
-            return QList<bool>{p.win->btnFirst->isEnabled(), p.win->btnPrior->isEnabled(),
-                               p.win->btnNext->isEnabled(),  p.win->btnLast->isEnabled(),
-                               p.win->mnuFirst->isEnabled(), p.win->mnuPrevious->isEnabled(),
-                               p.win->mnuNext->isEnabled(),  p.win->mnuLast->isEnabled()};
+            return QList<bool>{p.ui->btnFirst->isEnabled(), p.ui->btnPrior->isEnabled(),
+                               p.ui->btnNext->isEnabled(),  p.ui->btnLast->isEnabled(),
+                               p.ui->mnuFirst->isEnabled(), p.ui->mnuPrevious->isEnabled(),
+                               p.ui->mnuNext->isEnabled(),  p.ui->mnuLast->isEnabled()};
         };
-        p.win->btnLastClick();
+        p.nav->btnLastClick();
         QCOMPARE(enabled(), (QList<bool>{true, true, false, false, true, true, false, false}));
-        p.win->btnPriorClick();
+        p.nav->btnPriorClick();
         QCOMPARE(enabled(), (QList<bool>{true, true, true, true, true, true, true, true}));
-        p.win->btnFirstClick();
+        p.nav->btnFirstClick();
         QCOMPARE(enabled(), (QList<bool>{false, false, true, true, false, false, true, true}));
 
         PlanWindow one("Only\r\n", 1);
-        one.win->btnFirstClick();
+        one.nav->btnFirstClick();
         QCOMPARE(one.selected(), 1);
-        QCOMPARE(QList<bool>({one.win->btnFirst->isEnabled(), one.win->btnPrior->isEnabled(),
-                              one.win->btnNext->isEnabled(), one.win->btnLast->isEnabled()}),
+        QCOMPARE(QList<bool>({one.ui->btnFirst->isEnabled(), one.ui->btnPrior->isEnabled(),
+                              one.ui->btnNext->isEnabled(), one.ui->btnLast->isEnabled()}),
                  (QList<bool>{false, false, true, true}));
     }
 
@@ -232,51 +231,50 @@ private slots:
 
     void nextOnTheLastSectionChangesNothing() {
         PlanWindow p(kFourLines, 4);
-        p.win->btnLastClick();
+        p.nav->btnLastClick();
         p.text->setSelStart(p.text->SelStart() + 3);
         const int caret = p.text->SelStart();
         const int scroll = p.text->ScrollVert();
         // F6 in the text runs Next although the button is off.
-        p.win->btnNextClick();
+        p.nav->btnNextClick();
         QCOMPARE(p.selected(), 4);
         QCOMPARE(p.text->SelStart(), caret);
         QCOMPARE(p.text->ScrollVert(), scroll);
         QVERIFY(!p.nav->Guard());
-        QVERIFY(!p.win->NavigatorGuard);
         // And the navigator still works afterwards.
-        p.win->btnPriorClick();
+        p.nav->btnPriorClick();
         QCOMPARE(p.selected(), 3);
     }
 
     void budgetSectionDoesNotScrollTheText() {
         PlanWindow p("Intro\r\nMarketing Budget Spreadsheet\r\nEnd\r\n", 3);
-        p.win->btnFirstClick();
+        p.nav->btnFirstClick();
         p.text->setSelStart(p.text->SelStart() + 2);
         const int caret = p.text->SelStart();
         const int scroll = p.text->ScrollVert();
-        p.win->btnNextClick();
+        p.nav->btnNextClick();
         QCOMPARE(p.selected(), 2);
         QVERIFY(p.nav->BudgetShown());
         QCOMPARE(p.text->SelStart(), caret);
         QCOMPARE(p.text->ScrollVert(), scroll);
-        QVERIFY(p.win->pnlSpread->isVisible());
-        QVERIFY(!p.win->Panel6->isVisible());
+        QVERIFY(p.host.pnlSpread->isVisible());
+        QVERIFY(!p.host.Panel6->isVisible());
         QCOMPARE(p.guidance(), guidanceWords(2));
 
-        p.win->btnNextClick();
+        p.nav->btnNextClick();
         QCOMPARE(p.selected(), 3);
         QVERIFY(!p.nav->BudgetShown());
-        QVERIFY(p.win->Panel6->isVisible());
-        QVERIFY(!p.win->pnlSpread->isVisible());
+        QVERIFY(p.host.Panel6->isVisible());
+        QVERIFY(!p.host.pnlSpread->isVisible());
         QVERIFY(p.showsSection(3));
     }
 
     void caretFollowsIntoAnotherSection() {
         PlanWindow p("One\r\nTwo\r\nThree\r\nFour\r\nFive\r\n\tFive-a\r\nSeven\r\n", 7);
-        p.win->Outline1->collapseAll();
+        p.ui->Outline1->collapseAll();
         p.clickItem(3);
         QCOMPARE(p.selected(), 3);
-        const int pointerBefore = p.win->Pointer->y();
+        const int pointerBefore = p.ui->Pointer->y();
 
         // A click in the body of section 5 (NTag 4).
         QTextCursor c(p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(5) + 3));
@@ -284,7 +282,7 @@ private slots:
         QCOMPARE(p.text->NTag(), 4);
         p.nav->SectionSync(p.text, Navigator::CaretMoved);
         QCOMPARE(p.selected(), 5);
-        QVERIFY(p.win->Outline1->isExpanded(p.nav->indexOf(5)));
+        QVERIFY(p.ui->Outline1->isExpanded(p.nav->indexOf(5)));
         QCOMPARE(p.nav->CurrentSectionTag(), 4);
         QCOMPARE(p.nav->SectionStartParagraph(), PlanBuilder::firstParagraphOf(5));
         QCOMPARE(p.guidance(), guidanceWords(5));
@@ -293,12 +291,12 @@ private slots:
         QCOMPARE(p.text->SelStart(), c.position() + 5);
 
         // The pointer marks the top of the section's first paragraph on screen.
-        QVERIFY(p.win->Pointer->isVisibleTo(p.win.get()));
-        QVERIFY(p.win->Pointer->y() != pointerBefore);
+        QVERIFY(p.ui->Pointer->isVisibleTo(p.host.window()));
+        QVERIFY(p.ui->Pointer->y() != pointerBefore);
         QTextCursor head(p.text->document()->findBlockByNumber(PlanBuilder::firstParagraphOf(5)));
         const int paragraphTop =
-            p.text->viewport()->mapTo(p.win.get(), p.text->cursorRect(head).topLeft()).y();
-        const int pointerTop = p.win->Pointer->mapTo(p.win.get(), QPoint(0, 0)).y();
+            p.text->viewport()->mapTo(p.host.window(), p.text->cursorRect(head).topLeft()).y();
+        const int pointerTop = p.ui->Pointer->mapTo(p.host.window(), QPoint(0, 0)).y();
         QVERIFY2(qAbs(pointerTop - paragraphTop) <= 3,
                  qPrintable(QStringLiteral("%1 vs %2").arg(pointerTop).arg(paragraphTop)));
     }
@@ -325,7 +323,7 @@ private slots:
     // into another section; inside a section nothing but the text repaints.
     void keysFollowTheCaretAndRepaintOnlyWhatChanged() {
         PlanWindow p("One\r\nTwo\r\nThree\r\n", 3);
-        p.win->btnFirstClick();
+        p.nav->btnFirstClick();
         QCOMPARE(p.selected(), 1);
         struct PaintCounter : QObject {
             int paints = 0;
@@ -334,8 +332,8 @@ private slots:
                 return false;
             }
         } outline, guidance;
-        p.win->Outline1->viewport()->installEventFilter(&outline);
-        p.win->ATX322->viewport()->installEventFilter(&guidance);
+        p.ui->Outline1->viewport()->installEventFilter(&outline);
+        p.ui->ATX322->viewport()->installEventFilter(&guidance);
         p.text->setFocus();
 
         // Typing in the body of section 1, the view and the caret where typing left them.
@@ -353,7 +351,7 @@ private slots:
         QCOMPARE(p.text->ScrollVert(), scroll);
         QCOMPARE(p.selected(), 1);
         QCOMPARE(p.nav->LastCaretPos(), body.position() + 6);
-        QVERIFY(p.win->updatesEnabled() && p.text->updatesEnabled());
+        QVERIFY(p.host.window()->updatesEnabled() && p.text->updatesEnabled());
         QCOMPARE(outline.paints, 0);
         QCOMPARE(guidance.paints, 0);
 
@@ -367,7 +365,7 @@ private slots:
         QCOMPARE(p.selected(), 2);
         QCOMPARE(p.nav->CurrentSectionTag(), 1);
         QCOMPARE(p.guidance(), guidanceWords(2));
-        QVERIFY(p.win->updatesEnabled() && p.text->updatesEnabled());
+        QVERIFY(p.host.window()->updatesEnabled() && p.text->updatesEnabled());
         QVERIFY(outline.paints > 0);
         QVERIFY(guidance.paints > 0);
     }
@@ -388,7 +386,7 @@ private slots:
 
     void tagJumpsSelectThePromptAndFollowIt() {
         PlanWindow p("One\r\nTwo\r\nThree\r\n", 3);
-        p.win->btnFirstClick();
+        p.nav->btnFirstClick();
         p.nav->SectionSync(p.text, Navigator::Jump, Qt::Key_F12);
         QCOMPARE(p.text->SelText(), QStringLiteral("[prompt of section 1]"));
         QCOMPARE(p.selected(), 1);
@@ -403,7 +401,7 @@ private slots:
     void exampleButtonWithoutExamples() {
         PlanWindow p("One\r\n", 1);
         QFile::remove(Folders::resolve(p.env.dataFolder() + QStringLiteral("eg.hlp")));
-        p.win->btnFirstClick();
+        p.nav->btnFirstClick();
         QString said;
         ModalAnswer answer([&said](QWidget* w) {
             if (auto* box = qobject_cast<QMessageBox*>(w)) {
@@ -411,7 +409,7 @@ private slots:
                 box->accept();
             }
         });
-        p.win->ExplorerButton7Click();
+        p.nav->ExplorerButton7Click();
         QVERIFY(answer.wasAnswered());
         QCOMPARE(said,
                  QStringLiteral(
@@ -427,7 +425,7 @@ private slots:
         HelpSystem& help = HelpSystem::instance();
         delete help.viewer(); // a first session: no example window yet
         p.clickItem(2);
-        p.win->ExplorerButton7Click();
+        p.nav->ExplorerButton7Click();
         HelpViewer* v = help.viewer();
         QVERIFY(v && v->isVisible());
         QCOMPARE(v->currentContext(), 1002);
@@ -435,13 +433,13 @@ private slots:
         emit v->findChild<QTextBrowser*>(QStringLiteral("txtTopic"))->anchorClicked(QUrl("#2002"));
         QCOMPARE(v->currentContext(), 2002);
         p.clickItem(3);
-        p.win->ExplorerButton7Click();
+        p.nav->ExplorerButton7Click();
         QCOMPARE(v->currentContext(), 2003);
         QVERIFY(help.helpFile().endsWith(QStringLiteral("qmphelp.hlp"), Qt::CaseInsensitive));
         // The next session has no window, but remembers the business.
         delete v;
         p.clickItem(1);
-        p.win->ExplorerButton7Click();
+        p.nav->ExplorerButton7Click();
         QCOMPARE(help.viewer()->currentContext(), 2001);
     }
 };

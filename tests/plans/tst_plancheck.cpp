@@ -151,7 +151,7 @@ private slots:
         // Section 4, Mission Statement: its prompts typed over one by one, as the owner
         // would, with F12 and the keyboard.
         p.win->Outline1->setCurrentIndex(p.win->navigator()->indexOf(4));
-        p.win->Outline1Click();
+        p.win->navigator()->Outline1Click();
         QVERIFY(p.typeOverNextPrompt(QStringLiteral("bake fresh bread")));
         QTRY_COMPARE(p.progress->state(4), PlanProgress::InProgress);
         QCOMPARE(p.shownMark(4), int(PlanProgress::InProgress));
