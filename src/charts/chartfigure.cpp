@@ -346,7 +346,8 @@ ChartFigure budgetChart(const BudgetChartData& data) {
     auto chart = newChart(data.quarterly ? QStringLiteral("Marketing budget: spend by quarter")
                                          : QStringLiteral("Marketing budget: spend by month"));
     auto* series = new QStackedBarSeries;
-    QList<double> periodTotals(data.periods.size(), 0.0);
+    // Bars stack their amounts above 0 and any credits below it.
+    QList<double> periodTotals(data.periods.size(), 0.0), periodCredits(data.periods.size(), 0.0);
     for (int g = 0; g < data.groups.size(); ++g) {
         QBarSet* set = barSet(data.groups[g].toHtmlEscaped(), g);
         const QList<double>& amounts = data.spend[g];
@@ -354,16 +355,18 @@ ChartFigure budgetChart(const BudgetChartData& data) {
             const double v = amounts.value(i);
             set->append(v);
             periodTotals[i] += std::max(0.0, v);
+            periodCredits[i] += std::min(0.0, v);
         }
         series->append(set);
     }
     series->setBarWidth(0.7);
     auto* cumulative = new QLineSeries;
     cumulative->setName(QStringLiteral("Cumulative spend (right scale)"));
-    double cumulativeTop = 0;
+    double cumulativeTop = 0, cumulativeBottom = 0;
     for (int i = 0; i < data.cumulative.size(); ++i) {
         cumulative->append(i, data.cumulative[i]);
         cumulativeTop = std::max(cumulativeTop, data.cumulative[i]);
+        cumulativeBottom = std::min(cumulativeBottom, data.cumulative[i]);
     }
     cumulative->setPen(QPen(ink(), 2.0));
     cumulative->setPointsVisible(true);
@@ -372,11 +375,13 @@ ChartFigure budgetChart(const BudgetChartData& data) {
     const QString money = data.currency.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(data.currency);
     auto* periods = categoryAxis(periodLabels(data.periods), false);
     periods->setLabelsAngle(0);
-    double periodTop = 0;
-    for (double v : periodTotals)
-        periodTop = std::max(periodTop, v);
-    auto* spend = roundedAxis(QStringLiteral("Spend in the period") + money, 0, periodTop);
-    auto* running = roundedAxis(QStringLiteral("Cumulative spend") + money, 0, cumulativeTop);
+    double periodTop = 0, periodBottom = 0;
+    for (int i = 0; i < periodTotals.size(); ++i) {
+        periodTop = std::max(periodTop, periodTotals[i]);
+        periodBottom = std::min(periodBottom, periodCredits[i]);
+    }
+    auto* spend = roundedAxis(QStringLiteral("Spend in the period") + money, periodBottom, periodTop);
+    auto* running = roundedAxis(QStringLiteral("Cumulative spend") + money, cumulativeBottom, cumulativeTop);
     attach(chart.get(), series, periods, Qt::AlignBottom, spend, Qt::AlignLeft);
     attach(chart.get(), cumulative, periods, Qt::AlignBottom, running, Qt::AlignRight);
     running->setGridLineVisible(false);
