@@ -80,6 +80,7 @@ void TestActuals::formulasReadOtherSheets() {
     QVERIFY(other);
     QVERIFY(!book.addSheet(QStringLiteral("budget"))); // names are case-blind and unique
     QVERIFY(!book.addSheet(QStringLiteral("It's")));
+    QVERIFY(!book.addSheet(QStringLiteral("Q1/Q2"))); // a name other spreadsheets refuse
     book.setNumber(6, 2, 100);
     book.setNumber(7, 2, 50);
     other->setFormula(1, 1, QStringLiteral("budget!B6*2"));

@@ -81,7 +81,12 @@ void SheetModel::adopt(SheetModel&& o) {
 
 bool SheetModel::setName(const QString& name) {
     const QString n = name.trimmed();
-    if (n.isEmpty() || n.contains(u'\'') || n.contains(u'!') || n.size() > 31) return false;
+    // What other spreadsheets allow too, so that every workbook can be exported.
+    static const QString refused = QStringLiteral("'![]:*?/\\");
+    if (n.isEmpty() || n.size() > 31 || std::any_of(n.begin(), n.end(), [](QChar c) {
+            return refused.contains(c);
+        }))
+        return false;
     if (n.compare(m_name, Qt::CaseInsensitive) == 0) {
         m_name = n;
         return true;

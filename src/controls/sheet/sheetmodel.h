@@ -119,7 +119,8 @@ public:
     static QString defaultName() { return QStringLiteral("Sheet1"); }
     QString name() const { return m_name; }
     // Names are unique in a workbook (case-blind); false, and nothing changes, for a
-    // name that is empty, holds "'", "!" or is taken.
+    // name that is empty, longer than 31 characters, holds one of ' ! [ ] : * ? / \ or is
+    // taken.
     bool setName(const QString& name);
     // The further sheets, in order (the first sheet's; empty for the others).
     int extraSheetCount() const { return int(m_extra.size()); }
