@@ -93,13 +93,21 @@ QImage placeholderImage(QSizeF size, const QString& label) {
 
 } // namespace
 
+QString tooLargeMessage() {
+    return tr("The picture is larger than 20 MB.");
+}
+
+QString placeholderLabel(bool refused) {
+    return refused ? tr("Picture not shown") : tr("Picture");
+}
+
 QImage decode(const QByteArray& data, Kind* kind, QString* error) {
     const auto fail = [error](const QString& why) {
         if (error) *error = why;
         return QImage();
     };
     if (data.size() > kMaxBytes)
-        return fail(tr("The picture is larger than 20 MB, so it was not loaded."));
+        return fail(tooLargeMessage());
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -107,16 +115,16 @@ QImage decode(const QByteArray& data, Kind* kind, QString* error) {
     reader.setDecideFormatFromContent(true);
     const QByteArray type = reader.format().toLower();
     if (type != "png" && type != "jpeg" && type != "jpg")
-        return fail(tr("The picture is damaged or is not a PNG or JPEG picture."));
+        return fail(tr("The picture is damaged, or is not a PNG or JPEG picture."));
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
-        return fail(tr("The picture is damaged or is not a PNG or JPEG picture."));
+        return fail(tr("The picture is damaged, or is not a PNG or JPEG picture."));
     if (qint64(size.width()) * qint64(size.height()) > kMaxPixels)
-        return fail(tr("The picture is larger than 50 megapixels, so it was not loaded."));
+        return fail(tr("The picture is larger than 50 megapixels."));
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull())
-        return fail(tr("The picture is damaged or is not a PNG or JPEG picture."));
+        return fail(tr("The picture is damaged, or is not a PNG or JPEG picture."));
     if (kind) *kind = type == "png" ? Kind::Png : Kind::Jpeg;
     return image;
 }

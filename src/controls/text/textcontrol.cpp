@@ -223,6 +223,7 @@ struct TextControl::Private {
     QString fileName;
     bool lastFileOk = true;
     bool lastFileComplete = true;
+    QStringList lastFileNotes;
     QString lastFileFailure;
     QString lastFileError;
     bool undoCleared = true; // UnDoAction reads 0 until the next edit
@@ -985,6 +986,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
         adoptDocument(newDocument());
         d->lastFileOk = false;
         d->lastFileComplete = false;
+        d->lastFileNotes.clear();
         d->lastFileError = why;
         return false;
     };
@@ -998,6 +1000,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
 
     QTextDocument* doc = newDocument();
     bool complete = true;
+    QStringList notes;
     if (dataType == PlainText) {
         QTextCursor c(doc);
         c.insertText(normalizeBreaks(QString::fromUtf8(data)));
@@ -1007,7 +1010,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
             delete doc;
             return fail(tr("%1 is not a rich text file").arg(shown));
         }
-        if (!RtfReader::read(data, doc, &error, &complete)) {
+        if (!RtfReader::read(data, doc, &error, &complete, &notes)) {
             delete doc;
             return fail(tr("Unable to read %1: %2").arg(shown, error));
         }
@@ -1017,12 +1020,20 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     adoptDocument(doc);
     d->lastFileOk = true;
     d->lastFileComplete = complete;
+    d->lastFileNotes = notes;
     d->lastFileError.clear();
     return true;
 }
 
 QString TextControl::lastFileFailure() const {
     return d->lastFileFailure;
+}
+
+QString TextControl::lastFileNotes() const {
+    if (d->lastFileNotes.isEmpty()) return {};
+    return tr("Some pictures in this file are not shown: %1 They are kept as they are, and each "
+              "shows as a grey box.")
+        .arg(d->lastFileNotes.join(QLatin1Char(' ')));
 }
 
 bool TextControl::lastFileComplete() const {
@@ -1293,7 +1304,7 @@ bool TextControl::insertPicture(const QImage& image, const QSizeF& sizePoints, Q
         return false;
     }
     if (qint64(image.width()) * image.height() > Pictures::kMaxPixels) {
-        if (error) *error = tr("The picture is larger than 50 megapixels, so it was not inserted.");
+        if (error) *error = tr("The picture is larger than 50 megapixels.");
         return false;
     }
     if (d->writeProtect) {

@@ -204,6 +204,9 @@ public:
     // Whether the last file loaded ended as a whole file does (a rich text file cut short
     // is read as far as it goes, and this says so).
     bool lastFileComplete() const;
+    // After a load: what of the file was read but could not be shown (pictures too large
+    // or damaged), in the program's words; empty when all of it was.
+    QString lastFileNotes() const;
     // After a failed FileSave: the file and the system's reason ("<file>: Permission denied").
     QString lastFileFailure() const;
 
