@@ -3,11 +3,27 @@
 #include "controls/text/rtfwriter.h"
 #include "controls/text/screenlayout.h"
 #include "controls/text/textcontrol.h"
+#include "controls/text/printfunctions.h"
+#include "editor/picturecommands.h"
+#include "printing/docxexport.h"
+#include "printing/planexport.h"
+#include "support/docxread.h"
+#include "support/modal.h"
+#include "support/libreoffice.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QPainter>
 #include <QScrollBar>
@@ -77,6 +93,63 @@ QList<QByteArray> pictGroups(const QByteArray& rtf) {
     return out;
 }
 
+// pdfimages -list: each picture's width and height in pixels, in page order.
+QList<QSize> pdfImages(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    p.waitForFinished(60000);
+    QList<QSize> out;
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        // page num type width height ...; smasks are not pictures of their own
+        if (f.size() > 4 && f[0].toInt() > 0 && f[2] == QLatin1String("image"))
+            out.append(QSize(f[3].toInt(), f[4].toInt()));
+    }
+    return out;
+}
+
+// Pixels of a page rendered at 72 dpi that are plainly red and plainly blue.
+QPair<int, int> redAndBlue(const QString& pdf, const QString& prefix) {
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-f"),
+                                         QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                         QStringLiteral("-png"), pdf, prefix});
+    p.waitForFinished(60000);
+    QImage page;
+    for (const QString& name : {prefix + QStringLiteral("-1.png"), prefix + QStringLiteral("-01.png")})
+        if (page.load(name)) break;
+    int red = 0, blue = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++red;
+            if (c.blue() > 200 && c.green() < 60 && c.red() < 60) ++blue;
+        }
+    return {red, blue};
+}
+
+QByteArray zipMember(const QString& zip, const QString& member) {
+    QProcess p;
+    p.start(QStringLiteral("python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import sys, zipfile; "
+                            "sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))"),
+             zip, member});
+    p.waitForFinished(60000);
+    return p.readAllStandardOutput();
+}
+
+int pictureCount(const TextControl& t) {
+    return int(t.document()->toPlainText().count(QChar::ObjectReplacementCharacter));
+}
+
+void sendMouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                  buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
@@ -96,6 +169,8 @@ private slots:
     void insertedPictureIsLaidOutDrawnAndUndoneInOneStep();
     void picturesSurviveRtfAndOtherProgramsPicturesAreRead();
     void damagedAndOversizedPicturesAreRefusedAndKept();
+    void picturesReachPaperAndExports();
+    void commandsClipboardAndHandles();
 };
 
 // A picture inserted at the caret takes its width and height in the line, shows on
@@ -240,6 +315,158 @@ void TestPictures::damagedAndOversizedPicturesAreRefusedAndKept() {
     QVERIFY(writeFile(file, "{\\rtf1\\ansi\\pard Plain\\par}"));
     QVERIFY(t.loadFile(file, TextControl::NativeRtf));
     QCOMPARE(t.lastFileNotes(), QString());
+}
+
+// A picture of 400 x 200 pixels shown 3 x 1.5 inches: on paper (a PDF) with every pixel,
+// in the plan's OpenDocument file at its size, and in LibreOffice's PDF of the saved plan.
+void TestPictures::picturesReachPaperAndExports() {
+    QTemporaryDir dir;
+    TextControl t;
+    t.setSelText(QStringLiteral("Our shop front:\n\nas it looks today."));
+    t.setSelStart(16);
+    QVERIFY(t.insertPicture(twoColours(400, 200), QSizeF(216, 108)));
+
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setFullPage(true);
+        QPainter painter(&printer);
+        QCOMPARE(ATX_PRINT_START(0, &painter, 1, 1), 0);
+        int y = 1440;
+        QCOMPARE(ATX_PRINT(&t, y, 1440, 13000, 1440, 9000, 0, -1, 0), 0);
+        QCOMPARE(ATX_PRINT_FINISH(), 0);
+    }
+    QCOMPARE(pdfImages(printed), QList<QSize>{QSize(400, 200)});
+    // 1.5 by 1.5 inches of each colour at 72 dpi: 108 x 108 pixels.
+    const auto [red, blue] = redAndBlue(printed, dir.filePath(QStringLiteral("printed")));
+    QVERIFY2(red > 10000 && red < 13000, qPrintable(QString::number(red)));
+    QVERIFY2(blue > 10000 && blue < 13000, qPrintable(QString::number(blue)));
+
+    // OpenDocument: the picture file and its frame at 3 x 1.5 inches.
+    const QString odt = dir.filePath(QStringLiteral("export.odt"));
+    QString error;
+    QVERIFY2(writePlanOdt(t, odt, OdtPage{}, &error), qPrintable(error));
+    const QString content = QString::fromUtf8(zipMember(odt, QStringLiteral("content.xml")));
+    QVERIFY2(content.contains(QRegularExpression(QStringLiteral("svg:width=\"216(\\.0+)?pt\""))),
+             qPrintable(content.left(3000)));
+    QVERIFY(content.contains(QStringLiteral("svg:height=\"108")));
+    QVERIFY(content.contains(QStringLiteral("xlink:href=\"Pictures/")));
+
+    // The plan saved, as LibreOffice reads it.
+    REQUIRE_LIBREOFFICE("pictures in the plan's rich text");
+    const QString plan = dir.filePath(QStringLiteral("plan.rtf"));
+    QVERIFY(t.saveFile(plan, TextControl::StandardRtf));
+    QVERIFY2(sofficeConvert(QStringLiteral("pdf"), {plan, odt}, dir.path(), &error), qPrintable(error));
+    for (const QString& converted : {QStringLiteral("plan.pdf"), QStringLiteral("export.pdf")}) {
+        const QString file = dir.filePath(converted);
+        QCOMPARE(pdfImages(file), QList<QSize>{QSize(400, 200)});
+        const auto [r, b] = redAndBlue(file, file + QStringLiteral("-page"));
+        QVERIFY2(r > 10000 && r < 13000, qPrintable(QString::number(r)));
+        QVERIFY2(b > 10000 && b < 13000, qPrintable(QString::number(b)));
+    }
+}
+
+// Insert > Picture... takes a file, Format > Picture... sets its size, a picture is copied,
+// pasted and undone like a character, an image on the clipboard is pasted, a click selects
+// a picture and its corner handle resizes it in one undo step; a Word document of the text
+// carries the pictures.
+void TestPictures::commandsClipboardAndHandles() {
+    QTemporaryDir dir;
+    TextControl t;
+    showText(t);
+    t.setSelText(QStringLiteral("ab"));
+    t.setSelStart(1);
+    const QString file = dir.filePath(QStringLiteral("logo.png"));
+    QVERIFY(twoColours(300, 150).save(file));
+    {
+        ModalAnswer answer([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            QVERIFY(dialog);
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QVERIFY(PictureCommands::insertPicture(&t, &t));
+        QVERIFY(answer.wasAnswered());
+    }
+    QCOMPARE(t.pictureSize(1), QSizeF(225, 112.5)); // 300 pixels at 96 dpi
+    // A file that is no picture: a message, nothing inserted.
+    const QString notPicture = dir.filePath(QStringLiteral("notes.png"));
+    QVERIFY(writeFile(notPicture, "just words"));
+    {
+        ModalAnswer answer([](QWidget* w) { w->close(); });
+        QVERIFY(!PictureCommands::insertPictureFile(&t, notPicture));
+        QVERIFY(answer.wasAnswered());
+    }
+    QCOMPARE(pictureCount(t), 1);
+
+    // Format > Picture...: 2.54 cm wide, proportions kept.
+    t.setSelStart(2); // just after the picture
+    TdlgPicture dialog;
+    {
+        ModalAnswer answer([](QWidget* w) {
+            child<QDoubleSpinBox>(w, QStringLiteral("spnWidth"))->setValue(2.54);
+            clickButton(w, QStringLiteral("cmdOK"));
+        });
+        QVERIFY(PictureCommands::formatPicture(&t, &dialog));
+        QVERIFY(answer.wasAnswered());
+    }
+    QCOMPARE(t.pictureSize(1), QSizeF(72, 36));
+    t.setUnDoAction(1);
+    QCOMPARE(t.pictureSize(1), QSizeF(225, 112.5));
+
+    // Copied and pasted as a character; one undo takes the copy away.
+    t.setSelStart(1);
+    t.setSelLength(1);
+    t.copy();
+    t.setSelStart(3);
+    t.paste();
+    QCOMPARE(pictureCount(t), 2);
+    QCOMPARE(t.pictureSize(3), QSizeF(225, 112.5));
+    t.setUnDoAction(1);
+    QCOMPARE(pictureCount(t), 1);
+    // An image on the clipboard (a screenshot).
+    QApplication::clipboard()->setImage(twoColours(120, 60));
+    t.setSelStart(0);
+    t.paste();
+    QCOMPARE(pictureCount(t), 2);
+    QCOMPARE(t.pictureSize(0), QSizeF(90, 45));
+    t.setUnDoAction(1);
+    QCOMPARE(pictureCount(t), 1);
+
+    // A click selects the picture; dragging its bottom right handle makes it larger.
+    QApplication::processEvents();
+    QRectF shown = t.pictureRect(1);
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(qRound(shown.width()), 300);
+    sendMouse(t.viewport(), QEvent::MouseButtonPress, shown.center(), Qt::LeftButton);
+    sendMouse(t.viewport(), QEvent::MouseButtonRelease, shown.center(), Qt::NoButton);
+    QCOMPARE(t.selectedPicture(), 1);
+    const QPointF corner = shown.bottomRight() - QPointF(1, 1);
+    sendMouse(t.viewport(), QEvent::MouseButtonPress, corner, Qt::LeftButton);
+    sendMouse(t.viewport(), QEvent::MouseMove, corner + QPointF(-150, 0), Qt::LeftButton);
+    sendMouse(t.viewport(), QEvent::MouseButtonRelease, corner + QPointF(-150, 0), Qt::NoButton);
+    QVERIFY2(qAbs(t.pictureSize(1).width() - 112.5) < 1.5, qPrintable(QString::number(t.pictureSize(1).width())));
+    QCOMPARE(t.selectedPicture(), 1);
+    t.setUnDoAction(1);
+    QCOMPARE(t.pictureSize(1), QSizeF(225, 112.5));
+
+    // Word: the picture in word/media, inline at its size.
+    const QString docx = dir.filePath(QStringLiteral("plan.docx"));
+    DocxSetup setup{PdfExport::planPageLayout(), PageGeometry(), {}, {}};
+    QString error;
+    QVERIFY2(writePlanDocx(t, setup, docx, &error), qPrintable(error));
+    QVERIFY(zipMember(docx, QStringLiteral("word/media/image1.png")).startsWith("\x89PNG"));
+    if (!hasDocxReader()) QSKIP("python3-docx is not installed: the Word document is not read back");
+    const QJsonObject read = readDocx(docx);
+    QCOMPARE(read.value(QStringLiteral("problems")).toArray(), QJsonArray());
+    const QJsonArray pictures = read.value(QStringLiteral("pictures")).toArray();
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0].toArray()[0].toInteger(), qint64(225 * 12700));
+    QCOMPARE(pictures[0].toArray()[1].toInteger(), qint64(112.5 * 12700));
+    QVERIFY(pictures[0].toArray()[2].toInteger() > 100);
 }
 
 QTEST_MAIN(TestPictures)

@@ -70,8 +70,9 @@ QString put(const QString& name, Stored s) {
 }
 
 QImage placeholderImage(QSizeF size, const QString& label) {
-    const QSize px(std::clamp(int(std::lround(size.width())), 16, 2000),
-                   std::clamp(int(std::lround(size.height())), 16, 2000));
+    // Drawn scaled: a grey box needs no more pixels than this.
+    const QSizeF box = fitted(size, QSizeF(600, 600));
+    const QSize px(std::max(16, int(std::lround(box.width()))), std::max(16, int(std::lround(box.height()))));
     QImage image(px, QImage::Format_RGB32);
     image.fill(QColor(0xf0, 0xf0, 0xf0));
     QPainter p(&image);
@@ -157,6 +158,12 @@ QString storePlaceholder(const QByteArray& data, const QByteArray& rtfType, QSiz
                      QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()) +
                      '\n' + data;
     return put(nameFor(key, "bin"), std::move(s));
+}
+
+void forgetAll() {
+    Store& store = theStore();
+    QMutexLocker lock(&store.mutex);
+    store.pictures.clear();
 }
 
 bool lookup(const QString& name, Stored* out) {

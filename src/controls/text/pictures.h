@@ -63,6 +63,9 @@ QString store(const QImage& image, const QByteArray& data = {}, Kind kind = Kind
 // given size (96-dpi pixels) stands for it, with `label` on it.
 QString storePlaceholder(const QByteArray& data, const QByteArray& rtfType, QSizeF size,
                          const QString& label);
+// Forgets every picture: for tools that read many unrelated texts one after the other (the
+// fuzz target), never while a text that holds pictures is open.
+void forgetAll();
 // The picture of a name; false when the name is unknown.
 bool lookup(const QString& name, Stored* out);
 
