@@ -1077,15 +1077,15 @@ private:
         const bool closed = depth == 0;
 
         // The size shown: the goal size (twips), scaled; without one, the picture's own.
-        const auto scaled = [](int twips, int percent) {
-            return double(twips) * std::clamp(percent <= 0 ? 100 : percent, 1, 1000) / 100.0;
+        const auto scaled = [](double twips, int percent) {
+            return twips * std::clamp(percent <= 0 ? 100 : percent, 1, 1000) / 100.0;
         };
         const auto toTwips = [metafile](int v) {
             // A metafile's picw and pich are hundredths of a millimetre, a bitmap's pixels.
             return metafile ? v * 1440.0 / 2540.0 : v * 15.0;
         };
-        double wTw = goalw > 0 ? scaled(goalw, scalex) : scaled(int(toTwips(std::max(picw, 0))), scalex);
-        double hTw = goalh > 0 ? scaled(goalh, scaley) : scaled(int(toTwips(std::max(pich, 0))), scaley);
+        double wTw = goalw > 0 ? scaled(goalw, scalex) : scaled(toTwips(std::max(picw, 0)), scalex);
+        double hTw = goalh > 0 ? scaled(goalh, scaley) : scaled(toTwips(std::max(pich, 0)), scaley);
 
         QString name;
         QString why;
