@@ -21,6 +21,7 @@
 #include <QJsonArray>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -326,24 +327,35 @@ void TestPictures::picturesReachPaperAndExports() {
     t.setSelStart(16);
     QVERIFY(t.insertPicture(twoColours(400, 200), QSizeF(216, 108)));
 
-    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printed);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setFullPage(true);
-        QPainter painter(&printer);
-        QCOMPARE(ATX_PRINT_START(0, &painter, 1, 1), 0);
-        int y = 1440;
-        QCOMPARE(ATX_PRINT(&t, y, 1440, 13000, 1440, 9000, 0, -1, 0), 0);
-        QCOMPARE(ATX_PRINT_FINISH(), 0);
+    // Printed, and drawn on a PDF writer as the plan's PDF export draws.
+    for (const bool printer : {true, false}) {
+        const QString printed = dir.filePath(printer ? QStringLiteral("printed.pdf") : QStringLiteral("written.pdf"));
+        {
+            std::unique_ptr<QPagedPaintDevice> device;
+            if (printer) {
+                auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+                p->setOutputFormat(QPrinter::PdfFormat);
+                p->setOutputFileName(printed);
+                p->setFullPage(true);
+                device = std::move(p);
+            } else {
+                auto w = std::make_unique<QPdfWriter>(printed);
+                w->setResolution(1200);
+                device = std::move(w);
+            }
+            device->setPageSize(QPageSize(QPageSize::A4));
+            QPainter painter(device.get());
+            QCOMPARE(ATX_PRINT_START(0, &painter, 1, 1), 0);
+            int y = 1440;
+            QCOMPARE(ATX_PRINT(&t, y, 1440, 13000, 1440, 9000, 0, -1, 0), 0);
+            QCOMPARE(ATX_PRINT_FINISH(), 0);
+        }
+        QCOMPARE(pdfImages(printed), QList<QSize>{QSize(400, 200)});
+        // 1.5 by 1.5 inches of each colour at 72 dpi: 108 x 108 pixels.
+        const auto [red, blue] = redAndBlue(printed, printed + QStringLiteral("-page"));
+        QVERIFY2(red > 10000 && red < 13000, qPrintable(QString::number(red)));
+        QVERIFY2(blue > 10000 && blue < 13000, qPrintable(QString::number(blue)));
     }
-    QCOMPARE(pdfImages(printed), QList<QSize>{QSize(400, 200)});
-    // 1.5 by 1.5 inches of each colour at 72 dpi: 108 x 108 pixels.
-    const auto [red, blue] = redAndBlue(printed, dir.filePath(QStringLiteral("printed")));
-    QVERIFY2(red > 10000 && red < 13000, qPrintable(QString::number(red)));
-    QVERIFY2(blue > 10000 && blue < 13000, qPrintable(QString::number(blue)));
 
     // OpenDocument: the picture file and its frame at 3 x 1.5 inches.
     const QString odt = dir.filePath(QStringLiteral("export.odt"));

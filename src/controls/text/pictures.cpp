@@ -255,8 +255,12 @@ void Handler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* d
         painter->restore();
         return;
     }
+    // Only what goes to a screen is drawn from a scaled copy: a printer, a PDF writer (which
+    // names no kind of its own) and a recorded picture get every pixel.
     const int type = painter->device() ? painter->device()->devType() : 0;
-    const bool paper = type == QInternal::Printer || type == QInternal::Picture;
+    const bool paper = type != QInternal::Widget && type != QInternal::Pixmap &&
+                       type != QInternal::Image && type != QInternal::OpenGL &&
+                       type != QInternal::FramebufferObject;
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
     if (paper) {
@@ -272,7 +276,10 @@ void Handler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* d
         };
         static std::list<Cached> cache;
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        const QSize want = (rect.size() * ratio).toSize().expandedTo(QSize(1, 1));
+        // In the device's pixels: the print preview draws paper's layout scaled down.
+        const QSize want = (painter->transform().mapRect(rect).size() * ratio)
+                               .toSize()
+                               .expandedTo(QSize(1, 1));
         auto it = std::find_if(cache.begin(), cache.end(), [&](const Cached& c) {
             return c.name == name && c.size == want;
         });
