@@ -231,6 +231,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
         // A file cut short, garbled or missing part of its sections opens as it is, but the
         // load does not write it back: that would make the damage permanent.
         PlanDamage damage = checkLoadedPlan();
+        const QString pictureNotes = text->lastFileNotes();
         {
             QFile raw(source);
             damage.garbled = raw.open(QIODevice::ReadOnly) &&
@@ -284,6 +285,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
             ShowMessageDialog(PlanDamageCheck::message(damage, titles, damageCopy), mtWarning,
                               mbOK, mbOK, 0);
         }
+        if (!pictureNotes.isEmpty()) ShowMessageDialog(pictureNotes, mtWarning, mbOK, mbOK, 0);
     } catch (...) {
         busy.restore();
         w->PanelAll->show();
