@@ -18,5 +18,6 @@ mkdir -p "$corpus" "$dir/artifacts"
 cp -r "$ROOT/fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$ROOT/fuzz/lsan.supp}"
 "$dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$dir/artifacts/$target-" "$corpus"

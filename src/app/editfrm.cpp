@@ -15,6 +15,7 @@
 #include "controls/speller/speller.h"
 #include "controls/text/textcontrol.h"
 #include "dialogs/dialogfrm.h"
+#include "editor/picturecommands.h"
 #include "editor/editcommands.h"
 #include "platform/folders.h"
 #include "platform/helpsystem.h"
@@ -544,6 +545,14 @@ void TfrmEdit::buildMenus() {
     mnuLast = menuItem(mnuPlan, QStringLiteral("mnuLast"), QStringLiteral("&Last"),
                        QKeySequence(Qt::Key_F8));
 
+    // Insert and Format: pictures.
+    mnuInsert = submenu(nullptr, bar, QStringLiteral("mnuInsert"), QStringLiteral("&Insert"));
+    mnuInsertPicture =
+        menuItem(mnuInsert, QStringLiteral("mnuInsertPicture"), QStringLiteral("&Picture..."));
+    mnuFormat = submenu(nullptr, bar, QStringLiteral("mnuFormat"), QStringLiteral("F&ormat"));
+    mnuFormatPicture =
+        menuItem(mnuFormat, QStringLiteral("mnuFormatPicture"), QStringLiteral("&Picture..."));
+
     // Table.
     Table1 = submenu(nullptr, bar, QStringLiteral("Table1"), QStringLiteral("&Table"));
     InsertTable1 =
@@ -655,6 +664,14 @@ void TfrmEdit::buildMenus() {
     mnuPrevious->setEnabled(false);
 
     connect(InsertTable1, &QAction::triggered, this, [this] { m_editing->InsertTable1Click(); });
+    dlgPicture = new TdlgPicture(this);
+    PictureCommands::attach(ATX321);
+    connect(mnuInsertPicture, &QAction::triggered, this, [this] {
+        if (PictureCommands::insertPicture(ATX321, this)) PlanModified = true;
+    });
+    connect(mnuFormatPicture, &QAction::triggered, this, [this] {
+        if (PictureCommands::formatPicture(ATX321, dlgPicture)) PlanModified = true;
+    });
     connect(InsertRow1, &QAction::triggered, this, [this] { m_editing->InsertRow1Click(); });
     connect(DeleteCells1, &QAction::triggered, this, [this] { m_editing->DeleteCells1Click(); });
     connect(MergeCells1, &QAction::triggered, this, [this] { m_editing->MergeCells1Click(); });
@@ -736,6 +753,8 @@ void TfrmEdit::SetPlanControls(bool on) {
                                                       SpellCheck1})
         a->setEnabled(on);
     Table1->menuAction()->setVisible(on);
+    for (QMenu* m : {mnuInsert, mnuFormat})
+        m->menuAction()->setVisible(on);
     if (m_planCheck) m_planCheck->SetPlanOpen(on);
 }
 
@@ -898,7 +917,8 @@ void TfrmEdit::buildBudget() {
     b.textItems = {SpellCheck1, mnuKeytext->menuAction(), mnuReplace, mnuFind,
                    mnuUndo,     mnuSelectAll,             InsertDate2, Table1->menuAction(),
                    N3,          N4,                       N9,          Undo1,
-                   InsertDate1, N6,                       N8};
+                   InsertDate1, N6,                       N8,
+                   mnuInsert->menuAction(), mnuFormat->menuAction()};
     b.mnuCashflow = mnuCashflow->menuAction();
     b.Protection1 = Protection1;
     b.LockRowsColumns1 = LockRowsColumns1;

@@ -141,6 +141,11 @@ public:
     QMenu* mnuView = nullptr;
     QMenu* mnuPlan = nullptr;
     QMenu* Table1 = nullptr;
+    QMenu* mnuInsert = nullptr;
+    QMenu* mnuFormat = nullptr;
+    QAction* mnuInsertPicture = nullptr;
+    QAction* mnuFormatPicture = nullptr;
+    class TdlgPicture* dlgPicture = nullptr;
     QMenu* mnuCashflow = nullptr;
     QMenu* mnuHelp = nullptr;
     QMenu* mnuExport = nullptr;

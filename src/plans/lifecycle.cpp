@@ -233,6 +233,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
         // A file cut short, garbled or missing part of its sections opens as it is, but the
         // load does not write it back: that would make the damage permanent.
         PlanDamage damage = checkLoadedPlan();
+        const QString pictureNotes = text->lastFileNotes();
         {
             QFile raw(source);
             damage.garbled = raw.open(QIODevice::ReadOnly) &&
@@ -286,6 +287,7 @@ bool PlanLifecycle::loadPlan(const QString& companyName, const QString& sbuName,
             ShowMessageDialog(PlanDamageCheck::message(damage, titles, damageCopy), mtWarning,
                               mbOK, mbOK, 0);
         }
+        if (!pictureNotes.isEmpty()) ShowMessageDialog(pictureNotes, mtWarning, mbOK, mbOK, 0);
     } catch (...) {
         busy.restore();
         m_w.editingArea->show();

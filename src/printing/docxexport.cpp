@@ -1,17 +1,21 @@
 #include "printing/docxexport.h"
 
+#include "controls/text/pictures.h"
 #include "controls/text/tableformat.h"
 #include "controls/text/tablemodel.h"
 #include "controls/text/textcontrol.h"
 #include "controls/text/textformat.h"
 #include "platform/safefile.h"
 
+#include <QBuffer>
 #include <QDateTime>
+#include <QImageWriter>
 #include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 #include <QXmlStreamWriter>
 
 #include <zip.h>
@@ -35,6 +39,18 @@ const QString kMain =
 // paragraphs by the outline level the style gives.
 const QString kHeading1 = QStringLiteral("Heading1");
 const QString kHeading2 = QStringLiteral("Heading2");
+
+const QString kWp =
+    QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing");
+const QString kA = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
+const QString kPic = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/picture");
+
+// A picture's file in word/media.
+struct Media {
+    QString id;   // its relationship
+    QByteArray part; // "word/media/image1.png"
+    QByteArray data;
+};
 
 // Whether XML 1.0 can carry the character: Word refuses a document with any other.
 bool xmlCharacter(char16_t c) {
@@ -81,6 +97,9 @@ public:
         x.writeStartDocument(QStringLiteral("1.0"), true);
         x.writeNamespace(kW, QStringLiteral("w"));
         x.writeNamespace(kR, QStringLiteral("r"));
+        x.writeNamespace(kWp, QStringLiteral("wp"));
+        x.writeNamespace(kA, QStringLiteral("a"));
+        x.writeNamespace(kPic, QStringLiteral("pic"));
         x.writeStartElement(kW, QStringLiteral("document"));
         x.writeStartElement(kW, QStringLiteral("body"));
         writeFrame(m_doc.rootFrame());
@@ -265,6 +284,11 @@ private:
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             if (!frag.isValid()) continue;
+            if (frag.charFormat().isImageFormat()) {
+                for (int i = 0; i < frag.length(); ++i)
+                    writePicture(frag.charFormatIndex(), frag.charFormat());
+                continue;
+            }
             writeRun(frag.charFormatIndex(), frag.charFormat(), frag.text());
         }
         x.writeEndElement();
@@ -363,6 +387,100 @@ private:
         x.writeEndElement();
     }
 
+    // A picture as a run holding an inline drawing at the size it is shown, its file in
+    // word/media (one file for a picture used more than once).
+    void writePicture(int key, const QTextCharFormat& format) {
+        const QTextImageFormat f = format.toImageFormat();
+        Pictures::Stored s;
+        if (!Pictures::lookup(f.name(), &s)) {
+            const QImage image = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+            if (image.isNull()) return;
+            s.image = image;
+            s.kind = Pictures::Kind::Other;
+        }
+        auto found = m_mediaOf.constFind(f.name());
+        if (found == m_mediaOf.constEnd()) {
+            Media m;
+            m.id = QStringLiteral("rIdPicture%1").arg(m_media.size() + 1);
+            const bool jpeg = s.kind == Pictures::Kind::Jpeg;
+            m.part = "word/media/image" + QByteArray::number(m_media.size() + 1) + (jpeg ? ".jpeg" : ".png");
+            if (s.kind == Pictures::Kind::Other) {
+                // What the plan shows of it: a picture that cannot be shown goes as its grey box.
+                QBuffer buffer(&m.data);
+                buffer.open(QIODevice::WriteOnly);
+                QImageWriter(&buffer, "png").write(s.image);
+            } else {
+                m.data = s.data;
+            }
+            m_media.append(m);
+            found = m_mediaOf.insert(f.name(), int(m_media.size()) - 1);
+        }
+        const Media& media = m_media.at(*found);
+        const QSizeF size = Pictures::shownSize(f);
+        // English Metric Units: 914400 an inch, 9525 a pixel at 96 dpi.
+        const QString cx = QString::number(qint64(std::llround(size.width() * 9525)));
+        const QString cy = QString::number(qint64(std::llround(size.height() * 9525)));
+        const QString number = QString::number(++m_drawings);
+        QXmlStreamWriter& x = *m_x;
+        x.writeStartElement(kW, QStringLiteral("r"));
+        writeRunFormat(runFormat(key, format));
+        x.writeStartElement(kW, QStringLiteral("drawing"));
+        x.writeStartElement(kWp, QStringLiteral("inline"));
+        for (const char* d : {"distT", "distB", "distL", "distR"})
+            x.writeAttribute(QLatin1String(d), QStringLiteral("0"));
+        x.writeEmptyElement(kWp, QStringLiteral("extent"));
+        x.writeAttribute(QStringLiteral("cx"), cx);
+        x.writeAttribute(QStringLiteral("cy"), cy);
+        x.writeEmptyElement(kWp, QStringLiteral("docPr"));
+        x.writeAttribute(QStringLiteral("id"), number);
+        x.writeAttribute(QStringLiteral("name"), QStringLiteral("Picture ") + number);
+        x.writeStartElement(kWp, QStringLiteral("cNvGraphicFramePr"));
+        x.writeEmptyElement(kA, QStringLiteral("graphicFrameLocks"));
+        x.writeAttribute(QStringLiteral("noChangeAspect"), QStringLiteral("1"));
+        x.writeEndElement();
+        x.writeStartElement(kA, QStringLiteral("graphic"));
+        x.writeStartElement(kA, QStringLiteral("graphicData"));
+        x.writeAttribute(QStringLiteral("uri"), kPic);
+        x.writeStartElement(kPic, QStringLiteral("pic"));
+        x.writeStartElement(kPic, QStringLiteral("nvPicPr"));
+        x.writeEmptyElement(kPic, QStringLiteral("cNvPr"));
+        x.writeAttribute(QStringLiteral("id"), number);
+        x.writeAttribute(QStringLiteral("name"), QString::fromLatin1(media.part.mid(11)));
+        x.writeEmptyElement(kPic, QStringLiteral("cNvPicPr"));
+        x.writeEndElement();
+        x.writeStartElement(kPic, QStringLiteral("blipFill"));
+        x.writeEmptyElement(kA, QStringLiteral("blip"));
+        x.writeAttribute(kR, QStringLiteral("embed"), media.id);
+        x.writeStartElement(kA, QStringLiteral("stretch"));
+        x.writeEmptyElement(kA, QStringLiteral("fillRect"));
+        x.writeEndElement();
+        x.writeEndElement();
+        x.writeStartElement(kPic, QStringLiteral("spPr"));
+        x.writeStartElement(kA, QStringLiteral("xfrm"));
+        x.writeEmptyElement(kA, QStringLiteral("off"));
+        x.writeAttribute(QStringLiteral("x"), QStringLiteral("0"));
+        x.writeAttribute(QStringLiteral("y"), QStringLiteral("0"));
+        x.writeEmptyElement(kA, QStringLiteral("ext"));
+        x.writeAttribute(QStringLiteral("cx"), cx);
+        x.writeAttribute(QStringLiteral("cy"), cy);
+        x.writeEndElement();
+        x.writeStartElement(kA, QStringLiteral("prstGeom"));
+        x.writeAttribute(QStringLiteral("prst"), QStringLiteral("rect"));
+        x.writeEmptyElement(kA, QStringLiteral("avLst"));
+        x.writeEndElement();
+        x.writeEndElement(); // spPr
+        x.writeEndElement(); // pic
+        x.writeEndElement(); // graphicData
+        x.writeEndElement(); // graphic
+        x.writeEndElement(); // inline
+        x.writeEndElement(); // drawing
+        x.writeEndElement(); // r
+    }
+
+public:
+    const QList<Media>& media() const { return m_media; }
+
+private:
     void writeRun(int key, const QTextCharFormat& format, const QString& text) {
         QXmlStreamWriter& x = *m_x;
         const RunFormat& f = runFormat(key, format);
@@ -382,7 +500,7 @@ private:
                 flush();
                 x.writeEmptyElement(kW, QStringLiteral("br"));
             } else if (c == QChar::ObjectReplacementCharacter || !xmlCharacter(c)) {
-                // Pictures are not carried; characters XML cannot hold are dropped.
+                // A picture has a run of its own; characters XML cannot hold are dropped.
             } else {
                 piece += ch;
             }
@@ -517,6 +635,9 @@ private:
     }
 
     const QTextDocument& m_doc;
+    QList<Media> m_media;
+    QHash<QString, int> m_mediaOf; // picture name -> m_media
+    int m_drawings = 0;
     const DocxSetup& m_setup;
     QXmlStreamWriter* m_x = nullptr;
     QHash<int, QString> m_headingOfTag;
@@ -525,7 +646,7 @@ private:
     int m_defaultHalfPoints = 24;
 };
 
-QByteArray contentTypes() {
+QByteArray contentTypes(bool png, bool jpeg) {
     QByteArray out;
     QXmlStreamWriter x(&out);
     x.writeStartDocument(QStringLiteral("1.0"), true);
@@ -540,6 +661,8 @@ QByteArray contentTypes() {
     add("Default", "Extension", QStringLiteral("rels"),
         QStringLiteral("application/vnd.openxmlformats-package.relationships+xml"));
     add("Default", "Extension", QStringLiteral("xml"), QStringLiteral("application/xml"));
+    if (png) add("Default", "Extension", QStringLiteral("png"), QStringLiteral("image/png"));
+    if (jpeg) add("Default", "Extension", QStringLiteral("jpeg"), QStringLiteral("image/jpeg"));
     add("Override", "PartName", QStringLiteral("/word/document.xml"),
         kMain + QStringLiteral("document.main+xml"));
     add("Override", "PartName", QStringLiteral("/word/styles.xml"), kMain + QStringLiteral("styles+xml"));
@@ -673,9 +796,18 @@ bool writePlanDocx(const TextControl& text, const DocxSetup& setup, const QStrin
     const std::unique_ptr<QTextDocument> doc = text.paperDocument();
     DocumentWriter writer(*doc, setup);
     const QString rels = kRelType;
+    const QByteArray body = writer.document();
+    bool png = false, jpeg = false;
+    QList<std::array<QString, 3>> documentRels{
+        {QStringLiteral("rIdStyles"), rels + QStringLiteral("styles"), QStringLiteral("styles.xml")},
+        {QStringLiteral("rIdFooter"), rels + QStringLiteral("footer"), QStringLiteral("footer1.xml")}};
+    for (const Media& m : writer.media()) {
+        (m.part.endsWith(".png") ? png : jpeg) = true;
+        documentRels.append({m.id, rels + QStringLiteral("image"), QString::fromLatin1(m.part.mid(5))});
+    }
     QList<std::pair<const char*, QByteArray>> parts;
     // [Content_Types].xml first, as readers that stream the zip expect.
-    parts.append({"[Content_Types].xml", contentTypes()});
+    parts.append({"[Content_Types].xml", contentTypes(png, jpeg)});
     parts.append({"_rels/.rels",
                   relationships({{QStringLiteral("rId1"), rels + QStringLiteral("officeDocument"),
                                   QStringLiteral("word/document.xml")},
@@ -685,16 +817,14 @@ bool writePlanDocx(const TextControl& text, const DocxSetup& setup, const QStrin
                                   QStringLiteral("docProps/core.xml")},
                                  {QStringLiteral("rId3"), rels + QStringLiteral("extended-properties"),
                                   QStringLiteral("docProps/app.xml")}})});
-    parts.append({"word/document.xml", writer.document()});
-    parts.append({"word/_rels/document.xml.rels",
-                  relationships({{QStringLiteral("rIdStyles"), rels + QStringLiteral("styles"),
-                                  QStringLiteral("styles.xml")},
-                                 {QStringLiteral("rIdFooter"), rels + QStringLiteral("footer"),
-                                  QStringLiteral("footer1.xml")}})});
+    parts.append({"word/document.xml", body});
+    parts.append({"word/_rels/document.xml.rels", relationships(documentRels)});
     parts.append({"word/styles.xml", writer.styles()});
     parts.append({"word/footer1.xml", writer.footer()});
     parts.append({"docProps/core.xml", coreProperties(setup.info)});
     parts.append({"docProps/app.xml", appProperties(setup.info)});
+    for (const Media& m : writer.media())
+        parts.append({m.part.constData(), m.data});
 
     QString why;
     QByteArray bytes;

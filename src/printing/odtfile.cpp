@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -289,7 +290,13 @@ QByteArray metaXml(const OdtPage& page) {
     return out;
 }
 
-QByteArray manifestXml() {
+// The package's list of parts: ours, and the pictures Qt's writer put in and listed.
+QByteArray manifestXml(const QByteArray& written) {
+    QByteArray pictures;
+    static const QRegularExpression entry(
+        QStringLiteral(R"(<manifest:file-entry[^>]*manifest:full-path="Pictures/[^"]*"[^>]*/>)"));
+    for (auto it = entry.globalMatch(QString::fromUtf8(written)); it.hasNext();)
+        pictures += " " + it.next().captured(0).toUtf8() + "\n";
     return QByteArrayLiteral(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
@@ -298,8 +305,8 @@ QByteArray manifestXml() {
         "manifest:full-path=\"/\" manifest:version=\"1.2\"/>\n"
         " <manifest:file-entry manifest:media-type=\"text/xml\" manifest:full-path=\"content.xml\"/>\n"
         " <manifest:file-entry manifest:media-type=\"text/xml\" manifest:full-path=\"styles.xml\"/>\n"
-        " <manifest:file-entry manifest:media-type=\"text/xml\" manifest:full-path=\"meta.xml\"/>\n"
-        "</manifest:manifest>\n");
+        " <manifest:file-entry manifest:media-type=\"text/xml\" manifest:full-path=\"meta.xml\"/>\n") +
+           pictures + QByteArrayLiteral("</manifest:manifest>\n");
 }
 
 // Reads one entry of an open archive.
@@ -360,7 +367,8 @@ bool makeOdt(const QTextDocument& source, const OdtPage& page, QByteArray* out, 
     const bool put = !content.isEmpty() && putEntry(archive, "content.xml", content) &&
                      putEntry(archive, "styles.xml", stylesXml(page)) &&
                      putEntry(archive, "meta.xml", metaXml(page)) &&
-                     putEntry(archive, "META-INF/manifest.xml", manifestXml());
+                     putEntry(archive, "META-INF/manifest.xml",
+                              manifestXml(readEntry(archive, "META-INF/manifest.xml")));
     if (!put) {
         zip_discard(archive);
         return fail(QStringLiteral("The document could not be made."));

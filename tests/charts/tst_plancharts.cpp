@@ -55,7 +55,7 @@ struct Program {
     void clickSection(int number, const std::function<void(QWidget*)>& answer) {
         ModalAnswer a(answer);
         w->Outline1->setCurrentIndex(w->navigator()->indexOf(number));
-        w->Outline1Click();
+        w->navigator()->Outline1Click();
         QVERIFY2(a.wasAnswered(), qPrintable(a.failure()));
     }
 
@@ -124,7 +124,7 @@ private slots:
                 text.setLineNumber(text.LineNumber() - 2);
                 clickButton(d, "btnInsertChart");
             });
-            p.w->Outline1Click();
+            p.w->navigator()->Outline1Click();
             QVERIFY2(look.wasAnswered(), qPrintable(look.failure()));
         }
         QVERIFY(!tablePlace.isEmpty());

@@ -14,6 +14,7 @@
 //   outline    {heading style name: outline level}
 //   page       [width, height, orientation (1 landscape), left, right, top, bottom margins]
 //   footer     the footer's text; footerPage: whether it holds a PAGE field
+//   pictures   [[width, height (EMU), bytes of its file]] of the inline pictures, in order
 //   title, author: the core properties
 //   problems   what makes the package unsound: a part named in [Content_Types].xml
 //              missing, a part without a type, a relationship leading nowhere, XML

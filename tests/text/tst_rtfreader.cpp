@@ -91,7 +91,7 @@ void TestRtfReader::wordProcessorDocument() {
                        "hidden red."),
         QStringLiteral("Unicode: \u20ac and \u4e2d then \u03bb, done."),
         QStringLiteral("link text after the link."),
-        QStringLiteral("Picture:end\ttabbed\u2028next line"),
+        QStringLiteral("Picture:\uFFFCend\ttabbed\u2028next line"),
         QStringLiteral("Nested  groups keep text"),
         QStringLiteral(
             "Quotes \u201cx\u201d \u2018y\u2019 dash\u2013and\u2014\u2022 nbsp\u00a0here"),

@@ -1,5 +1,7 @@
 #include "controls/text/paperlayout.h"
 
+#include "controls/text/pictures.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
@@ -78,6 +80,47 @@ void fitWideTables(QTextDocument* doc, double width) {
             layout->documentSize(); // laid out again, now
         }
     }
+}
+
+// A picture wider than the room its line has (the text area, a table cell) is drawn
+// smaller, keeping its aspect, as the screen shows it. Before the layout the room is the
+// text area less the paragraph's indents; after it, the width of the picture's line.
+// Returns whether any picture changed.
+bool fitPictures(QTextDocument* doc, double width, bool laidOut) {
+    std::vector<std::pair<int, QTextImageFormat>> smaller;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextLayout* tl = b.layout();
+        const bool laid = laidOut && tl && tl->lineCount() > 0;
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            for (int i = 0; i < fragment.length(); ++i) {
+                const int pos = fragment.position() + i;
+                double room = width;
+                if (laid) {
+                    const QTextLine line = tl->lineForTextPosition(pos - b.position());
+                    if (line.isValid()) room = std::min(room, line.width());
+                } else {
+                    const QTextBlockFormat bf = b.blockFormat();
+                    room -= bf.leftMargin() + bf.rightMargin() + std::max(0.0, bf.textIndent());
+                }
+                QTextImageFormat f = fragment.charFormat().toImageFormat();
+                const QSizeF size = Pictures::shownSize(f);
+                if (room <= 0 || size.width() * kModelUnit <= room + 0.5) continue;
+                const QSizeF fitted = Pictures::fitted(size, QSizeF(room / kModelUnit, 0));
+                f.setWidth(fitted.width());
+                f.setHeight(fitted.height());
+                smaller.emplace_back(pos, f);
+            }
+        }
+    }
+    QTextCursor cursor(doc);
+    for (const auto& [pos, f] : smaller) {
+        cursor.setPosition(pos);
+        cursor.setPosition(pos + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(f);
+    }
+    return !smaller.empty();
 }
 
 struct Collector {
@@ -262,10 +305,14 @@ PaperLayout::PaperLayout(std::unique_ptr<QTextDocument> doc, int widthTwips, int
     m_doc->setUndoRedoEnabled(false);
     m_doc->setDocumentMargin(0);
     scaleParagraphMargins(m_doc.get());
+    // Pictures measured from their formats, never decoded for their size.
+    Pictures::installHandler(m_doc->documentLayout());
+    fitPictures(m_doc.get(), m_width, false);
     m_doc->documentLayout()->setPaintDevice(twipsDevice());
     m_doc->setTextWidth(m_width);
     m_doc->documentLayout()->documentSize(); // the whole layout, now
     fitWideTables(m_doc.get(), m_width);
+    if (fitPictures(m_doc.get(), m_width, true)) m_doc->documentLayout()->documentSize();
     m_pages = paginate(units(), m_height);
 }
 

@@ -70,8 +70,9 @@ QString put(const QString& name, Stored s) {
 }
 
 QImage placeholderImage(QSizeF size, const QString& label) {
-    const QSize px(std::clamp(int(std::lround(size.width())), 16, 2000),
-                   std::clamp(int(std::lround(size.height())), 16, 2000));
+    // Drawn scaled: a grey box needs no more pixels than this.
+    const QSizeF box = fitted(size, QSizeF(600, 600));
+    const QSize px(std::max(16, int(std::lround(box.width()))), std::max(16, int(std::lround(box.height()))));
     QImage image(px, QImage::Format_RGB32);
     image.fill(QColor(0xf0, 0xf0, 0xf0));
     QPainter p(&image);
@@ -93,13 +94,21 @@ QImage placeholderImage(QSizeF size, const QString& label) {
 
 } // namespace
 
+QString tooLargeMessage() {
+    return tr("The picture is larger than 20 MB.");
+}
+
+QString placeholderLabel(bool refused) {
+    return refused ? tr("Picture not shown") : tr("Picture");
+}
+
 QImage decode(const QByteArray& data, Kind* kind, QString* error) {
     const auto fail = [error](const QString& why) {
         if (error) *error = why;
         return QImage();
     };
     if (data.size() > kMaxBytes)
-        return fail(tr("The picture is larger than 20 MB, so it was not loaded."));
+        return fail(tooLargeMessage());
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -107,16 +116,16 @@ QImage decode(const QByteArray& data, Kind* kind, QString* error) {
     reader.setDecideFormatFromContent(true);
     const QByteArray type = reader.format().toLower();
     if (type != "png" && type != "jpeg" && type != "jpg")
-        return fail(tr("The picture is damaged or is not a PNG or JPEG picture."));
+        return fail(tr("The picture is damaged, or is not a PNG or JPEG picture."));
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
-        return fail(tr("The picture is damaged or is not a PNG or JPEG picture."));
+        return fail(tr("The picture is damaged, or is not a PNG or JPEG picture."));
     if (qint64(size.width()) * qint64(size.height()) > kMaxPixels)
-        return fail(tr("The picture is larger than 50 megapixels, so it was not loaded."));
+        return fail(tr("The picture is larger than 50 megapixels."));
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull())
-        return fail(tr("The picture is damaged or is not a PNG or JPEG picture."));
+        return fail(tr("The picture is damaged, or is not a PNG or JPEG picture."));
     if (kind) *kind = type == "png" ? Kind::Png : Kind::Jpeg;
     return image;
 }
@@ -149,6 +158,12 @@ QString storePlaceholder(const QByteArray& data, const QByteArray& rtfType, QSiz
                      QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()) +
                      '\n' + data;
     return put(nameFor(key, "bin"), std::move(s));
+}
+
+void forgetAll() {
+    Store& store = theStore();
+    QMutexLocker lock(&store.mutex);
+    store.pictures.clear();
 }
 
 bool lookup(const QString& name, Stored* out) {
@@ -240,8 +255,12 @@ void Handler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* d
         painter->restore();
         return;
     }
+    // Only what goes to a screen is drawn from a scaled copy: a printer, a PDF writer (which
+    // names no kind of its own) and a recorded picture get every pixel.
     const int type = painter->device() ? painter->device()->devType() : 0;
-    const bool paper = type == QInternal::Printer || type == QInternal::Picture;
+    const bool paper = type != QInternal::Widget && type != QInternal::Pixmap &&
+                       type != QInternal::Image && type != QInternal::OpenGL &&
+                       type != QInternal::FramebufferObject;
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
     if (paper) {
@@ -257,7 +276,10 @@ void Handler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* d
         };
         static std::list<Cached> cache;
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        const QSize want = (rect.size() * ratio).toSize().expandedTo(QSize(1, 1));
+        // In the device's pixels: the print preview draws paper's layout scaled down.
+        const QSize want = (painter->transform().mapRect(rect).size() * ratio)
+                               .toSize()
+                               .expandedTo(QSize(1, 1));
         auto it = std::find_if(cache.begin(), cache.end(), [&](const Cached& c) {
             return c.name == name && c.size == want;
         });

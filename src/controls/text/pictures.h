@@ -52,12 +52,20 @@ struct Stored {
 // gives against the limits. On failure returns a null image and says why in `error`.
 QImage decode(const QByteArray& data, Kind* kind = nullptr, QString* error = nullptr);
 
+QString tooLargeMessage();
+// The words on a placeholder: for a picture refused (too large or damaged), or for one of
+// a kind that cannot be shown.
+QString placeholderLabel(bool refused);
+
 // Registers a picture and returns its name. `data` empty: the image is encoded as PNG.
 QString store(const QImage& image, const QByteArray& data = {}, Kind kind = Kind::Png);
 // Registers a picture that cannot be shown: its bytes are kept and a placeholder of the
 // given size (96-dpi pixels) stands for it, with `label` on it.
 QString storePlaceholder(const QByteArray& data, const QByteArray& rtfType, QSizeF size,
                          const QString& label);
+// Forgets every picture: for tools that read many unrelated texts one after the other (the
+// fuzz target), never while a text that holds pictures is open.
+void forgetAll();
 // The picture of a name; false when the name is unknown.
 bool lookup(const QString& name, Stored* out);
 

@@ -1,5 +1,7 @@
 #include "controls/text/rtfreader.h"
 
+#include "controls/text/pictures.h"
+
 #include "controls/text/rtftables.h"
 #include "controls/text/tableformat.h"
 #include "controls/text/textformat.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -53,13 +56,14 @@ struct CharProps {
     bool underline = false;
     bool strike = false;
     bool hidden = false;
+    int picture = -1; // a picture: index into Content::pictures
     bool operator==(const CharProps&) const = default;
 };
 
 size_t qHash(const CharProps& c, size_t seed = 0) {
     const int flags = int(c.bold) | int(c.italic) << 1 | int(c.underline) << 2 |
                       int(c.strike) << 3 | int(c.hidden) << 4;
-    return qHashMulti(seed, c.font, c.halfPoints, c.color, c.htag, c.ntag, flags);
+    return qHashMulti(seed, c.font, c.halfPoints, c.color, c.htag, c.ntag, flags, c.picture);
 }
 
 struct ParaProps {
@@ -99,6 +103,11 @@ struct Paragraph {
     int runCount;
 };
 
+struct PictureRef {
+    QString name; // as Pictures::store named it
+    QSizeF size;  // shown at, 96-dpi pixels
+};
+
 struct FontEntry {
     QString name;
 };
@@ -113,6 +122,8 @@ struct Content {
     QHash<int, FontEntry> fonts;
     QList<QColor> colors;           // invalid = automatic
     QList<RtfTables::Table> tables; // in paragraph order
+    QList<PictureRef> pictures;
+    QStringList notes; // what the reader could not take in, for the user
 };
 
 enum Kw : uint8_t {
@@ -124,6 +135,7 @@ enum Kw : uint8_t {
     kwFonttbl,
     kwColortbl,
     kwSkipDest,
+    kwPict,
     kwFldrslt,
     kwF,
     kwFcharset,
@@ -197,7 +209,7 @@ const std::unordered_map<std::string_view, KwInfo>& keywords() {
         // Destinations whose contents are not text of the document.
         {"stylesheet", {kwSkipDest}},
         {"info", {kwSkipDest}},
-        {"pict", {kwSkipDest}},
+        {"pict", {kwPict}},
         {"object", {kwSkipDest}},
         {"objdata", {kwSkipDest}},
         {"header", {kwSkipDest}},
@@ -603,7 +615,15 @@ private:
             return;
         }
         case '*':
-            // An ignorable destination: we know none of them, so the group goes.
+            // An ignorable destination: we know none of them but the picture that Word
+            // writes for readers that know pictures (beside one for those that do not,
+            // \nonshppict, which goes), so the group goes.
+            if (m_end - m_p >= 9 && std::string_view(m_p, 8) == "\\shppict" &&
+                !std::isalpha(uchar(m_p[8]))) {
+                m_p += 8;
+                if (*m_p == ' ') ++m_p;
+                return;
+            }
             skipGroup();
             return;
         default:
@@ -678,6 +698,12 @@ private:
             return;
         case kwSkipDest:
             skipGroup();
+            return;
+        case kwPict:
+            if (s.dest != Dest::Text || m_skip > 0)
+                skipGroup();
+            else
+                readPicture();
             return;
         case kwFldrslt:
             s.dest = Dest::Text;
@@ -951,6 +977,161 @@ private:
         character(u);
     }
 
+    // A picture's group, after \\pict: its words at the group's own level describe it
+    // (kind, size in pixels, size shown), its hex digits (or \\binN bytes) are its data;
+    // groups inside it (\\*\\blipuid, \\*\\picprop) are passed over. The picture goes into
+    // the text as one character, and the group's closing brace is taken.
+    void readPicture() {
+        QByteArray data;
+        bool tooLarge = false;
+        int nibble = -1;
+        int depth = 1;
+        int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
+        Pictures::Kind kind = Pictures::Kind::Other;
+        bool metafile = false;
+        QByteArray words; // the words naming its kind, written back as they came
+        const auto addByte = [&](char b) {
+            if (data.size() < Pictures::kMaxBytes)
+                data.append(b);
+            else
+                tooLarge = true;
+        };
+        while (m_p != m_end) {
+            const char c = *m_p++;
+            if (c == '{') {
+                ++depth;
+                continue;
+            }
+            if (c == '}') {
+                if (--depth == 0) break;
+                continue;
+            }
+            if (c == '\\') {
+                if (m_p == m_end) break;
+                if (!std::isalpha(uchar(*m_p))) {
+                    ++m_p; // \\* and escaped characters carry nothing of a picture
+                    continue;
+                }
+                const char* start = m_p;
+                while (m_p != m_end && std::isalpha(uchar(*m_p)) && m_p - start < 32)
+                    ++m_p;
+                const std::string_view word(start, size_t(m_p - start));
+                while (m_p != m_end && std::isalpha(uchar(*m_p)))
+                    ++m_p;
+                bool neg = false, hasParam = false;
+                long long v = 0;
+                if (m_p != m_end && *m_p == '-') {
+                    neg = true;
+                    ++m_p;
+                }
+                while (m_p != m_end && *m_p >= '0' && *m_p <= '9') {
+                    hasParam = true;
+                    if (v < 10'000'000'000LL) v = v * 10 + (*m_p - '0');
+                    ++m_p;
+                }
+                if (m_p != m_end && *m_p == ' ') ++m_p;
+                const int param = int(std::clamp<long long>(neg ? -v : v, INT32_MIN, INT32_MAX));
+                if (word == "bin" && hasParam) {
+                    // Raw bytes follow, which may hold braces.
+                    const long long n = std::min<long long>(neg ? 0 : v, m_end - m_p);
+                    if (depth == 1)
+                        for (long long i = 0; i < n; ++i)
+                            addByte(m_p[i]);
+                    m_p += n;
+                    continue;
+                }
+                if (depth != 1) continue;
+                if (word == "picw") picw = param;
+                else if (word == "pich") pich = param;
+                else if (word == "picwgoal") goalw = param;
+                else if (word == "pichgoal") goalh = param;
+                else if (word == "picscalex") scalex = param;
+                else if (word == "picscaley") scaley = param;
+                else {
+                    if (word == "pngblip") kind = Pictures::Kind::Png;
+                    else if (word == "jpegblip") kind = Pictures::Kind::Jpeg;
+                    else if (word == "emfblip" || word == "wmetafile" || word == "pmmetafile" ||
+                             word == "macpict")
+                        metafile = true;
+                    if (words.size() < 256) {
+                        words += '\\';
+                        words += QByteArray(word.data(), qsizetype(word.size()));
+                        if (hasParam) words += QByteArray::number(param);
+                    }
+                }
+                continue;
+            }
+            if (depth != 1) continue;
+            int d = -1;
+            if (c >= '0' && c <= '9') d = c - '0';
+            else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+            if (d < 0) continue;
+            if (nibble < 0) {
+                nibble = d;
+            } else {
+                addByte(char(nibble * 16 + d));
+                nibble = -1;
+            }
+        }
+        const bool closed = depth == 0;
+
+        // The size shown: the goal size (twips), scaled; without one, the picture's own.
+        const auto scaled = [](double twips, int percent) {
+            return twips * std::clamp(percent <= 0 ? 100 : percent, 1, 1000) / 100.0;
+        };
+        const auto toTwips = [metafile](int v) {
+            // A metafile's picw and pich are hundredths of a millimetre, a bitmap's pixels.
+            return metafile ? v * 1440.0 / 2540.0 : v * 15.0;
+        };
+        double wTw = goalw > 0 ? scaled(goalw, scalex) : scaled(toTwips(std::max(picw, 0)), scalex);
+        double hTw = goalh > 0 ? scaled(goalh, scaley) : scaled(toTwips(std::max(pich, 0)), scaley);
+
+        QString name;
+        QString why;
+        if (kind != Pictures::Kind::Other && !tooLarge) {
+            Pictures::Kind found = kind;
+            const QImage image = Pictures::decode(data, &found, &why);
+            if (!image.isNull()) {
+                name = Pictures::store(image, data, found);
+                if (wTw <= 0 || hTw <= 0) {
+                    wTw = image.width() * 15.0;
+                    hTw = image.height() * 15.0;
+                }
+            }
+        } else if (tooLarge) {
+            why = Pictures::tooLargeMessage();
+        }
+        constexpr double kMaxTwips = 31680; // 22 inches
+        if (wTw <= 0 || hTw <= 0) wTw = hTw = 1440;
+        const QSizeF size(std::clamp(wTw, 15.0, kMaxTwips) / 15.0, std::clamp(hTw, 15.0, kMaxTwips) / 15.0);
+        if (name.isEmpty()) {
+            // Kept as it came, so that saving writes it back, and shown as a grey box.
+            QString label;
+            if (!why.isEmpty()) {
+                label = Pictures::placeholderLabel(true);
+                if (!m_c.notes.contains(why)) m_c.notes.append(why);
+            } else {
+                label = Pictures::placeholderLabel(false);
+            }
+            if (words.isEmpty()) words = "\\pngblip";
+            if (tooLarge) data.clear();
+            name = Pictures::storePlaceholder(data, words + (picw > 0 ? "\\picw" + QByteArray::number(picw) : QByteArray()) +
+                                                        (pich > 0 ? "\\pich" + QByteArray::number(pich) : QByteArray()),
+                                              size, label);
+        }
+        m_c.pictures.append(PictureRef{name, size});
+        m_state.chr.picture = int(m_c.pictures.size()) - 1;
+        m_dirty = true;
+        appendUnit(0xfffc);
+        m_state.chr.picture = -1;
+        m_dirty = true;
+        if (closed) {
+            m_skip = 0;
+            closeGroup();
+        }
+    }
+
     void character(char16_t u) {
         if (m_highSurrogate) {
             m_highSurrogate = 0;
@@ -1092,6 +1273,8 @@ public:
     // `joinFirst`: the first paragraph's text goes into the cursor's paragraph, which
     // keeps its format (pasting); otherwise the cursor's paragraph takes it (loading).
     void build(QTextCursor& cur, bool joinFirst) {
+        for (const PictureRef& picture : m_c.pictures)
+            Pictures::format(picture.name, picture.size, cur.document());
         bool first = true;
         int nextTable = 0;
         const int count = int(m_c.paragraphs.size());
@@ -1146,6 +1329,10 @@ private:
 
     QTextCharFormat charFormat(const CharProps& p) const {
         QTextCharFormat f;
+        if (p.picture >= 0 && p.picture < m_c.pictures.size()) {
+            const PictureRef& picture = m_c.pictures.at(p.picture);
+            f = Pictures::format(picture.name, picture.size);
+        }
         const auto font = m_c.fonts.constFind(p.font);
         if (font != m_c.fonts.constEnd()) f.setFontFamilies(QStringList{font->name});
         f.setFontPointSize(p.halfPoints / 2.0);
@@ -1188,7 +1375,8 @@ bool RtfReader::isRtf(const QByteArray& data) {
     return data.mid(i, 5) == "{\\rtf";
 }
 
-bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error, bool* complete) {
+bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error, bool* complete,
+                     QStringList* notes) {
     if (!into) {
         if (error) *error = QStringLiteral("There is no document to read into.");
         return false;
@@ -1196,6 +1384,7 @@ bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error,
     Parser parser(rtf);
     if (!parser.parse(error)) return false;
     if (complete) *complete = parser.complete();
+    if (notes) *notes = parser.content().notes;
     Builder builder(parser.content());
 
     const bool undo = into->isUndoRedoEnabled();
@@ -1211,7 +1400,7 @@ bool RtfReader::read(const QByteArray& rtf, QTextDocument* into, QString* error,
 }
 
 bool RtfReader::insert(const QByteArray& rtf, QTextCursor* at, QString* error,
-                       bool firstTakesFormat, bool wholeParagraphs) {
+                       bool firstTakesFormat, bool wholeParagraphs, QStringList* notes) {
     if (!at || at->isNull()) {
         if (error) *error = QStringLiteral("There is no document to read into.");
         return false;
@@ -1219,6 +1408,7 @@ bool RtfReader::insert(const QByteArray& rtf, QTextCursor* at, QString* error,
     Parser parser(rtf);
     if (!parser.parse(error)) return false;
     const Content& content = parser.content();
+    if (notes) *notes = content.notes;
     Builder builder(content);
     at->beginEditBlock();
     at->removeSelectedText();

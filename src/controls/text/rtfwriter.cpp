@@ -1,5 +1,7 @@
 #include "controls/text/rtfwriter.h"
 
+#include "controls/text/pictures.h"
+
 #include "controls/text/rtftables.h"
 #include "controls/text/textformat.h"
 
@@ -14,6 +16,7 @@
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 
 #include <cmath>
 
@@ -181,6 +184,11 @@ private:
             const QTextFragment frag = it.fragment();
             if (!frag.isValid()) continue;
             switchTo(runState(frag.charFormatIndex(), frag.charFormat()));
+            if (frag.charFormat().isImageFormat()) {
+                for (int i = 0; i < frag.length(); ++i)
+                    writePicture(frag.charFormat().toImageFormat());
+                continue;
+            }
             const QString text = frag.text();
             appendText(m_body, text, false);
         }
@@ -189,6 +197,40 @@ private:
         // to the last run's, the mark of a paragraph the header run alone filled came back
         // red, hidden and tagged as the header once the header was taken out.)
         switchTo(runState(block.charFormatIndex(), block.charFormat()));
+    }
+
+    // A picture as \\pict with its data in hex, its size in pixels and the size it is shown
+    // at (\\picwgoal, \\pichgoal, in twips). One that was read but could not be shown goes
+    // back as it came.
+    void writePicture(const QTextImageFormat& f) {
+        Pictures::Stored s;
+        if (!Pictures::lookup(f.name(), &s)) {
+            // Not one of ours (pasted from a web page): its pixels, as PNG.
+            const QVariant v = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name()));
+            const QImage image = v.value<QImage>();
+            if (image.isNull() || !Pictures::lookup(Pictures::store(image), &s)) return;
+        }
+        const QSizeF shown = Pictures::shownSize(f);
+        m_body += "{\\pict";
+        if (s.kind == Pictures::Kind::Other) {
+            m_body += s.rtfType;
+        } else {
+            m_body += s.kind == Pictures::Kind::Jpeg ? "\\jpegblip\\picw" : "\\pngblip\\picw";
+            appendInt(m_body, s.image.width());
+            m_body += "\\pich";
+            appendInt(m_body, s.image.height());
+        }
+        m_body += "\\picwgoal";
+        appendInt(m_body, int(std::lround(Pictures::lengthToTwips(shown.width()))));
+        m_body += "\\pichgoal";
+        appendInt(m_body, int(std::lround(Pictures::lengthToTwips(shown.height()))));
+        const QByteArray hex = s.data.toHex();
+        for (qsizetype i = 0; i < hex.size(); i += 128) {
+            m_body += '\n';
+            m_body.append(hex.constData() + i, std::min<qsizetype>(128, hex.size() - i));
+        }
+        m_body += "}";
+        m_pendingDelimiter = false;
     }
 
     void writeParagraphFormat(const QTextBlockFormat& bf) {

@@ -146,6 +146,16 @@ QTextLayout* currentLines(const QTextBlock& b) {
     return tl;
 }
 
+// Whether a paragraph kept by the layout (in a table's cell) is still one of the text's.
+// Qt tells the layout of a change when the outermost edit ends; until then a cell's
+// paragraph may have gone (a picture's paragraph joined to the one before it, a cell
+// emptied), and its handle would read positions and lines of what is no longer there.
+bool stillThere(const QTextBlock& b) {
+    if (!b.isValid() || !b.document()) return false;
+    const int pos = b.position();
+    return pos >= 0 && pos < b.document()->characterCount() && b.document()->findBlock(pos) == b;
+}
+
 // The selections of a paint context as ranges of one paragraph, as Qt's layout makes them.
 QList<QTextLayout::FormatRange>
 paragraphSelections(const QList<QAbstractTextDocumentLayout::Selection>& selections,
@@ -1061,7 +1071,7 @@ struct ScreenLayout::Impl {
     static bool originInFlow(const std::vector<FlowItem>& items, int position, Fixed& x, Fixed& y) {
         for (const FlowItem& item : items) {
             if (item.block.isValid()) {
-                if (item.block.position() == position) {
+                if (stillThere(item.block) && item.block.position() == position) {
                     x += item.x;
                     y += item.y;
                     return true;
@@ -1154,13 +1164,15 @@ struct ScreenLayout::Impl {
         // The last item starting at or above the point.
         size_t k = 0;
         for (size_t i = 0; i < items.size(); ++i) {
-            if (items[i].beside || (items[i].block.isValid() && !items[i].block.isVisible()))
+            if (items[i].beside ||
+                (items[i].block.isValid() && (!stillThere(items[i].block) || !items[i].block.isVisible())))
                 continue;
             if (rl(items[i].y) <= p.y() || k == 0) k = i;
             if (rl(items[i].y) > p.y()) break;
         }
         const FlowItem& item = items[k];
         if (item.frame) return hitBox(*item.frame, p - QPointF(rl(item.frame->x), rl(item.y)), accuracy);
+        if (!stillThere(item.block)) return {};
         return hitParagraph(item.block, p - QPointF(0, rl(item.y)), accuracy);
     }
 
@@ -1222,7 +1234,7 @@ struct ScreenLayout::Impl {
             if (item.frame)
                 drawBox(painter, context, *item.frame, at + QPointF(rl(item.frame->x), 0),
                         selections);
-            else
+            else if (stillThere(item.block))
                 drawParagraph(painter, context, item.block, at, width, selections);
         }
     }
@@ -1326,12 +1338,21 @@ void ScreenLayout::drawInlineObject(QPainter* painter, const QRectF& rect, QText
                                     int posInDocument, const QTextFormat& format) {
     QAbstractTextDocumentLayout::drawInlineObject(painter, rect, object, posInDocument, format);
     if (!d->painting || !Pictures::isPicture(format)) return;
-    // A selected picture shows through the selection's colour, as selected text does.
+    // A selected picture shows through the selection's colour, as selected text does; the
+    // picture selected alone has handles at its corners to be resized by.
     for (const Selection& s : d->painting->selections) {
         if (posInDocument >= s.cursor.selectionStart() && posInDocument < s.cursor.selectionEnd()) {
             QColor tint = s.format.background().color();
-            tint.setAlpha(110);
+            tint.setAlpha(60);
             painter->fillRect(rect, tint);
+            if (s.cursor.selectionEnd() - s.cursor.selectionStart() == 1) {
+                painter->save();
+                painter->setPen(QPen(Qt::white, 1));
+                painter->setBrush(Qt::black);
+                for (const QPointF c : {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()})
+                    painter->drawRect(QRectF(c - QPointF(3.5, 3.5), QSizeF(7, 7)));
+                painter->restore();
+            }
             break;
         }
     }

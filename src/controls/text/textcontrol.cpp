@@ -20,6 +20,7 @@
 #include <QSaveFile>
 #include "platform/safefile.h"
 #include <QPointer>
+#include <QRubberBand>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 const char* const TextControl::NativeMimeType = "application/x-tandel-rtf";
 
@@ -223,6 +225,13 @@ struct TextControl::Private {
     QString fileName;
     bool lastFileOk = true;
     bool lastFileComplete = true;
+    QStringList lastFileNotes;
+    // A picture being resized by one of its handles: its position, the corner that stays,
+    // its proportions, and the frame that shows the new size until the button is released.
+    int resizing = -1;
+    QPointF resizeAnchor;
+    double resizeAspect = 1;
+    QRubberBand* resizeBand = nullptr;
     QString lastFileFailure;
     QString lastFileError;
     bool undoCleared = true; // UnDoAction reads 0 until the next edit
@@ -985,6 +994,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
         adoptDocument(newDocument());
         d->lastFileOk = false;
         d->lastFileComplete = false;
+        d->lastFileNotes.clear();
         d->lastFileError = why;
         return false;
     };
@@ -998,6 +1008,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
 
     QTextDocument* doc = newDocument();
     bool complete = true;
+    QStringList notes;
     if (dataType == PlainText) {
         QTextCursor c(doc);
         c.insertText(normalizeBreaks(QString::fromUtf8(data)));
@@ -1007,7 +1018,7 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
             delete doc;
             return fail(tr("%1 is not a rich text file").arg(shown));
         }
-        if (!RtfReader::read(data, doc, &error, &complete)) {
+        if (!RtfReader::read(data, doc, &error, &complete, &notes)) {
             delete doc;
             return fail(tr("Unable to read %1: %2").arg(shown, error));
         }
@@ -1017,12 +1028,20 @@ bool TextControl::loadFile(const QString& fileName, int dataType) {
     adoptDocument(doc);
     d->lastFileOk = true;
     d->lastFileComplete = complete;
+    d->lastFileNotes = notes;
     d->lastFileError.clear();
     return true;
 }
 
 QString TextControl::lastFileFailure() const {
     return d->lastFileFailure;
+}
+
+QString TextControl::lastFileNotes() const {
+    if (d->lastFileNotes.isEmpty()) return {};
+    return tr("Some pictures in this file are not shown: %1 They are kept as they are, and each "
+              "shows as a grey box.")
+        .arg(d->lastFileNotes.join(QLatin1Char(' ')));
 }
 
 bool TextControl::lastFileComplete() const {
@@ -1292,7 +1311,8 @@ namespace {
 QSizeF naturalSize(const QImage& image) {
     const double dpmX = image.dotsPerMeterX(), dpmY = image.dotsPerMeterY();
     const auto dpi = [](double dpm) {
-        const double v = dpm * 0.0254;
+        // Stored as dots per metre, whole numbers: 3780 is 96 dpi.
+        const double v = std::round(dpm * 0.0254);
         return v >= 30 && v <= 2400 ? v : 96.0;
     };
     return QSizeF(image.width() * 96.0 / dpi(dpmX), image.height() * 96.0 / dpi(dpmY));
@@ -1306,7 +1326,7 @@ bool TextControl::insertPicture(const QImage& image, const QSizeF& sizePoints, Q
         return false;
     }
     if (qint64(image.width()) * image.height() > Pictures::kMaxPixels) {
-        if (error) *error = tr("The picture is larger than 50 megapixels, so it was not inserted.");
+        if (error) *error = tr("The picture is larger than 50 megapixels.");
         return false;
     }
     if (d->writeProtect) {
@@ -1370,6 +1390,25 @@ QSizeF TextControl::pictureSize(int position) const {
     return QSizeF(Pictures::lengthToPoints(s.width()), Pictures::lengthToPoints(s.height()));
 }
 
+QRectF TextControl::pictureRect(int position) const {
+    if (pictureSize(position).isEmpty()) return {};
+    const QTextBlock b = document()->findBlock(position);
+    const QRectF box = document()->documentLayout()->blockBoundingRect(b);
+    const QTextLayout* tl = b.layout();
+    if (!tl || box.isNull()) return {};
+    const int rel = position - b.position();
+    const QTextLine line = tl->lineForTextPosition(rel);
+    if (!line.isValid()) return {};
+    const double x1 = line.cursorToX(rel), x2 = line.cursorToX(rel + 1);
+    const QSizeF natural = pictureSize(position);
+    const double width = std::abs(x2 - x1);
+    const double height = width * natural.height() / natural.width();
+    const QPointF origin = box.topLeft() -
+                           QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return QRectF(origin.x() + std::min(x1, x2), origin.y() + line.y() + line.ascent() - height,
+                  width, height);
+}
+
 bool TextControl::setPictureSize(int position, const QSizeF& sizePoints) {
     if (d->writeProtect || pictureSize(position).isEmpty() || sizePoints.isEmpty()) return false;
     QTextCursor c(document());
@@ -1406,7 +1445,7 @@ bool TextControl::canInsertFromMimeData(const QMimeData* source) const {
     if (source->hasFormat(QString::fromLatin1(NativeMimeType))) return true;
     for (const char* type : kRtfMimeTypes)
         if (source->hasFormat(QString::fromLatin1(type))) return true;
-    return source->hasText();
+    return source->hasImage() || source->hasText();
 }
 
 void TextControl::insertFromMimeData(const QMimeData* source) {
@@ -1427,6 +1466,23 @@ void TextControl::insertFromMimeData(const QMimeData* source) {
             ensureCursorVisible();
             return;
         }
+    }
+    // A picture: its file's bytes where the clipboard has them (checked before they are
+    // decoded, a JPEG kept as it is), else the image the clipboard made of it.
+    if (source->hasImage()) {
+        QString error;
+        bool inserted = false;
+        bool tried = false;
+        for (const char* type : {"image/png", "image/jpeg"}) {
+            if (!source->hasFormat(QLatin1String(type))) continue;
+            tried = true;
+            inserted = insertPictureData(source->data(QLatin1String(type)), QSizeF(), &error);
+            break;
+        }
+        if (!tried) inserted = insertPicture(qvariant_cast<QImage>(source->imageData()), QSizeF(), &error);
+        if (!inserted && !error.isEmpty()) emit pictureRefused(error);
+        ensureCursorVisible();
+        return;
     }
     if (source->hasText()) {
         c.insertText(normalizeBreaks(source->text()));
@@ -1666,10 +1722,65 @@ void TextControl::mousePressEvent(QMouseEvent* event) {
     d->afterDoubleClick = false;
     const QPoint p = event->position().toPoint();
     emit OnMouseDown(event->button(), event->modifiers(), p.x(), p.y());
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier)) {
+        // A handle of the picture selected starts a resize, the opposite corner staying put.
+        const int selected = selectedPicture();
+        const QRectF shown = selected >= 0 ? pictureRect(selected) : QRectF();
+        if (!shown.isEmpty() && !d->writeProtect) {
+            const QPointF corners[4] = {shown.topLeft(), shown.topRight(), shown.bottomRight(),
+                                        shown.bottomLeft()};
+            for (int i = 0; i < 4; ++i) {
+                if (QRectF(corners[i] - QPointF(5, 5), QSizeF(10, 10)).contains(event->position())) {
+                    d->resizing = selected;
+                    d->resizeAnchor = corners[(i + 2) % 4];
+                    d->resizeAspect = shown.width() / std::max(1.0, shown.height());
+                    if (!d->resizeBand) d->resizeBand = new QRubberBand(QRubberBand::Rectangle, viewport());
+                    d->resizeBand->setGeometry(shown.toRect());
+                    d->resizeBand->show();
+                    event->accept();
+                    return;
+                }
+            }
+        }
+        // A click on a picture selects it, as a click on a word places the caret.
+        const QPointF inDocument =
+            event->position() + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        const int at = document()->documentLayout()->hitTest(inDocument, Qt::ExactHit);
+        if (at >= 0 && pictureRect(at).contains(event->position())) {
+            selectRange(at, at + 1);
+            event->accept();
+            return;
+        }
+    }
     QTextEdit::mousePressEvent(event);
 }
 
+void TextControl::mouseMoveEvent(QMouseEvent* event) {
+    if (d->resizing < 0) {
+        QTextEdit::mouseMoveEvent(event);
+        return;
+    }
+    // Proportions kept: the width follows the pointer, the height the width.
+    const QPointF p = event->position();
+    const double width = std::max(8.0, std::abs(p.x() - d->resizeAnchor.x()));
+    const double height = std::max(8.0, width / d->resizeAspect);
+    const double left = p.x() < d->resizeAnchor.x() ? d->resizeAnchor.x() - width : d->resizeAnchor.x();
+    const double top = p.y() < d->resizeAnchor.y() ? d->resizeAnchor.y() - height : d->resizeAnchor.y();
+    d->resizeBand->setGeometry(QRectF(left, top, width, height).toRect());
+}
+
 void TextControl::mouseReleaseEvent(QMouseEvent* event) {
+    if (d->resizing >= 0) {
+        const int at = std::exchange(d->resizing, -1);
+        const QRect band = d->resizeBand->geometry();
+        d->resizeBand->hide();
+        // Screen pixels to points at the screen's resolution, as the layout shows them.
+        const double perPoint = logicalDpiY() / 72.0;
+        if (setPictureSize(at, QSizeF(band.width() / perPoint, band.height() / perPoint)))
+            selectRange(at, at + 1);
+        event->accept();
+        return;
+    }
     QTextEdit::mouseReleaseEvent(event);
     const QPoint p = event->position().toPoint();
     emit OnMouseUp(event->button(), event->modifiers(), p.x(), p.y());

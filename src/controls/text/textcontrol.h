@@ -204,6 +204,9 @@ public:
     // Whether the last file loaded ended as a whole file does (a rich text file cut short
     // is read as far as it goes, and this says so).
     bool lastFileComplete() const;
+    // After a load: what of the file was read but could not be shown (pictures too large
+    // or damaged), in the program's words; empty when all of it was.
+    QString lastFileNotes() const;
     // After a failed FileSave: the file and the system's reason ("<file>: Permission denied").
     QString lastFileFailure() const;
 
@@ -302,6 +305,9 @@ public:
     QSizeF pictureSize(int position) const;
     // Shows the picture at `position` at a new size (points), as one undo step.
     bool setPictureSize(int position, const QSizeF& sizePoints);
+    // Where the picture at `position` is drawn, in the viewport's pixels; empty when there
+    // is none or it is not laid out.
+    QRectF pictureRect(int position) const;
 
     // Methods.
     int TextLength() const;   // characters in the document, paragraph breaks included
@@ -361,12 +367,15 @@ signals:
     // where setting skip leaves the page out, and after each page drawn (index from 0).
     void OnPrintThisPage(int page, bool& skip);
     void OnPrintEndPage(int pageIndex);
+    // A picture pasted or dropped could not be taken in (too large, damaged): why.
+    void pictureRefused(const QString& why);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
