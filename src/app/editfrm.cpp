@@ -664,12 +664,13 @@ void TfrmEdit::buildMenus() {
     mnuPrevious->setEnabled(false);
 
     connect(InsertTable1, &QAction::triggered, this, [this] { m_editing->InsertTable1Click(); });
-    dlgPicture = new TdlgPicture(this);
     PictureCommands::attach(ATX321);
     connect(mnuInsertPicture, &QAction::triggered, this, [this] {
         if (PictureCommands::insertPicture(ATX321, this)) PlanModified = true;
     });
     connect(mnuFormatPicture, &QAction::triggered, this, [this] {
+        // Made on first use: not one of the windows the start-up makes.
+        if (!dlgPicture) dlgPicture = new TdlgPicture(this);
         if (PictureCommands::formatPicture(ATX321, dlgPicture)) PlanModified = true;
     });
     connect(InsertRow1, &QAction::triggered, this, [this] { m_editing->InsertRow1Click(); });

@@ -385,6 +385,8 @@ private slots:
         }
         QVERIFY(frmEdit->cmdOpen->isEnabled());
         QVERIFY(!frmEdit->Table1->menuAction()->isVisible());
+        QVERIFY(!frmEdit->mnuInsert->menuAction()->isVisible());
+        QVERIFY(!frmEdit->mnuFormat->menuAction()->isVisible());
 
         frmEdit->SetPlanControls(true);
         for (const QString& name : offButtons)
@@ -392,6 +394,9 @@ private slots:
         for (const QString& caption : offItems)
             QVERIFY2(mainMenuItem(caption)->isEnabled(), qPrintable(caption));
         QVERIFY(frmEdit->Table1->menuAction()->isVisible());
+        QCOMPARE(frmEdit->mnuInsertPicture->text(), QStringLiteral("&Picture..."));
+        QVERIFY(frmEdit->mnuInsert->menuAction()->isVisible());
+        QVERIFY(frmEdit->mnuFormat->menuAction()->isVisible());
         frmEdit->SetPlanControls(false);
         QVERIFY(!frmEdit->mnuSave->isEnabled());
         QVERIFY(!frmEdit->Table1->menuAction()->isVisible());

@@ -392,6 +392,58 @@ private slots:
     }
 
     // A user starts the program, makes a plan, writes in it, saves and opens it again.
+    // A plan holding a picture too large to decode (by its header) and a damaged one: the
+    // rest of the plan opens, the user is told, and the pictures stay in the file as they were.
+    void planWithRefusedPicturesOpensAndKeepsThem() {
+        TestEnv env;
+        TfrmEdit win;
+        win.resize(1000, 760);
+        win.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&win));
+        PlanSession& s = planSession();
+        const QString file = env.userDataFolder() + QStringLiteral("7.mp");
+        s.CreatingPlan = true;
+        s.BasePlanFile = env.userDataFolder() + QStringLiteral("1.mp");
+        s.CurrentPlanFile = file;
+        s.CurrentPlanName = QStringLiteral("Acme");
+        {
+            ModalAnswer none([](QWidget* d) { clickButton(d, QStringLiteral("cmdOk")); });
+            QVERIFY(win.lifecycle()->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R")));
+            QVERIFY(!none.wasAnswered());
+        }
+        s.CreatingPlan = false;
+        const int sections = win.navigator()->itemCount();
+        QByteArray plan = readFileBytes(file);
+        // A PNG claiming 10000 x 10000 pixels (its data are those of one pixel), and the
+        // start of a JPEG.
+        const QByteArray huge = QByteArray::fromHex(
+            "89504e470d0a1a0a0000000d49484452000027100000271001030000008080f064000000"
+            "03504c5445ff000019e209370000000a4944415408d76360000000020001e221bc3300000000"
+            "49454e44ae426082");
+        const QByteArray pictures = "{\\pict\\pngblip\\picwgoal1440\\pichgoal720 " + huge.toHex() +
+                                    "}{\\pict\\jpegblip\\picwgoal720\\pichgoal720 ffd8ffe000104a46}";
+        const qsizetype at = plan.indexOf("\\par", plan.size() / 3);
+        plan.insert(at, pictures);
+        writeFileBytes(file, plan);
+        QString said;
+        {
+            ModalAnswer answer([&said](QWidget* d) {
+                said = dialogText(d);
+                clickButton(d, QStringLiteral("cmdOk"));
+            });
+            QVERIFY(win.lifecycle()->LoadChosenPlan(QStringLiteral("Acme"), QStringLiteral("R")));
+            QVERIFY(answer.wasAnswered());
+        }
+        QVERIFY2(said.startsWith(QStringLiteral("Some pictures in this file are not shown")), qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("50 megapixels")), qPrintable(said));
+        QCOMPARE(win.navigator()->itemCount(), sections);
+        QCOMPARE(win.ATX321->toPlainText().count(QChar::ObjectReplacementCharacter), 2);
+        win.lifecycle()->mnuSaveClick();
+        const QByteArray saved = readFileBytes(file).replace('\n', QByteArray());
+        QVERIFY(saved.contains(huge.toHex()));
+        QVERIFY(saved.contains("ffd8ffe000104a46"));
+    }
+
     void newPlanWrittenSavedAndReopened() {
         TestEnv env;
         AnswerBook book;
