@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
@@ -128,8 +129,18 @@ bool insertPicture(TextControl* atx, QWidget* parent) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({QStringLiteral("Pictures (*.png *.jpg *.jpeg)"),
                            QStringLiteral("All files (*)")});
+    // Where the owner keeps pictures, or where the last one came from; never the
+    // program's own folder, which the working folder may be.
+    static QString lastFolder;
+    QString folder = lastFolder;
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    dialog.setDirectory(folder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    return insertPictureFile(atx, dialog.selectedFiles().first());
+    const QString file = dialog.selectedFiles().first();
+    lastFolder = QFileInfo(file).absolutePath();
+    return insertPictureFile(atx, file);
 }
 
 int pictureAtCaret(TextControl* atx) {

@@ -58,7 +58,11 @@ bool PdfExport::startPage(const QPageLayout& layout) {
         m_writer->setResolution(kResolution);
         m_writer->setCreator(QStringLiteral("Tandel Zurozurov Irod"));
         m_writer->setPageLayout(layout);
-        return m_painter.begin(m_writer.get());
+        if (!m_painter.begin(m_writer.get())) return false;
+        // Qt stores pictures as JPEG unless told otherwise: a logo or a chart's lines and
+        // lettering would blur on paper.
+        m_painter.setRenderHint(QPainter::LosslessImageRendering);
+        return true;
     }
     // A new layout takes effect with the next page.
     m_writer->setPageLayout(layout);

@@ -177,6 +177,8 @@ bool PlanPrinting::printPlan(const PageGeometry& geometry) {
         letProgressPaint();
         printer->setDocName(kDocumentTitle);
         begun = painter.begin(printer);
+        // Pictures go to a PDF printer as they are, not as JPEG.
+        if (begun) painter.setRenderHint(QPainter::LosslessImageRendering);
     }
     if (!begun) {
         m_text.setShowHidden(1);

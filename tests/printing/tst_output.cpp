@@ -206,6 +206,7 @@ private slots:
     void pdfPagesAsWorkedOutByHand();
     void landscapeAndSmallPaperWithoutAPrinter();
     void wideTableFitsThePaper();
+    void pictureKeepsEveryPixel();
     void planInOtherFormats();
     void budgetInEveryFormat();
 
@@ -410,6 +411,27 @@ void TestOutput::wideTableFitsThePaper() {
     const double step = pdfWord(all, QStringLiteral("Wide1")).box.left() -
                         pdfWord(all, QStringLiteral("Wide0")).box.left();
     QVERIFY2(qAbs(step - 6.27 * kPt / 3) < 4, qPrintable(QString::number(step)));
+}
+
+void TestOutput::pictureKeepsEveryPixel() {
+    // Fine lines and lettering, as in a chart or a logo, which JPEG would smear.
+    QImage picture(240, 120, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, (x + y) % 3 == 0 ? qRgb(0, 114, 178) : qRgb(255, 255, 255));
+    m_text->setSelStart(0);
+    QVERIFY(m_text->insertPicture(picture, QSizeF(180, 90)));
+    const QString pdf = out(QStringLiteral("picture.pdf"));
+    QVERIFY(exportPdf(pdf, pageGeometry()));
+
+    const QString list = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    QVERIFY2(list.contains(QRegularExpression(QStringLiteral("\\bimage\\s+240\\s+120\\b"))), qPrintable(list));
+    QVERIFY2(!list.contains(QStringLiteral("jpeg")), qPrintable(list));
+    const QString prefix = out(QStringLiteral("picture-out"));
+    run(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, prefix});
+    const QImage back(prefix + QStringLiteral("-000.png"));
+    QCOMPARE(back.size(), picture.size());
+    QCOMPARE(back.convertToFormat(QImage::Format_RGB32), picture);
 }
 
 void TestOutput::planInOtherFormats() {
