@@ -25,6 +25,7 @@ TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(pa
     cmdInsertChart->setToolTip(QStringLiteral("Puts a chart of the budget against the actual "
                                               "spend into the plan's Monitoring and Control "
                                               "section"));
+    cmdInsertChart->setAutoDefault(false); // Enter stores a figure (below)
     cmdInsertChart->hide();
     buttons->addWidget(cmdInsertChart);
     buttons->addStretch(1);
@@ -33,7 +34,7 @@ TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(pa
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     // Enter belongs to the sheet (it stores the figure typed), never to a button.
-    for (QPushButton* b : {cmdInsertChart, cmdPrint, cmdClose}) {
+    for (QPushButton* b : {cmdPrint, cmdClose}) {
         b->setAutoDefault(false);
         b->setDefault(false);
         buttons->addWidget(b);
