@@ -326,8 +326,8 @@ ActualsChartData chartData(const SheetModel& budget) {
         const Value v = a.cellValue(row, col);
         return v.type == Value::Number ? v.number : 0.0;
     };
-    d.quarterly = budget.shownText(2, 1).trimmed().endsWith(QLatin1String("Quarterly"),
-                                                            Qt::CaseInsensitive);
+    d.quarterly =
+        budget.shownText(2, 1).trimmed().endsWith(QLatin1String("Quarterly"), Qt::CaseInsensitive);
     const QString format = a.format(totalRow, budgetColumn(1)).numberFormat;
     for (QChar symbol : {QChar(0x00A3), QChar('$'), QChar(0x20AC)})
         if (format.contains(symbol)) {
