@@ -940,6 +940,13 @@ void TfrmEdit::buildBudget() {
         if (m_autoSave) m_autoSave->changed();
     };
     m_budget->detailsWindow = [] { return frmCashdet; };
+    m_budget->planText = ATX321;
+    m_budget->monitoringSectionTag = [this] {
+        for (int n = 1; n <= m_navigator->itemCount(); ++n)
+            if (m_navigator->itemText(n) == QLatin1String(kMonitoringSection))
+                return Navigator::sectionTagOf(n);
+        return -1;
+    };
 }
 
 void TfrmEdit::SetSpellDictionaries() {

@@ -150,10 +150,12 @@ void PrintCommands::mnuPageSetupClick() {
         if (margins != before || printer.paperSize() != paperBefore ||
             printer.orientation() != orientationBefore)
             w->PlanModified = true;
+        // The budget takes the printer's paper with its settings: a change to the budget,
+        // which a cancelled dialog must not make.
+        ApplySheetPrintSettings(sheet);
     }
     pumpMessages();
     w->editing()->PageWidth();
-    ApplySheetPrintSettings(sheet);
 }
 
 void PrintCommands::PrinterSetup1Click() {

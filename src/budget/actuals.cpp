@@ -1,5 +1,6 @@
 #include "budget/actuals.h"
 
+#include "charts/chartdata.h"
 #include "controls/sheet/formula.h"
 #include "controls/sheet/sheetmodel.h"
 
@@ -308,6 +309,48 @@ void budgetRowsDeleted(SheetModel& budget, int first, int last) {
     if (last >= first) a->deleteRows(first, last);
     // The references to the budget's rows below follow them up.
     build(budget);
+}
+
+ActualsChartData chartData(const SheetModel& budget) {
+    ActualsChartData d;
+    if (!exists(budget)) return d;
+    const SheetModel& a = *budget.sheet(sheetName());
+    const CellRange used = a.usedRange();
+    int totalRow = 0;
+    for (int row = kFirstLineRow; row <= used.row2 && !totalRow; ++row)
+        if (a.shownText(row, 1).trimmed().compare(QLatin1String("Total marketing budget"),
+                                                  Qt::CaseInsensitive) == 0)
+            totalRow = row;
+    if (!totalRow) return d;
+    auto number = [&](int row, int col) {
+        const Value v = a.cellValue(row, col);
+        return v.type == Value::Number ? v.number : 0.0;
+    };
+    d.quarterly =
+        budget.shownText(2, 1).trimmed().endsWith(QLatin1String("Quarterly"), Qt::CaseInsensitive);
+    const QString format = a.format(totalRow, budgetColumn(1)).numberFormat;
+    for (QChar symbol : {QChar(0x00A3), QChar('$'), QChar(0x20AC)})
+        if (format.contains(symbol)) {
+            d.currency = symbol;
+            break;
+        }
+    d.periodsCounted = qBound(0, int(number(kMonthsRow, kPeriodsCountedCol)), kPeriods);
+    double budgetSoFar = 0, actualSoFar = 0;
+    for (int p = 1; p <= kPeriods; ++p) {
+        const QString heading = a.shownText(3, budgetColumn(p)).trimmed();
+        d.periods << (heading.isEmpty() ? QString::number(p) : heading);
+        const double planned = number(totalRow, budgetColumn(p));
+        budgetSoFar += planned;
+        d.budget << planned;
+        d.cumulativeBudget << budgetSoFar;
+        if (p <= d.periodsCounted) {
+            const double spent = number(totalRow, actualColumn(p));
+            actualSoFar += spent;
+            d.actual << spent;
+            d.cumulativeActual << actualSoFar;
+        }
+    }
+    return d;
 }
 
 } // namespace Actuals

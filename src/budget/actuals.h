@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct ActualsChartData;
+
 namespace Sheet {
 class SheetModel;
 }
@@ -53,5 +55,10 @@ Sheet::SheetModel& build(Sheet::SheetModel& budget);
 // Rows first..last were deleted from the budget: the actuals' same rows go too, so that
 // every figure stays with its line, and the sheet is built again.
 void budgetRowsDeleted(Sheet::SheetModel& budget, int first, int last);
+
+// The budget against the actual spend for a chart, from the computed values of the
+// workbook's Actual Spend sheet (its row headed "Total marketing budget"): empty when the
+// workbook has no actuals or no such row.
+ActualsChartData chartData(const Sheet::SheetModel& budget);
 
 } // namespace Actuals

@@ -20,6 +20,14 @@ TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(pa
     layout->addWidget(spread, 1);
 
     auto* buttons = new QHBoxLayout;
+    cmdInsertChart = new QPushButton(QStringLiteral("Insert C&hart into Plan"), this);
+    cmdInsertChart->setObjectName(QStringLiteral("cmdInsertChart"));
+    cmdInsertChart->setToolTip(QStringLiteral("Puts a chart of the budget against the actual "
+                                              "spend into the plan's Monitoring and Control "
+                                              "section"));
+    cmdInsertChart->setAutoDefault(false); // Enter stores a figure (below)
+    cmdInsertChart->hide();
+    buttons->addWidget(cmdInsertChart);
     buttons->addStretch(1);
     cmdPrint = new QPushButton(QStringLiteral("&Print..."), this);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
@@ -33,6 +41,11 @@ TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(pa
     }
     layout->addLayout(buttons);
     cmdPrint->setEnabled(PrinterInfo::instance().printer() != nullptr);
+    connect(cmdInsertChart, &QPushButton::clicked, this, [this] {
+        // The figure being typed counts.
+        spread->Finish();
+        if (onInsertChart) onInsertChart();
+    });
     connect(cmdPrint, &QPushButton::clicked, this, &TfrmActuals::cmdPrintClick);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -50,4 +63,9 @@ TfrmActuals::TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent) : QDialog(pa
 
 void TfrmActuals::cmdPrintClick() {
     if (QPrinter* printer = PrinterInfo::instance().printer()) spread->Print(printer, true);
+}
+
+void TfrmActuals::setInsertChart(std::function<void()> insert) {
+    onInsertChart = std::move(insert);
+    cmdInsertChart->setVisible(bool(onInsertChart));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QPushButton;
 class SheetControl;
@@ -18,8 +19,14 @@ public:
     explicit TfrmActuals(Sheet::SheetModel& sheet, QWidget* parent = nullptr);
 
     SheetControl* spread;
+    QPushButton* cmdInsertChart;
     QPushButton* cmdPrint;
     QPushButton* cmdClose;
+
+    // Puts the chart of the budget against the actual spend into the plan; the button
+    // shows only when it is set.
+    std::function<void()> onInsertChart;
+    void setInsertChart(std::function<void()> insert);
 
     // Prints the sheet, the print dialog first.
     void cmdPrintClick();

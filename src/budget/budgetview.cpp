@@ -2,6 +2,7 @@
 
 #include "budget/actuals.h"
 #include "budget/actualsfrm.h"
+#include "budget/budgetchart.h"
 #include "budget/cashdet.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/sheetfile.h"
@@ -400,6 +401,11 @@ void BudgetView::ActualSpendClick() {
     connect(window.spread, &SheetControl::Changed, this, [this] {
         if (onModified) onModified();
     });
+    if (planText)
+        window.setInsertChart([this] {
+            const int tag = monitoringSectionTag ? monitoringSectionTag() : -1;
+            if (InsertActualsChart(m_sheet.model(), *planText, tag) && onModified) onModified();
+        });
     window.exec();
     window.spread->Finish();
     // The budget's own view shows its cells again.

@@ -12,6 +12,7 @@ class QMenu;
 class QPrinter;
 class QWidget;
 class SheetControl;
+class TextControl;
 class TfrmCashdet;
 
 // The main window's widgets the budget view shows, hides and keeps in step.
@@ -67,6 +68,11 @@ public:
     std::function<void()> onModified;
     // The details window (made after the main window).
     std::function<TfrmCashdet*()> detailsWindow;
+    // The plan text, and the tag of its "Monitoring and Control" section (negative when the
+    // plan has none): where the Actual Spend window puts its chart. Without the text the
+    // window offers no chart.
+    TextControl* planText = nullptr;
+    std::function<int()> monitoringSectionTag;
 
     // --- The budget with the plan --------------------------------------------------
     // Reads the source budget (the template's, another plan's or the plan's own) and

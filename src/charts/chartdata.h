@@ -69,3 +69,17 @@ struct BudgetChartData {
 // when the sheet has no such row). Periods are the columns between the row headings and
 // "Total" (every column with a budget total when there is no such heading).
 BudgetChartData budgetChartData(const Sheet::SheetModel& sheet);
+
+// The budget against what was really spent: per period the budget's total and, for the
+// periods counted so far, the actual total, each with its running total.
+struct ActualsChartData {
+    QStringList periods;            // the budget's period headings
+    bool quarterly = false;
+    QString currency;               // as the budget's
+    int periodsCounted = 0;         // the periods to date, which have actuals
+    QList<double> budget;           // one amount per period
+    QList<double> actual;           // one amount per period counted
+    QList<double> cumulativeBudget; // up to and including each period
+    QList<double> cumulativeActual; // up to and including each period counted
+    bool isEmpty() const { return periods.isEmpty(); }
+};

@@ -3,6 +3,7 @@
 #include "charts/chartstyle.h"
 
 #include <QBarCategoryAxis>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QHorizontalBarSeries>
@@ -387,6 +388,64 @@ ChartFigure budgetChart(const BudgetChartData& data) {
     running->setGridLineVisible(false);
     chart->legend()->markers(cumulative).first()->setShape(QLegend::MarkerShapeFromSeries);
     f.inches = {6.0, 4.2};
+    f.charts.push_back(std::move(chart));
+    return f;
+}
+
+ChartFigure actualsChart(const ActualsChartData& data) {
+    ChartFigure f;
+    auto chart = newChart(data.quarterly ? QStringLiteral("Marketing budget against actual spend by quarter")
+                                         : QStringLiteral("Marketing budget against actual spend by month"));
+    auto* series = new QBarSeries;
+    QBarSet* budget = barSet(QStringLiteral("Budget"), 0);
+    QBarSet* actual = barSet(QStringLiteral("Actual"), 1);
+    double periodTop = 0, periodBottom = 0;
+    for (int i = 0; i < data.periods.size(); ++i) {
+        // Periods still to come hold 0 (no bar); the cumulative actual stops before them.
+        const double b = data.budget.value(i), a = data.actual.value(i);
+        budget->append(b);
+        actual->append(a);
+        periodTop = std::max({periodTop, b, a});
+        periodBottom = std::min({periodBottom, b, a});
+    }
+    series->append(budget);
+    series->append(actual);
+    series->setBarWidth(0.75);
+
+    // The lines differ by their dashes as well as their colours, for grey print.
+    double runningTop = 0, runningBottom = 0;
+    auto line = [&](const QString& name, const QList<double>& values, const QPen& pen) {
+        auto* s = new QLineSeries;
+        s->setName(name);
+        for (int i = 0; i < values.size(); ++i) {
+            s->append(i, values[i]);
+            runningTop = std::max(runningTop, values[i]);
+            runningBottom = std::min(runningBottom, values[i]);
+        }
+        s->setPen(pen);
+        s->setPointsVisible(true);
+        s->setMarkerSize(4);
+        return s;
+    };
+    QLineSeries* budgetLine = line(QStringLiteral("Cumulative budget (right scale)"), data.cumulativeBudget,
+                                   QPen(ink(), 2.0, Qt::DashLine));
+    QLineSeries* actualLine = line(QStringLiteral("Cumulative actual (right scale)"), data.cumulativeActual,
+                                   QPen(colour(4), 2.5));
+
+    const QString money = data.currency.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(data.currency);
+    auto* periods = categoryAxis(periodLabels(data.periods), false);
+    periods->setLabelsAngle(0);
+    styleAxis(periods, data.quarterly ? QStringLiteral("Quarter") : QStringLiteral("Month"));
+    periods->setGridLineVisible(false);
+    auto* spend = roundedAxis(QStringLiteral("Spend in the period") + money, periodBottom, periodTop);
+    auto* running = roundedAxis(QStringLiteral("Cumulative spend") + money, runningBottom, runningTop);
+    attach(chart.get(), series, periods, Qt::AlignBottom, spend, Qt::AlignLeft);
+    attach(chart.get(), budgetLine, periods, Qt::AlignBottom, running, Qt::AlignRight);
+    attach(chart.get(), actualLine, periods, Qt::AlignBottom, running, Qt::AlignRight);
+    running->setGridLineVisible(false);
+    for (QLineSeries* s : {budgetLine, actualLine})
+        chart->legend()->markers(s).first()->setShape(QLegend::MarkerShapeFromSeries);
+    f.inches = {6.0, 4.4};
     f.charts.push_back(std::move(chart));
     return f;
 }

@@ -51,3 +51,6 @@ ChartFigure impactProbabilityChart(const QList<RiskPoint>& points);
 ChartFigure swotChart(const SwotChartData& data);
 // Spend per period stacked by group, with the cumulative spend as a line on its own scale.
 ChartFigure budgetChart(const BudgetChartData& data);
+// The budget and the actual spend of each period side by side (the actual for the periods
+// to date), with both running totals as lines on a scale of their own.
+ChartFigure actualsChart(const ActualsChartData& data);

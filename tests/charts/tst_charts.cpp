@@ -3,6 +3,7 @@
 // is drawn as a print-resolution picture of its size.
 #include "analysis/factorfile.h"
 #include "analysis/grids.h"
+#include "budget/actuals.h"
 #include "charts/chartdata.h"
 #include "charts/chartfigure.h"
 #include "charts/chartrender.h"
@@ -13,6 +14,7 @@
 #include "../analysis/freshfiles.h"
 
 #include <QBarCategoryAxis>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QDir>
@@ -258,6 +260,77 @@ private slots:
         QCOMPARE(points(line), expected);
         QCOMPARE(data.cumulative.last(), sheet.cellValue(27, 13).number);
         checkPicture(figure, "budget");
+    }
+
+    // The budget against the actual spend: the bars and lines hold what the Actual Spend
+    // sheet computes, the actuals only for the months to date (a figure typed for a later
+    // month is not counted yet).
+    void budgetAgainstActualSpend() {
+        TestEnv env;
+        Sheet::SheetModel budget;
+        QString error;
+        QVERIFY2(Sheet::readNative(readFileBytes(env.userDataFolder() + "1.mps"), &budget, &error),
+                 qPrintable(error));
+        budget.setNumber(6, 2, 1200);  // print advertising, first month
+        budget.setNumber(11, 3, 2500); // website, second month
+        budget.setNumber(16, 4, 800);  // events, third month
+        Sheet::SheetModel& a = Actuals::build(budget);
+        a.setNumber(6, Actuals::actualColumn(1), 1000);
+        a.setNumber(7, Actuals::actualColumn(1), 150);
+        a.setNumber(11, Actuals::actualColumn(2), 2700);
+        a.setNumber(16, Actuals::actualColumn(3), 500);
+        a.setNumber(Actuals::kMonthsRow, Actuals::kMonthsChosenCol, 2);
+
+        const ActualsChartData data = Actuals::chartData(budget);
+        QCOMPARE(data.periods.size(), 12);
+        QCOMPARE(data.periods.first(), QString("Apr 2027"));
+        QCOMPARE(data.currency, QString::fromUtf8("\u00a3"));
+        QCOMPARE(data.periodsCounted, 2);
+        int total = 0;
+        for (int row = Actuals::kFirstLineRow; row <= a.usedRange().row2 && !total; ++row)
+            if (a.shownText(row, 1) == "Total marketing budget") total = row;
+        QVERIFY(total > 0);
+        QList<double> planned;
+        for (int p = 1; p <= 12; ++p)
+            planned << a.cellValue(total, Actuals::budgetColumn(p)).number;
+        QCOMPARE(planned.mid(0, 4), QList<double>({1200, 2500, 800, 0}));
+        QCOMPARE(data.budget, planned);
+        QCOMPARE(data.actual, QList<double>({a.cellValue(total, Actuals::actualColumn(1)).number,
+                                             a.cellValue(total, Actuals::actualColumn(2)).number}));
+        QCOMPARE(data.actual, QList<double>({1150, 2700}));
+        QCOMPARE(data.cumulativeActual.last(), a.cellValue(total, Actuals::kActualToDateCol).number);
+        QCOMPARE(data.cumulativeBudget[1], a.cellValue(total, Actuals::kBudgetToDateCol).number);
+        QCOMPARE(data.cumulativeBudget.last(), a.cellValue(total, Actuals::kYearBudgetCol).number);
+
+        const ChartFigure figure = actualsChart(data);
+        QCOMPARE(figure.chart()->title(), QString("Marketing budget against actual spend by month"));
+        auto* bars = onlySeries<QBarSeries>(figure.chart());
+        QVERIFY(bars);
+        QCOMPARE(bars->barSets().size(), 2);
+        QCOMPARE(bars->barSets()[0]->label(), QString("Budget"));
+        QCOMPARE(values(bars->barSets()[0]), data.budget);
+        QList<double> actualBars(12, 0.0);
+        actualBars[0] = 1150;
+        actualBars[1] = 2700;
+        QCOMPARE(values(bars->barSets()[1]), actualBars);
+        QCOMPARE(categories(figure.chart()), data.periods);
+        QMap<QString, QList<QPointF>> lines;
+        for (QAbstractSeries* s : figure.chart()->series())
+            if (auto* line = qobject_cast<QLineSeries*>(s)) lines[line->name()] = points(line);
+        QCOMPARE(lines.size(), 2);
+        QList<QPointF> budgetRunning;
+        for (int i = 0; i < 12; ++i)
+            budgetRunning << QPointF(i, data.cumulativeBudget[i]);
+        QCOMPARE(lines.value("Cumulative budget (right scale)"), budgetRunning);
+        QCOMPARE(lines.value("Cumulative actual (right scale)"), QList<QPointF>({{0, 1150}, {1, 3850}}));
+        // Every axis has its name: periods, spend in the period, running totals.
+        QStringList axisTitles;
+        for (QAbstractAxis* axis : figure.chart()->axes())
+            axisTitles << axis->titleText();
+        axisTitles.sort();
+        QCOMPARE(axisTitles, QStringList({QString::fromUtf8("Cumulative spend (\u00a3)"), "Month",
+                                          QString::fromUtf8("Spend in the period (\u00a3)")}));
+        checkPicture(figure, "actuals");
     }
 };
 

@@ -1,10 +1,12 @@
 // Charts put into a plan as a user puts them there: an analysis section clicked in the
 // navigator and its window left with "Insert chart", and the budget's Budget > "Insert
-// Chart into Plan"; each chart a picture of its own above the paragraph the table would go
+// Chart into Plan", and the Actual Spend window's "Insert Chart into Plan"; each chart a picture of its own above the paragraph the table would go
 // above, taken out again by one undo.
 #include "analysis/factorfile.h"
 #include "app/editfrm.h"
 #include "app/startup.h"
+#include "budget/actuals.h"
+#include "budget/actualsfrm.h"
 #include "controls/sheet/sheetcontrol.h"
 #include "controls/sheet/sheetmodel.h"
 #include "controls/text/pictures.h"
@@ -19,6 +21,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeView>
@@ -59,12 +62,13 @@ struct Program {
         QVERIFY2(a.wasAnswered(), qPrintable(a.failure()));
     }
 
-    int budgetSection() const {
+    int section(const QString& caption) const {
         Navigator* nav = w->navigator();
         for (int i = 1; i <= nav->itemCount(); ++i)
-            if (nav->itemText(i) == Navigator::budgetItemText()) return i;
+            if (nav->itemText(i) == caption) return i;
         return 0;
     }
+    int budgetSection() const { return section(Navigator::budgetItemText()); }
 };
 
 // The positions of the pictures in the text.
@@ -171,6 +175,58 @@ private slots:
         }
         QVERIFY2(said.contains("budget section"), qPrintable(said));
         checkChart(text, "The detailed marketing budget");
+        QVERIFY(p.w->PlanModified);
+
+        text.setUnDoAction(1);
+        QCOMPARE(text.document()->toPlainText(), before);
+    }
+
+    // From the Actual Spend window into the plan's Monitoring and Control section, while
+    // the budget shows; the plan text keeps its caret.
+    void actualSpendChartIntoMonitoring() {
+        Program p;
+        const int budgetSection = p.budgetSection();
+        const int monitoring = p.section("Monitoring and Control");
+        QVERIFY(budgetSection > 0 && monitoring > 0);
+        p.clickSection(budgetSection, [](QWidget* d) { clickButton(d, "cmdCancel"); });
+        p.w->spread->model().setNumber(6, 2, 1200);
+        p.w->spread->model().setNumber(11, 3, 2500);
+        TextControl& text = *p.w->ATX321;
+        const QString before = text.document()->toPlainText();
+        const int caret = text.SelStart();
+        // Where the chart goes: two lines below the section's start, as a table would.
+        text.setSelStart(text.TextLength());
+        QVERIFY(text.FIND_PTAG(Navigator::sectionTagOf(monitoring), -1) >= 0);
+        const int sectionStart = text.SelStart();
+        text.setLineNumber(text.LineNumber() + 2);
+        const QString next = text.textCursor().block().text().left(30);
+        QVERIFY(!next.isEmpty());
+        text.setSelStart(caret);
+        p.w->PlanModified = false;
+
+        QString said;
+        ModalAnswer window([&](QWidget* d) {
+            auto* actuals = qobject_cast<TfrmActuals*>(d);
+            QVERIFY(actuals);
+            QVERIFY(actuals->cmdInsertChart->isVisible());
+            actuals->spread->model().setNumber(6, Actuals::actualColumn(1), 1000);
+            actuals->spread->model().setNumber(Actuals::kMonthsRow, Actuals::kMonthsChosenCol, 1);
+            {
+                ModalAnswer told([&](QWidget* m) {
+                    said = child<QLabel>(m, "dlgLabel")->text();
+                    clickButton(m, "cmdOk");
+                });
+                clickButton(d, "cmdInsertChart");
+                QVERIFY2(told.wasAnswered(), qPrintable(told.failure()));
+            }
+            clickButton(d, "cmdClose");
+        });
+        p.w->findChild<QAction*>("ActualSpend1")->trigger();
+        QVERIFY2(window.wasAnswered(), qPrintable(window.failure()));
+        QVERIFY2(said.contains("Monitoring and Control section"), qPrintable(said));
+        checkChart(text, next);
+        QVERIFY(pictures(text)[0] > sectionStart);
+        QCOMPARE(text.SelStart(), caret);
         QVERIFY(p.w->PlanModified);
 
         text.setUnDoAction(1);

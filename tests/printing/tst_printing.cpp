@@ -623,12 +623,17 @@ private slots:
         QCOMPARE(PrinterInfo::instance().paperSize(), 9);
         QCOMPARE(PrinterInfo::instance().orientation(), 1);
 
-        // Cancelled, nothing changes and there is nothing to save.
+        // Cancelled, nothing changes and there is nothing to save: not even the budget's
+        // paper when it is another than the printer's.
+        const SheetControl::DevMode budgetPaper{PrinterInfo::instance().paperSize() == 9 ? 1 : 9, 0};
+        p.win->spread->setPrintDevMode(budgetPaper);
+        QCOMPARE(p.win->spread->PrintDevMode(), budgetPaper);
         p.win->PlanModified = false;
         ModalAnswer cancel([](QWidget* w) { clickButton(w, QStringLiteral("cmdCancel")); });
         p.win->mnuPageSetupClick();
         QVERIFY(cancel.wasAnswered());
         QVERIFY(!p.win->PlanModified);
+        QCOMPARE(p.win->spread->PrintDevMode(), budgetPaper);
     }
 
     // The sheet's print settings reach the budget sheet and read back from it; when the
