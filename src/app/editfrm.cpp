@@ -5,6 +5,7 @@
 #include "app/printcommands.h"
 #include "app/plancheckcommands.h"
 #include "app/startup.h"
+#include "app/mainmenus.h"
 #include "app/windowview.h"
 #include "budget/budgetchart.h"
 #include "budget/budgetview.h"
@@ -41,27 +42,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 TfrmEdit* frmEdit = nullptr;
 
 namespace {
-
-// The guidance pane's page is the pane's width less this much, so its text never runs
-// under the scroll bar.
-constexpr int kGuidanceWidthAllowance = 20;
 
 QWidget* panel(const QString& name, QWidget* parent) {
     auto* w = new QWidget(parent);
@@ -74,10 +65,6 @@ template <typename Layout> Layout* bareLayout(QWidget* w) {
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(0);
     return l;
-}
-
-int twipsFromPixels(double pixels, double pixelsPerInch) {
-    return int(std::lround(pixels / pixelsPerInch * 1440.0));
 }
 
 } // namespace
@@ -113,10 +100,13 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     Statusbar1->setFont(statusFont);
     setStatusBar(Statusbar1);
 
-    buildMenus();
+    m_menus = std::make_unique<MainMenus>(*this);
+    MainMenus& m = *m_menus;
+    connectMenus();
     m_view = new WindowView({this, m_toolArea, docStandard, docFormatting, docBuilder, Statusbar1,
-                             Panel1, Panel3, JPSplitter1, JPSplitter2, mnuToolbars, mnuStandard,
-                             mnuFormatting, mnuBuilder, mnuStatusbar, mnuNavigator, cmdHideNav},
+                             Panel1, Panel3, JPSplitter1, JPSplitter2, m.mnuToolbars, m.mnuStandard,
+                             m.mnuFormatting, m.mnuBuilder, m.mnuStatusbar, m.mnuNavigator,
+                             cmdHideNav},
                             this);
 
     dlgOpen = new QFileDialog(this);
@@ -136,10 +126,10 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
     m_nav.pnlPointer = pnlPointer;
     m_nav.Pointer = Pointer;
     m_nav.rulMain = rulMain;
-    m_nav.mnuFirst = mnuFirst;
-    m_nav.mnuPrevious = mnuPrevious;
-    m_nav.mnuNext = mnuNext;
-    m_nav.mnuLast = mnuLast;
+    m_nav.mnuFirst = m.mnuFirst;
+    m_nav.mnuPrevious = m.mnuPrevious;
+    m_nav.mnuNext = m.mnuNext;
+    m_nav.mnuLast = m.mnuLast;
     m_nav.cmdBold = cmdBold;
     m_nav.cmdItalic = cmdItalic;
     m_nav.cmdUnder = cmdUnder;
@@ -172,6 +162,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent) {
              return EditLinks::TableWindows{frminserttbl, splitcelllsdlg, cellsdlg, dlgborder};
          }},
         m_state, this);
+    m_editing->connectMenus(m.editItems());
     m_print = new PrintCommands(this);
     buildBudget();
     m_planCheck = new PlanCheckCommands(this);
@@ -298,7 +289,6 @@ void TfrmEdit::buildToolbars() {
     connect(cmdCut, &QToolButton::clicked, this, [this] { m_editing->cmdCutClick(); });
     connect(cmdCopy, &QToolButton::clicked, this, [this] { m_editing->cmdCopyClick(); });
     connect(cmdPaste, &QToolButton::clicked, this, [this] { m_editing->cmdPasteClick(); });
-    connect(cmdHideNav, &QToolButton::clicked, this, [this] { m_view->cmdHideNavClick(); });
     connect(cmdFind, &QToolButton::clicked, this, [this] { m_editing->mnuFindClick(); });
     connect(cmdUndo, &QToolButton::clicked, this, [this] { m_editing->cmdUndoClick(); });
     connect(cmdSpell, &QToolButton::clicked, this, [this] { m_editing->cmdSpellClick(); });
@@ -372,352 +362,63 @@ void TfrmEdit::buildPanels() {
     chkAuto->setVisible(false);
 }
 
-QAction* TfrmEdit::menuItem(QMenu* menu, const QString& name, const QString& caption,
-                            const QKeySequence& shortcut) {
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-    menu->addAction(a);
-    return a;
-}
-
-// A menu item that is not shown keeps its shortcut: it lives on the window rather than in
-// its menu, since Qt ignores the shortcuts of invisible actions.
-QAction* TfrmEdit::hiddenItem(const QString& name, const QString& caption,
-                              const QKeySequence& shortcut) {
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    a->setProperty("hiddenMenuItem", true);
-    if (!shortcut.isEmpty()) {
-        a->setShortcut(shortcut);
-        addAction(a);
-    }
-    return a;
-}
-
-QAction* TfrmEdit::separator(QMenu* menu, const QString& name) {
-    QAction* a = menu->addSeparator();
-    a->setObjectName(name);
-    return a;
-}
-
-void TfrmEdit::buildMenus() {
-    QMenuBar* bar = menuBar();
-    auto submenu = [this](QMenu* parentMenu, QMenuBar* parentBar, const QString& name,
-                          const QString& caption) {
-        auto* m = new QMenu(caption, this);
-        m->setObjectName(name);
-        m->menuAction()->setObjectName(name);
-        if (parentMenu)
-            parentMenu->addMenu(m);
-        else
-            parentBar->addMenu(m);
-        return m;
-    };
-
-    // File.
-    mnuFile = submenu(nullptr, bar, QStringLiteral("mnuFile"), QStringLiteral("&File"));
-    mnuNew = hiddenItem(QStringLiteral("mnuNew"), QStringLiteral("&New..."),
-                        QKeySequence(Qt::CTRL | Qt::Key_N));
-    Open2 = menuItem(mnuFile, QStringLiteral("Open2"), QStringLiteral("&Open..."),
-                     QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuSave = menuItem(mnuFile, QStringLiteral("mnuSave"), QStringLiteral("&Save"),
-                       QKeySequence(Qt::CTRL | Qt::Key_S));
-    separator(mnuFile, QStringLiteral("N1"));
-    mnuExport = submenu(mnuFile, nullptr, QStringLiteral("mnuExport"), QStringLiteral("&Export"));
-    Plan1 = menuItem(mnuExport, QStringLiteral("Plan1"), QStringLiteral("P&lan..."));
-    Cashflow1 = menuItem(mnuExport, QStringLiteral("Cashflow1"), QStringLiteral("&Cashflow..."));
+void TfrmEdit::connectMenus() {
+    MainMenus& m = *m_menus;
     auto* packages = new PackageCommands(
         {this, [this] { return m_lifecycle && m_lifecycle->planLoaded() ? CurrentPlanName : QString(); },
          [this] { return PlanModified; }, [this] { return m_lifecycle->mnuSaveClick(); }},
         this);
-    QAction* exportPackage =
-        menuItem(mnuFile, QStringLiteral("mnuExportPackage"), QStringLiteral("Export Plan Pa&ckage..."));
-    connect(exportPackage, &QAction::triggered, packages, &PackageCommands::ExportPlanPackage);
-    connect(mnuFile, &QMenu::aboutToShow, exportPackage,
-            [this, exportPackage] { exportPackage->setEnabled(m_lifecycle && m_lifecycle->planLoaded()); });
-    connect(menuItem(mnuFile, QStringLiteral("mnuBackUp"), QStringLiteral("Back up a&ll plans...")),
-            &QAction::triggered, packages, &PackageCommands::BackUpAllPlans);
-    connect(menuItem(mnuFile, QStringLiteral("mnuRestore"), QStringLiteral("Restore &from backup...")),
-            &QAction::triggered, this, [this] { PackageCommands::RestoreFromBackup(this); });
-    separator(mnuFile, QStringLiteral("N2"));
-    mnuPrint = menuItem(mnuFile, QStringLiteral("mnuPrint"), QStringLiteral("Print &All"),
-                        QKeySequence(Qt::CTRL | Qt::Key_P));
-    mnuPrintPlan =
-        submenu(mnuFile, nullptr, QStringLiteral("mnuPrintPlan"), QStringLiteral("&Print Plan"));
-    Print1 = menuItem(mnuPrintPlan, QStringLiteral("Print1"), QStringLiteral("&Print"));
-    Preview1 = menuItem(mnuPrintPlan, QStringLiteral("Preview1"), QStringLiteral("Previe&w..."));
-    mnuPrintBudget = submenu(mnuFile, nullptr, QStringLiteral("mnuPrintBudget"),
-                             QStringLiteral("Print &Budget"));
-    Print2 = menuItem(mnuPrintBudget, QStringLiteral("Print2"), QStringLiteral("&Print"));
-    Preview3 = menuItem(mnuPrintBudget, QStringLiteral("Preview3"), QStringLiteral("Previe&w..."));
-    separator(mnuFile, QStringLiteral("N5"));
-    mnuPageSetup =
-        menuItem(mnuFile, QStringLiteral("mnuPageSetup"), QStringLiteral("Page Set&up..."));
-    PrinterSetup1 =
-        menuItem(mnuFile, QStringLiteral("PrinterSetup1"), QStringLiteral("P&rinter Setup..."));
-    separator(mnuFile, QStringLiteral("N7"));
-    mnuExit = menuItem(mnuFile, QStringLiteral("mnuExit"), QStringLiteral("E&xit"));
+    connect(m.mnuExportPackage, &QAction::triggered, packages, &PackageCommands::ExportPlanPackage);
+    connect(m.mnuFile, &QMenu::aboutToShow, m.mnuExportPackage, [this] {
+        m_menus->mnuExportPackage->setEnabled(m_lifecycle && m_lifecycle->planLoaded());
+    });
+    connect(m.mnuBackUp, &QAction::triggered, packages, &PackageCommands::BackUpAllPlans);
+    connect(m.mnuRestore, &QAction::triggered, this, [this] { PackageCommands::RestoreFromBackup(this); });
 
-    // Edit.
-    mnuEdit = submenu(nullptr, bar, QStringLiteral("mnuEdit"), QStringLiteral("&Edit"));
-    mnuUndo = menuItem(mnuEdit, QStringLiteral("mnuUndo"), QStringLiteral("&Undo"),
-                       QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = menuItem(mnuEdit, QStringLiteral("mnuRedo"), QStringLiteral("&Redo"),
-                       QKeySequence(Qt::CTRL | Qt::Key_Y));
-    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
-                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    N3 = separator(mnuEdit, QStringLiteral("N3"));
-    mnuCut = menuItem(mnuEdit, QStringLiteral("mnuCut"), QStringLiteral("Cu&t"),
-                      QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuCopy = menuItem(mnuEdit, QStringLiteral("mnuCopy"), QStringLiteral("&Copy"),
-                       QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuPaste = menuItem(mnuEdit, QStringLiteral("mnuPaste"), QStringLiteral("&Paste"),
-                        QKeySequence(Qt::CTRL | Qt::Key_V));
-    mnuSelectAll = menuItem(mnuEdit, QStringLiteral("mnuSelectAll"), QStringLiteral("Select A&ll"),
-                            QKeySequence(Qt::CTRL | Qt::Key_A));
-    N4 = separator(mnuEdit, QStringLiteral("N4"));
-    mnuFind = menuItem(mnuEdit, QStringLiteral("mnuFind"), QStringLiteral("&Find..."),
-                       QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuReplace = menuItem(mnuEdit, QStringLiteral("mnuReplace"), QStringLiteral("&Replace..."));
-    separator(mnuEdit, QStringLiteral("N10"));
-    mnuFont = menuItem(mnuEdit, QStringLiteral("mnuFont"), QStringLiteral("Fo&nt..."),
-                       QKeySequence(Qt::Key_F3));
-    N9 = separator(mnuEdit, QStringLiteral("N9"));
-    SpellCheck1 = menuItem(mnuEdit, QStringLiteral("SpellCheck1"),
-                           QStringLiteral("&Spell Check..."), QKeySequence(Qt::Key_F9));
-    InsertDate2 = menuItem(mnuEdit, QStringLiteral("InsertDate2"), QStringLiteral("Insert &Date"));
-    mnuKeytext =
-        submenu(mnuEdit, nullptr, QStringLiteral("mnuKeytext"), QStringLiteral("&Keytext"));
-    for (int i = 0; i < 10; ++i) {
-        const int digit = (i + 1) % 10;
-        mnuKeytextItems[i] = menuItem(mnuKeytext, QStringLiteral("mnuKeytext%1").arg(digit),
-                                      QStringLiteral("Keytext %1").arg(digit),
-                                      QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + digit)));
-        mnuKeytextItems[i]->setVisible(false);
-        connect(mnuKeytextItems[i], &QAction::triggered, this,
-                [this, i] { m_editing->mnuKeytextClick(i); });
-    }
-    Bold1 = hiddenItem(QStringLiteral("Bold1"), QStringLiteral("Bold"),
-                       QKeySequence(Qt::CTRL | Qt::Key_B));
-    Underline1 = hiddenItem(QStringLiteral("Underline1"), QStringLiteral("Underline"),
-                            QKeySequence(Qt::CTRL | Qt::Key_U));
-    Italic1 = hiddenItem(QStringLiteral("Italic1"), QStringLiteral("Italic"),
-                         QKeySequence(Qt::CTRL | Qt::Key_I));
-    AlignLeft1 = hiddenItem(QStringLiteral("AlignLeft1"), QStringLiteral("Align Left"),
-                            QKeySequence(Qt::CTRL | Qt::Key_L));
-    AlignCenter1 = hiddenItem(QStringLiteral("AlignCenter1"), QStringLiteral("Align Center"),
-                              QKeySequence(Qt::CTRL | Qt::Key_E));
-    AlignRight1 = hiddenItem(QStringLiteral("AlignRight1"), QStringLiteral("Align Right"),
-                             QKeySequence(Qt::CTRL | Qt::Key_R));
-    AlignJustify1 = hiddenItem(QStringLiteral("AlignJustify1"), QStringLiteral("Align Justify"),
-                               QKeySequence(Qt::CTRL | Qt::Key_J));
+    connect(m.mnuNew, &QAction::triggered, this, [this] { m_lifecycle->mnuNewClick(); });
+    connect(m.Open2, &QAction::triggered, this, [this] { m_lifecycle->Open2Click(); });
+    connect(m.mnuSave, &QAction::triggered, this, [this] { m_lifecycle->mnuSaveClick(); });
+    connect(m.Plan1, &QAction::triggered, this, &TfrmEdit::Plan1Click);
+    connect(m.Cashflow1, &QAction::triggered, this, &TfrmEdit::Cashflow1Click);
+    connect(m.mnuPrint, &QAction::triggered, this, &TfrmEdit::cmdPrintAllClick);
+    connect(m.Print1, &QAction::triggered, this, &TfrmEdit::cmdPrintClick);
+    connect(m.Preview1, &QAction::triggered, this, &TfrmEdit::Preview1Click);
+    connect(m.Print2, &QAction::triggered, this, &TfrmEdit::cmdPrintSpreadClick);
+    connect(m.Preview3, &QAction::triggered, this, &TfrmEdit::Preview3Click);
+    connect(m.mnuPageSetup, &QAction::triggered, this, &TfrmEdit::mnuPageSetupClick);
+    connect(m.PrinterSetup1, &QAction::triggered, this, &TfrmEdit::PrinterSetup1Click);
+    connect(m.mnuExit, &QAction::triggered, this, &TfrmEdit::mnuExitClick);
 
-    // View.
-    mnuView = submenu(nullptr, bar, QStringLiteral("mnuView"), QStringLiteral("&View"));
-    mnuToolbars =
-        submenu(mnuView, nullptr, QStringLiteral("mnuToolbars"), QStringLiteral("&Toolbars"));
-    mnuStandard = menuItem(mnuToolbars, QStringLiteral("mnuStandard"), QStringLiteral("&Standard"));
-    mnuFormatting =
-        menuItem(mnuToolbars, QStringLiteral("mnuFormatting"), QStringLiteral("&Formatting"));
-    mnuBuilder = hiddenItem(QStringLiteral("mnuBuilder"), QStringLiteral("&Builder"));
-    mnuStatusbar = menuItem(mnuView, QStringLiteral("mnuStatusbar"), QStringLiteral("&Status Bar"));
-    mnuWordWrap = hiddenItem(QStringLiteral("mnuWordWrap"), QStringLiteral("&Word Wrap"));
-    mnuNavigator = menuItem(mnuView, QStringLiteral("mnuNavigator"), QStringLiteral("Na&vigator"));
-    separator(mnuView, QStringLiteral("N11"));
-    mnuOptions = menuItem(mnuView, QStringLiteral("mnuOptions"), QStringLiteral("&Options..."));
-    for (QAction* a :
-         {mnuStandard, mnuFormatting, mnuBuilder, mnuStatusbar, mnuWordWrap, mnuNavigator})
-        a->setCheckable(true);
-    mnuStandard->setChecked(true);
-    mnuFormatting->setChecked(true);
-    mnuStatusbar->setChecked(true);
-    mnuNavigator->setChecked(true);
-
-    // Plan.
-    mnuPlan = submenu(nullptr, bar, QStringLiteral("mnuPlan"), QStringLiteral("&Plan"));
-    mnuFirst = menuItem(mnuPlan, QStringLiteral("mnuFirst"), QStringLiteral("&First"),
-                        QKeySequence(Qt::Key_F7));
-    mnuPrevious = menuItem(mnuPlan, QStringLiteral("mnuPrevious"), QStringLiteral("&Previous"),
-                           QKeySequence(Qt::Key_F5));
-    mnuNext = menuItem(mnuPlan, QStringLiteral("mnuNext"), QStringLiteral("&Next"),
-                       QKeySequence(Qt::Key_F6));
-    mnuLast = menuItem(mnuPlan, QStringLiteral("mnuLast"), QStringLiteral("&Last"),
-                       QKeySequence(Qt::Key_F8));
-
-    // Insert and Format: pictures.
-    mnuInsert = submenu(nullptr, bar, QStringLiteral("mnuInsert"), QStringLiteral("&Insert"));
-    mnuInsertPicture =
-        menuItem(mnuInsert, QStringLiteral("mnuInsertPicture"), QStringLiteral("&Picture..."));
-    mnuFormat = submenu(nullptr, bar, QStringLiteral("mnuFormat"), QStringLiteral("F&ormat"));
-    mnuFormatPicture =
-        menuItem(mnuFormat, QStringLiteral("mnuFormatPicture"), QStringLiteral("&Picture..."));
-
-    // Table.
-    Table1 = submenu(nullptr, bar, QStringLiteral("Table1"), QStringLiteral("&Table"));
-    InsertTable1 =
-        menuItem(Table1, QStringLiteral("InsertTable1"), QStringLiteral("&Insert Table"));
-    InsertRow1 = menuItem(Table1, QStringLiteral("InsertRow1"), QStringLiteral("I&nsert Row"));
-    DeleteCells1 =
-        menuItem(Table1, QStringLiteral("DeleteCells1"), QStringLiteral("&Delete Cells"));
-    MergeCells1 = menuItem(Table1, QStringLiteral("MergeCells1"), QStringLiteral("&Merge Cells"));
-    SplitCells1 = menuItem(Table1, QStringLiteral("SplitCells1"), QStringLiteral("S&plit Cells"));
-    separator(Table1, QStringLiteral("N12"));
-    SelectRow1 = menuItem(Table1, QStringLiteral("SelectRow1"), QStringLiteral("Select &Row"));
-    SelectTable1 =
-        menuItem(Table1, QStringLiteral("SelectTable1"), QStringLiteral("Select &Table"));
-    separator(Table1, QStringLiteral("N13"));
-    CellHeightandWidth1 = menuItem(Table1, QStringLiteral("CellHeightandWidth1"),
-                                   QStringLiteral("Cell &Height and Width"));
-    ConvertTexttoTable1 = menuItem(Table1, QStringLiteral("ConvertTexttoTable1"),
-                                   QStringLiteral("Con&vert Text to Table"));
-    Borders1 = menuItem(Table1, QStringLiteral("Borders1"), QStringLiteral("&Borders"));
-
-    // Budget: shown only while the budget section is.
-    mnuCashflow = submenu(nullptr, bar, QStringLiteral("mnuCashflow"), QStringLiteral("&Budget"));
-    Protection1 =
-        menuItem(mnuCashflow, QStringLiteral("Protection1"), QStringLiteral("&Protection"));
-    LockRowsColumns1 = menuItem(mnuCashflow, QStringLiteral("LockRowsColumns1"),
-                                QStringLiteral("Lock &Rows && Columns"));
-    Protection1->setCheckable(true);
-    LockRowsColumns1->setCheckable(true);
-    ModifyCashflowDetails1 = menuItem(mnuCashflow, QStringLiteral("ModifyCashflowDetails1"),
-                                      QStringLiteral("&Modify Budget Details..."));
-    LoadNewTemplate1 = menuItem(mnuCashflow, QStringLiteral("LoadNewTemplate1"),
-                                QStringLiteral("&Load New Template"));
-    InsertChartintoPlan1 = menuItem(mnuCashflow, QStringLiteral("InsertChartintoPlan1"),
-                                    QStringLiteral("Insert &Chart into Plan"));
-    mnuCashflow->menuAction()->setVisible(false);
-
-    // Help.
-    mnuHelp = submenu(nullptr, bar, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
-    HelpTopics2 = menuItem(mnuHelp, QStringLiteral("HelpTopics2"), QStringLiteral("&Help Topics"));
-    TandelonthWeb1 =
-        menuItem(mnuHelp, QStringLiteral("TandelonthWeb1"), QStringLiteral("&Tandel on the Web"));
-    separator(mnuHelp, QStringLiteral("N14"));
-    About1 =
-        menuItem(mnuHelp, QStringLiteral("About1"), QStringLiteral("&About Zurozurov Irod..."));
-
-    // The text's and the budget's popup menu.
-    mnupopup = new QMenu(this);
-    mnupopup->setObjectName(QStringLiteral("mnupopup"));
-    Undo1 = menuItem(mnupopup, QStringLiteral("Undo1"), QStringLiteral("&Undo"));
-    N6 = separator(mnupopup, QStringLiteral("N6"));
-    Cut1 = menuItem(mnupopup, QStringLiteral("Cut1"), QStringLiteral("Cu&t"));
-    Copy1 = menuItem(mnupopup, QStringLiteral("Copy1"), QStringLiteral("&Copy"));
-    Paste1 = menuItem(mnupopup, QStringLiteral("Paste1"), QStringLiteral("&Paste"));
-    DeleteRow1 = menuItem(mnupopup, QStringLiteral("DeleteRow1"), QStringLiteral("Delete &Row"));
-    // The shortcut is shown as a reminder; the sheet handles the key while it has focus.
-    DeleteRow1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    DeleteRow1->setShortcutContext(Qt::WidgetShortcut);
-    DeleteRow1->setVisible(false);
-    N8 = separator(mnupopup, QStringLiteral("N8"));
-    InsertDate1 = menuItem(mnupopup, QStringLiteral("InsertDate1"), QStringLiteral("&Insert Date"));
-
-    // Routing.
-    connect(mnuNew, &QAction::triggered, this, [this] { m_lifecycle->mnuNewClick(); });
-    connect(Open2, &QAction::triggered, this, [this] { m_lifecycle->Open2Click(); });
-    connect(mnuSave, &QAction::triggered, this, [this] { m_lifecycle->mnuSaveClick(); });
-    connect(Plan1, &QAction::triggered, this, &TfrmEdit::Plan1Click);
-    connect(Cashflow1, &QAction::triggered, this, &TfrmEdit::Cashflow1Click);
-    connect(mnuPrint, &QAction::triggered, this, &TfrmEdit::cmdPrintAllClick);
-    connect(Print1, &QAction::triggered, this, &TfrmEdit::cmdPrintClick);
-    connect(Preview1, &QAction::triggered, this, &TfrmEdit::Preview1Click);
-    connect(Print2, &QAction::triggered, this, &TfrmEdit::cmdPrintSpreadClick);
-    connect(Preview3, &QAction::triggered, this, &TfrmEdit::Preview3Click);
-    connect(mnuPageSetup, &QAction::triggered, this, &TfrmEdit::mnuPageSetupClick);
-    connect(PrinterSetup1, &QAction::triggered, this, &TfrmEdit::PrinterSetup1Click);
-    connect(mnuExit, &QAction::triggered, this, &TfrmEdit::mnuExitClick);
-
-    connect(mnuUndo, &QAction::triggered, this, [this] { m_editing->cmdUndoClick(); });
-    connect(mnuRedo, &QAction::triggered, this, [this] { m_editing->cmdRedoClick(); });
-    connect(mnuCut, &QAction::triggered, this, [this] { m_editing->cmdCutClick(); });
-    connect(mnuCopy, &QAction::triggered, this, [this] { m_editing->cmdCopyClick(); });
-    connect(mnuPaste, &QAction::triggered, this, [this] { m_editing->cmdPasteClick(); });
-    connect(mnuSelectAll, &QAction::triggered, this, [this] { m_editing->mnuSelectAllClick(); });
-    connect(mnuFind, &QAction::triggered, this, [this] { m_editing->mnuFindClick(); });
-    connect(mnuReplace, &QAction::triggered, this, [this] { m_editing->mnuReplaceClick(); });
-    connect(mnuFont, &QAction::triggered, this, [this] { m_editing->mnuFontClick(); });
-    connect(SpellCheck1, &QAction::triggered, this, [this] { m_editing->cmdSpellClick(); });
-    connect(InsertDate2, &QAction::triggered, this, [this] { m_editing->InsertDate2Click(); });
-    connect(Bold1, &QAction::triggered, this, [this] { m_editing->Bold1Click(); });
-    connect(Underline1, &QAction::triggered, this, [this] { m_editing->Underline1Click(); });
-    connect(Italic1, &QAction::triggered, this, [this] { m_editing->Italic1Click(); });
-    connect(AlignLeft1, &QAction::triggered, this, [this] { m_editing->AlignLeft1Click(); });
-    connect(AlignCenter1, &QAction::triggered, this, [this] { m_editing->AlignCenter1Click(); });
-    connect(AlignRight1, &QAction::triggered, this, [this] { m_editing->AlignRight1Click(); });
-    connect(AlignJustify1, &QAction::triggered, this, [this] { m_editing->AlignJustify1Click(); });
-
-    connect(mnuStandard, &QAction::triggered, this, [this] { m_view->mnuStandardClick(); });
-    connect(mnuFormatting, &QAction::triggered, this, [this] { m_view->mnuFormattingClick(); });
-    connect(mnuBuilder, &QAction::triggered, this, [this] { m_view->mnuBuilderClick(); });
-    connect(mnuStatusbar, &QAction::triggered, this, [this] { m_view->mnuStatusbarClick(); });
-    connect(mnuWordWrap, &QAction::triggered, this, [this] {
+    connect(m.mnuWordWrap, &QAction::triggered, this, [this] {
         // The handler flips the mark itself; undo the action's own flip first.
-        mnuWordWrap->setChecked(!mnuWordWrap->isChecked());
+        m_menus->mnuWordWrap->setChecked(!m_menus->mnuWordWrap->isChecked());
         mnuWordWrapClick();
     });
-    connect(mnuNavigator, &QAction::triggered, this, [this] { m_view->cmdHideNavClick(); });
-    connect(mnuOptions, &QAction::triggered, this, &TfrmEdit::mnuOptionsClick);
+    connect(m.mnuOptions, &QAction::triggered, this, &TfrmEdit::mnuOptionsClick);
 
-    mnuFirst->setEnabled(false);
-    mnuPrevious->setEnabled(false);
-
-    connect(InsertTable1, &QAction::triggered, this, [this] { m_editing->InsertTable1Click(); });
     PictureCommands::attach(ATX321);
-    connect(mnuInsertPicture, &QAction::triggered, this, [this] {
+    connect(m.mnuInsertPicture, &QAction::triggered, this, [this] {
         if (PictureCommands::insertPicture(ATX321, this)) PlanModified = true;
     });
-    connect(mnuFormatPicture, &QAction::triggered, this, [this] {
+    connect(m.mnuFormatPicture, &QAction::triggered, this, [this] {
         // Made on first use: not one of the windows the start-up makes.
         if (!dlgPicture) dlgPicture = new TdlgPicture(this);
         if (PictureCommands::formatPicture(ATX321, dlgPicture)) PlanModified = true;
     });
-    connect(InsertRow1, &QAction::triggered, this, [this] { m_editing->InsertRow1Click(); });
-    connect(DeleteCells1, &QAction::triggered, this, [this] { m_editing->DeleteCells1Click(); });
-    connect(MergeCells1, &QAction::triggered, this, [this] { m_editing->MergeCells1Click(); });
-    connect(SplitCells1, &QAction::triggered, this, [this] { m_editing->SplitCells1Click(); });
-    connect(SelectRow1, &QAction::triggered, this, [this] { m_editing->SelectRow1Click(); });
-    connect(SelectTable1, &QAction::triggered, this, [this] { m_editing->SelectTable1Click(); });
-    connect(CellHeightandWidth1, &QAction::triggered, this,
-            [this] { m_editing->CellHeightandWidth1Click(); });
-    connect(ConvertTexttoTable1, &QAction::triggered, this,
-            [this] { m_editing->ConvertTexttoTable1Click(); });
-    connect(Borders1, &QAction::triggered, this, [this] { m_editing->Borders1Click(); });
-
-    // Both handlers set their own check mark; undo the action's own flip first.
-    connect(Protection1, &QAction::triggered, this, [this] {
-        Protection1->setChecked(!Protection1->isChecked());
-        m_budget->Protection1Click();
-    });
-    connect(LockRowsColumns1, &QAction::triggered, this, [this] {
-        LockRowsColumns1->setChecked(!LockRowsColumns1->isChecked());
-        m_budget->LockRowsColumns1Click();
-    });
-    connect(ModifyCashflowDetails1, &QAction::triggered, this,
-            [this] { m_budget->ModifyCashflowDetails1Click(); });
-    connect(LoadNewTemplate1, &QAction::triggered, this,
-            [this] { m_budget->LoadNewTemplate1Click(); });
-    connect(InsertChartintoPlan1, &QAction::triggered, this, [this] {
+    connect(m.InsertChartintoPlan1, &QAction::triggered, this, [this] {
         if (InsertBudgetChart(*spread, *ATX321, navigator()->CurrentSectionTag())) PlanModified = true;
     });
 
-    connect(HelpTopics2, &QAction::triggered, this, &TfrmEdit::HelpTopics2Click);
-    connect(TandelonthWeb1, &QAction::triggered, this, &TfrmEdit::TandelonthWeb1Click);
-    connect(About1, &QAction::triggered, this, &TfrmEdit::About1Click);
-
-    connect(Undo1, &QAction::triggered, this, [this] { m_editing->cmdUndoClick(); });
-    connect(Cut1, &QAction::triggered, this, [this] { m_editing->cmdCutClick(); });
-    connect(Copy1, &QAction::triggered, this, [this] { m_editing->cmdCopyClick(); });
-    connect(Paste1, &QAction::triggered, this, [this] { m_editing->cmdPasteClick(); });
-    connect(DeleteRow1, &QAction::triggered, this, [this] { m_budget->DeleteRow1Click(); });
-    connect(InsertDate1, &QAction::triggered, this, [this] { m_editing->InsertDate1Click(); });
+    connect(m.HelpTopics2, &QAction::triggered, this, &TfrmEdit::HelpTopics2Click);
+    connect(m.TandelonthWeb1, &QAction::triggered, this, &TfrmEdit::TandelonthWeb1Click);
+    connect(m.About1, &QAction::triggered, this, &TfrmEdit::About1Click);
 }
 
 // --- States, caption, keytexts ----------------------------------------------------------
 
 void TfrmEdit::SetPlanControls(bool on) {
     m_planControlsOn = on;
+    const MainMenus& m = *m_menus;
     // With no plan open the budget and its menu are not shown.
     if (!on && m_navigator) m_navigator->ShowBudgetView(false);
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -726,36 +427,36 @@ void TfrmEdit::SetPlanControls(bool on) {
              cmdBold,  cmdItalic,  cmdUnder,   cmdColour, cmdLeft,     cmdCenter,
              cmdRight, cmdJustify, cmdHideNav, cmbFont,   cmbFontSize, docBuilder})
         w->setEnabled(on);
-    for (QAction* a : std::initializer_list<QAction*>{mnuPageSetup,
-                                                      mnuFirst,
-                                                      mnuPrevious,
-                                                      mnuNext,
-                                                      mnuLast,
-                                                      mnuKeytext->menuAction(),
-                                                      InsertDate2,
-                                                      mnuReplace,
-                                                      mnuCut,
-                                                      mnuCopy,
-                                                      mnuPaste,
-                                                      mnuSelectAll,
-                                                      mnuUndo,
-                                                      mnuRedo,
-                                                      mnuFind,
-                                                      mnuFont,
-                                                      mnuToolbars->menuAction(),
-                                                      mnuStatusbar,
-                                                      mnuWordWrap,
-                                                      mnuSave,
-                                                      mnuExport->menuAction(),
-                                                      mnuPrint,
-                                                      mnuPrintPlan->menuAction(),
-                                                      mnuPrintBudget->menuAction(),
-                                                      mnuNavigator,
-                                                      SpellCheck1})
+    for (QAction* a : std::initializer_list<QAction*>{m.mnuPageSetup,
+                                                      m.mnuFirst,
+                                                      m.mnuPrevious,
+                                                      m.mnuNext,
+                                                      m.mnuLast,
+                                                      m.mnuKeytext->menuAction(),
+                                                      m.InsertDate2,
+                                                      m.mnuReplace,
+                                                      m.mnuCut,
+                                                      m.mnuCopy,
+                                                      m.mnuPaste,
+                                                      m.mnuSelectAll,
+                                                      m.mnuUndo,
+                                                      m.mnuRedo,
+                                                      m.mnuFind,
+                                                      m.mnuFont,
+                                                      m.mnuToolbars->menuAction(),
+                                                      m.mnuStatusbar,
+                                                      m.mnuWordWrap,
+                                                      m.mnuSave,
+                                                      m.mnuExport->menuAction(),
+                                                      m.mnuPrint,
+                                                      m.mnuPrintPlan->menuAction(),
+                                                      m.mnuPrintBudget->menuAction(),
+                                                      m.mnuNavigator,
+                                                      m.SpellCheck1})
         a->setEnabled(on);
-    Table1->menuAction()->setVisible(on);
-    for (QMenu* m : {mnuInsert, mnuFormat})
-        m->menuAction()->setVisible(on);
+    m.Table1->menuAction()->setVisible(on);
+    for (QMenu* menu : {m.mnuInsert, m.mnuFormat})
+        menu->menuAction()->setVisible(on);
     if (m_planCheck) m_planCheck->SetPlanOpen(on);
 }
 
@@ -764,28 +465,18 @@ void TfrmEdit::SetPlanCaption(const QString& planName) {
 }
 
 void TfrmEdit::SetKeytexts(const QStringList& texts) {
-    for (int i = 0; i < 10; ++i) {
-        const QString text = i < texts.size() ? texts.at(i) : QString();
-        QAction* item = mnuKeytextItems[i];
-        if (text.trimmed().isEmpty()) {
-            item->setVisible(false);
-        } else {
-            item->setText(text);
-            item->setVisible(true);
-        }
-    }
+    m_menus->SetKeytexts(texts);
 }
 
 QString TfrmEdit::KeytextCaption(int index) const {
-    if (index < 0 || index > 9) return {};
-    return mnuKeytextItems[index]->text();
+    return m_menus->KeytextCaption(index);
 }
 
 // --- View and options -------------------------------------------------------------------
 
 void TfrmEdit::mnuWordWrapClick() {
     // Only the mark changes here; the page width is laid out again as it was.
-    mnuWordWrap->setChecked(!mnuWordWrap->isChecked());
+    m_menus->mnuWordWrap->setChecked(!m_menus->mnuWordWrap->isChecked());
     m_editing->PageWidth();
 }
 
@@ -868,10 +559,9 @@ EditWidgets TfrmEdit::editWidgets() const {
     e.cmdCal = cmdCal;
     e.toolbars = {docStandard, docFormatting, docBuilder};
     e.belowMenus = centralWidget();
-    for (QAction* item : mnuKeytextItems)
-        e.keytextItems << item;
-    e.mnupopup = mnupopup;
-    e.DeleteRow1 = DeleteRow1;
+    e.keytextItems = m_menus->editItems().keytextItems;
+    e.mnupopup = m_menus->mnupopup;
+    e.DeleteRow1 = m_menus->DeleteRow1;
     return e;
 }
 
@@ -907,6 +597,7 @@ void TfrmEdit::buildExport() {
 }
 
 void TfrmEdit::buildBudget() {
+    const MainMenus& m = *m_menus;
     BudgetWidgets b;
     b.pnlSpread = pnlSpread;
     b.textPanel = Panel6;
@@ -915,16 +606,18 @@ void TfrmEdit::buildBudget() {
     // Example stays on the toolbar: the budget section has a worked example of its own,
     // each business's budget in this sheet.
     b.textTools = {cmdCal, cmdFind, cmdUndo, cmdSpell, Bevel3, Bevel5};
-    b.textItems = {SpellCheck1, mnuKeytext->menuAction(), mnuReplace, mnuFind,
-                   mnuUndo,     mnuSelectAll,             InsertDate2, Table1->menuAction(),
-                   N3,          N4,                       N9,          Undo1,
-                   InsertDate1, N6,                       N8,
-                   mnuInsert->menuAction(), mnuFormat->menuAction()};
-    b.mnuCashflow = mnuCashflow->menuAction();
-    b.Protection1 = Protection1;
-    b.LockRowsColumns1 = LockRowsColumns1;
-    b.DeleteRow1 = DeleteRow1;
-    b.mnupopup = mnupopup;
+    b.textItems = {m.SpellCheck1, m.mnuKeytext->menuAction(), m.mnuReplace, m.mnuFind,
+                   m.mnuUndo,     m.mnuSelectAll,             m.InsertDate2, m.Table1->menuAction(),
+                   m.N3,          m.N4,                       m.N9,          m.Undo1,
+                   m.InsertDate1, m.N6,                       m.N8,
+                   m.mnuInsert->menuAction(), m.mnuFormat->menuAction()};
+    b.mnuCashflow = m.mnuCashflow->menuAction();
+    b.Protection1 = m.Protection1;
+    b.LockRowsColumns1 = m.LockRowsColumns1;
+    b.ModifyCashflowDetails1 = m.ModifyCashflowDetails1;
+    b.LoadNewTemplate1 = m.LoadNewTemplate1;
+    b.DeleteRow1 = m.DeleteRow1;
+    b.mnupopup = m.mnupopup;
     b.cmdBold = cmdBold;
     b.cmdItalic = cmdItalic;
     b.cmdUnder = cmdUnder;

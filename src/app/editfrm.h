@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/mainmenus.h"
 #include "app/settings.h"
 #include "editor/editcommands.h"
 #include "plans/navigator.h"
@@ -24,6 +25,7 @@ class AutoSave;
 class BudgetView;
 class BuilderToolbar;
 class DividerBar;
+class MainMenus;
 class Ruler;
 class EditCommands;
 class SheetControl;
@@ -135,105 +137,8 @@ public:
     QToolButton* cmdRight = nullptr;
     QToolButton* cmdJustify = nullptr;
 
-    // Menus. A submenu's own item carries the submenu's name.
-    QMenu* mnuFile = nullptr;
-    QMenu* mnuEdit = nullptr;
-    QMenu* mnuView = nullptr;
-    QMenu* mnuPlan = nullptr;
-    QMenu* Table1 = nullptr;
-    QMenu* mnuInsert = nullptr;
-    QMenu* mnuFormat = nullptr;
-    QAction* mnuInsertPicture = nullptr;
-    QAction* mnuFormatPicture = nullptr;
-    class TdlgPicture* dlgPicture = nullptr;
-    QMenu* mnuCashflow = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QMenu* mnuExport = nullptr;
-    QMenu* mnuPrintPlan = nullptr;
-    QMenu* mnuPrintBudget = nullptr;
-    QMenu* mnuKeytext = nullptr;
-    QMenu* mnuToolbars = nullptr;
-    QMenu* mnupopup = nullptr;
-
-    QAction* mnuNew = nullptr;
-    QAction* Open2 = nullptr;
-    QAction* mnuSave = nullptr;
-    QAction* Plan1 = nullptr;
-    QAction* Cashflow1 = nullptr;
-    QAction* mnuPrint = nullptr;
-    QAction* Print1 = nullptr;
-    QAction* Preview1 = nullptr;
-    QAction* Print2 = nullptr;
-    QAction* Preview3 = nullptr;
-    QAction* mnuPageSetup = nullptr;
-    QAction* PrinterSetup1 = nullptr;
-    QAction* mnuExit = nullptr;
-
-    QAction* mnuUndo = nullptr;
-    QAction* mnuRedo = nullptr;
-    QAction* N3 = nullptr;
-    QAction* mnuCut = nullptr;
-    QAction* mnuCopy = nullptr;
-    QAction* mnuPaste = nullptr;
-    QAction* mnuSelectAll = nullptr;
-    QAction* N4 = nullptr;
-    QAction* mnuFind = nullptr;
-    QAction* mnuReplace = nullptr;
-    QAction* mnuFont = nullptr;
-    QAction* N9 = nullptr;
-    QAction* SpellCheck1 = nullptr;
-    QAction* InsertDate2 = nullptr;
-    QAction* mnuKeytextItems[10] = {}; // mnuKeytext1 ... mnuKeytext9, mnuKeytext0
-    QAction* Bold1 = nullptr;
-    QAction* Underline1 = nullptr;
-    QAction* Italic1 = nullptr;
-    QAction* AlignLeft1 = nullptr;
-    QAction* AlignCenter1 = nullptr;
-    QAction* AlignRight1 = nullptr;
-    QAction* AlignJustify1 = nullptr;
-
-    QAction* mnuStandard = nullptr;
-    QAction* mnuFormatting = nullptr;
-    QAction* mnuBuilder = nullptr;
-    QAction* mnuStatusbar = nullptr;
-    QAction* mnuWordWrap = nullptr;
-    QAction* mnuNavigator = nullptr;
-    QAction* mnuOptions = nullptr;
-
-    QAction* mnuFirst = nullptr;
-    QAction* mnuPrevious = nullptr;
-    QAction* mnuNext = nullptr;
-    QAction* mnuLast = nullptr;
-
-    QAction* InsertTable1 = nullptr;
-    QAction* InsertRow1 = nullptr;
-    QAction* DeleteCells1 = nullptr;
-    QAction* MergeCells1 = nullptr;
-    QAction* SplitCells1 = nullptr;
-    QAction* SelectRow1 = nullptr;
-    QAction* SelectTable1 = nullptr;
-    QAction* CellHeightandWidth1 = nullptr;
-    QAction* ConvertTexttoTable1 = nullptr;
-    QAction* Borders1 = nullptr;
-
-    QAction* Protection1 = nullptr;
-    QAction* LockRowsColumns1 = nullptr;
-    QAction* ModifyCashflowDetails1 = nullptr;
-    QAction* LoadNewTemplate1 = nullptr;
-    QAction* InsertChartintoPlan1 = nullptr;
-
-    QAction* HelpTopics2 = nullptr;
-    QAction* TandelonthWeb1 = nullptr;
-    QAction* About1 = nullptr;
-
-    QAction* Undo1 = nullptr;
-    QAction* N6 = nullptr;
-    QAction* Cut1 = nullptr;
-    QAction* Copy1 = nullptr;
-    QAction* Paste1 = nullptr;
-    QAction* DeleteRow1 = nullptr;
-    QAction* N8 = nullptr;
-    QAction* InsertDate1 = nullptr;
+    // The menus and their items (objectName = member name).
+    MainMenus& menus() const { return *m_menus; }
 
     // --- The frame's own operations ---------------------------------------------------
     // Switches the commands that need an open plan off or on (the "no plan open" and
@@ -243,8 +148,7 @@ public:
     bool PlanControlsOn() const { return m_planControlsOn; }
     // Caption: the application title, then " [" plan name "]".
     void SetPlanCaption(const QString& planName);
-    // Ten keytexts in menu order (keytext1 ... keytext9, keytext0): a text that is not
-    // blank becomes its item's caption and shows the item; a blank one hides it.
+    // Ten keytexts in menu order (keytext1 ... keytext9, keytext0); see MainMenus.
     void SetKeytexts(const QStringList& texts);
     QString KeytextCaption(int index) const;
 
@@ -303,18 +207,15 @@ protected:
 private:
     void buildPanels();
     void buildToolbars();
-    void buildMenus();
+    void connectMenus();
     void buildBudget();
     void buildExport();
     EditWidgets editWidgets() const;
     void readSettings();
     void loadStartupTexts();
-    QAction* menuItem(QMenu* menu, const QString& name, const QString& caption,
-                      const QKeySequence& shortcut = {});
-    QAction* hiddenItem(const QString& name, const QString& caption,
-                        const QKeySequence& shortcut = {});
-    QAction* separator(QMenu* menu, const QString& name);
 
+    std::unique_ptr<MainMenus> m_menus;
+    class TdlgPicture* dlgPicture = nullptr;
     NavigatorWidgets m_nav;
     EditWidgets m_edit;
     Navigator* m_navigator = nullptr;

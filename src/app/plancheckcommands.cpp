@@ -50,9 +50,9 @@ PlanCheckCommands::PlanCheckCommands(TfrmEdit* window)
     mnuCheckPlan = new QAction(QStringLiteral("Chec&k Plan..."), w);
     mnuCheckPlan->setObjectName(QStringLiteral("mnuCheckPlan"));
     mnuCheckPlan->setIcon(checkPlanIcon());
-    QAction* line = w->mnuPlan->addSeparator();
+    QAction* line = w->menus().mnuPlan->addSeparator();
     line->setObjectName(QStringLiteral("NCheckPlan"));
-    w->mnuPlan->addAction(mnuCheckPlan);
+    w->menus().mnuPlan->addAction(mnuCheckPlan);
     connect(mnuCheckPlan, &QAction::triggered, this, &PlanCheckCommands::mnuCheckPlanClick);
 
     // Beside the spelling button, like the toolbar's other buttons.

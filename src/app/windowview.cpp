@@ -21,6 +21,12 @@ WindowView::WindowView(const ViewWidgets& widgets, QObject* parent)
             [this](bool shown) { m_w.mnuFormatting->setChecked(shown); });
     connect(m_w.docBuilder, &ToolPanel::VisibleChanged, this,
             [this](bool shown) { m_w.mnuBuilder->setChecked(shown); });
+    connect(m_w.mnuStandard, &QAction::triggered, this, &WindowView::mnuStandardClick);
+    connect(m_w.mnuFormatting, &QAction::triggered, this, &WindowView::mnuFormattingClick);
+    connect(m_w.mnuBuilder, &QAction::triggered, this, &WindowView::mnuBuilderClick);
+    connect(m_w.mnuStatusbar, &QAction::triggered, this, &WindowView::mnuStatusbarClick);
+    connect(m_w.mnuNavigator, &QAction::triggered, this, &WindowView::cmdHideNavClick);
+    connect(m_w.cmdHideNav, &QAbstractButton::clicked, this, &WindowView::cmdHideNavClick);
 }
 
 void WindowView::placeToolbarsInOrder() {

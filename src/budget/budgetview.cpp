@@ -71,6 +71,24 @@ BudgetView::BudgetView(SheetControl& sheet, const BudgetWidgets& widgets, QObjec
         m_actualSpend->setObjectName(QStringLiteral("ActualSpend1"));
         connect(m_actualSpend, &QAction::triggered, this, &BudgetView::ActualSpendClick);
     }
+    // Both check-mark handlers set their own mark; undo the item's own flip first.
+    if (QAction* a = m_w.Protection1)
+        connect(a, &QAction::triggered, this, [this, a] {
+            a->setChecked(!a->isChecked());
+            Protection1Click();
+        });
+    if (QAction* a = m_w.LockRowsColumns1)
+        connect(a, &QAction::triggered, this, [this, a] {
+            a->setChecked(!a->isChecked());
+            LockRowsColumns1Click();
+        });
+    if (m_w.ModifyCashflowDetails1)
+        connect(m_w.ModifyCashflowDetails1, &QAction::triggered, this,
+                &BudgetView::ModifyCashflowDetails1Click);
+    if (m_w.LoadNewTemplate1)
+        connect(m_w.LoadNewTemplate1, &QAction::triggered, this, &BudgetView::LoadNewTemplate1Click);
+    if (m_w.DeleteRow1)
+        connect(m_w.DeleteRow1, &QAction::triggered, this, &BudgetView::DeleteRow1Click);
     // The window's popup menu serves the sheet; it is opened by the press handler.
     m_sheet.setContextMenuPolicy(Qt::PreventContextMenu);
     if (m_w.pnlSpread) {

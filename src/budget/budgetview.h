@@ -28,6 +28,8 @@ struct BudgetWidgets {
     QAction* mnuCashflow = nullptr; // the Budget menu's own item (its menu gets "Actual Spend")
     QAction* Protection1 = nullptr;
     QAction* LockRowsColumns1 = nullptr;
+    QAction* ModifyCashflowDetails1 = nullptr;
+    QAction* LoadNewTemplate1 = nullptr;
     QAction* DeleteRow1 = nullptr;
     QMenu* mnupopup = nullptr;
     // The formatting toolbar.

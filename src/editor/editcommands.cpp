@@ -276,6 +276,48 @@ EditCommands::EditCommands(const EditWidgets& widgets, EditLinks links, PlanStat
     m_w.Panel6->installEventFilter(this);
 }
 
+void EditCommands::connectMenus(const EditMenuItems& m) {
+    const std::pair<QAction*, void (EditCommands::*)()> routes[] = {
+        {m.mnuUndo, &EditCommands::cmdUndoClick},
+        {m.mnuRedo, &EditCommands::cmdRedoClick},
+        {m.mnuCut, &EditCommands::cmdCutClick},
+        {m.mnuCopy, &EditCommands::cmdCopyClick},
+        {m.mnuPaste, &EditCommands::cmdPasteClick},
+        {m.mnuSelectAll, &EditCommands::mnuSelectAllClick},
+        {m.mnuFind, &EditCommands::mnuFindClick},
+        {m.mnuReplace, &EditCommands::mnuReplaceClick},
+        {m.mnuFont, &EditCommands::mnuFontClick},
+        {m.SpellCheck1, &EditCommands::cmdSpellClick},
+        {m.InsertDate2, &EditCommands::InsertDate2Click},
+        {m.Bold1, &EditCommands::Bold1Click},
+        {m.Underline1, &EditCommands::Underline1Click},
+        {m.Italic1, &EditCommands::Italic1Click},
+        {m.AlignLeft1, &EditCommands::AlignLeft1Click},
+        {m.AlignCenter1, &EditCommands::AlignCenter1Click},
+        {m.AlignRight1, &EditCommands::AlignRight1Click},
+        {m.AlignJustify1, &EditCommands::AlignJustify1Click},
+        {m.InsertTable1, &EditCommands::InsertTable1Click},
+        {m.InsertRow1, &EditCommands::InsertRow1Click},
+        {m.DeleteCells1, &EditCommands::DeleteCells1Click},
+        {m.MergeCells1, &EditCommands::MergeCells1Click},
+        {m.SplitCells1, &EditCommands::SplitCells1Click},
+        {m.SelectRow1, &EditCommands::SelectRow1Click},
+        {m.SelectTable1, &EditCommands::SelectTable1Click},
+        {m.CellHeightandWidth1, &EditCommands::CellHeightandWidth1Click},
+        {m.ConvertTexttoTable1, &EditCommands::ConvertTexttoTable1Click},
+        {m.Borders1, &EditCommands::Borders1Click},
+        {m.Undo1, &EditCommands::cmdUndoClick},
+        {m.Cut1, &EditCommands::cmdCutClick},
+        {m.Copy1, &EditCommands::cmdCopyClick},
+        {m.Paste1, &EditCommands::cmdPasteClick},
+        {m.InsertDate1, &EditCommands::InsertDate1Click},
+    };
+    for (const auto& [item, handler] : routes)
+        if (item) connect(item, &QAction::triggered, this, [this, h = handler] { (this->*h)(); });
+    for (int i = 0; i < m.keytextItems.size(); ++i)
+        connect(m.keytextItems.at(i), &QAction::triggered, this, [this, i] { mnuKeytextClick(i); });
+}
+
 EditCommands::~EditCommands() {
     // The guidance helper watches the plan text; it goes with the commands, so that no
     // event of a text being torn down reaches it.

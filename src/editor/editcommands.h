@@ -65,6 +65,24 @@ struct EditWidgets {
     QAction* DeleteRow1 = nullptr;
 };
 
+// The menu items the edit commands run: the Edit menu's, the hidden formatting items',
+// the Table menu's and the popup's.
+struct EditMenuItems {
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr,
+            *mnuPaste = nullptr, *mnuSelectAll = nullptr, *mnuFind = nullptr,
+            *mnuReplace = nullptr, *mnuFont = nullptr, *SpellCheck1 = nullptr,
+            *InsertDate2 = nullptr;
+    QList<QAction*> keytextItems; // in key order, as in EditWidgets
+    QAction *Bold1 = nullptr, *Underline1 = nullptr, *Italic1 = nullptr, *AlignLeft1 = nullptr,
+            *AlignCenter1 = nullptr, *AlignRight1 = nullptr, *AlignJustify1 = nullptr;
+    QAction *InsertTable1 = nullptr, *InsertRow1 = nullptr, *DeleteCells1 = nullptr,
+            *MergeCells1 = nullptr, *SplitCells1 = nullptr, *SelectRow1 = nullptr,
+            *SelectTable1 = nullptr, *CellHeightandWidth1 = nullptr,
+            *ConvertTexttoTable1 = nullptr, *Borders1 = nullptr;
+    QAction *Undo1 = nullptr, *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr,
+            *InsertDate1 = nullptr;
+};
+
 // What the edit commands ask of the rest of the program.
 struct EditLinks {
     Navigator* navigator = nullptr;
@@ -101,6 +119,9 @@ public:
     EditCommands(const EditWidgets& widgets, EditLinks links, PlanState& plan,
                  QObject* parent = nullptr);
     ~EditCommands() override;
+
+    // Runs the commands from their menu items.
+    void connectMenus(const EditMenuItems& items);
 
     // Lists the system's font families in the font box, none of them chosen.
     void fillFontList();

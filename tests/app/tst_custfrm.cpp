@@ -148,7 +148,7 @@ private slots:
         TestEnv env;
         IniFile(Folders::settingsFile()).writeString(kMain, "keytext3", "Gamma");
         Started app;
-        QVERIFY(frmEdit->mnuKeytextItems[2]->isVisible());
+        QVERIFY(frmEdit->menus().mnuKeytextItems[2]->isVisible());
         const int result = runOptions([](TfrmCust* w) {
             QCOMPARE(w->txtKey[2]->text(), QStringLiteral("Gamma"));
             QCOMPARE(w->txtURL->text(), QStringLiteral("https://www.tandel.example/"));
@@ -177,11 +177,11 @@ private slots:
         // The open plan keeps its own margins.
         QCOMPARE(frmEdit->PlanMargins, (Settings::Margins{1, 1, 1, 1}));
         QCOMPARE(frmEdit->WebHomePage, QStringLiteral("https://example.org/"));
-        QVERIFY(frmEdit->mnuKeytextItems[0]->isVisible());
+        QVERIFY(frmEdit->menus().mnuKeytextItems[0]->isVisible());
         QCOMPARE(frmEdit->KeytextCaption(0), QStringLiteral("Alpha & Co"));
         // A cleared keytext hides its item at once.
-        QVERIFY(!frmEdit->mnuKeytextItems[2]->isVisible());
-        QVERIFY(frmEdit->mnuKeytextItems[9]->isVisible());
+        QVERIFY(!frmEdit->menus().mnuKeytextItems[2]->isVisible());
+        QVERIFY(frmEdit->menus().mnuKeytextItems[9]->isVisible());
     }
 
     void enterTidiesTheMarginBeingTyped() {
@@ -244,7 +244,7 @@ private slots:
                 w->cmdCancel->click();
         });
         QCOMPARE(readFileBytes(Folders::settingsFile()), before);
-        QVERIFY(!frmEdit->mnuKeytextItems[4]->isVisible());
+        QVERIFY(!frmEdit->menus().mnuKeytextItems[4]->isVisible());
         QCOMPARE(frmEdit->DefaultMargins.Left, 1.0);
     }
 
@@ -306,7 +306,7 @@ private slots:
         QVERIFY2(message.startsWith(QStringLiteral("Unable to write to ")), qPrintable(message));
         QVERIFY(stillOpen);
         QCOMPARE(result, int(mrCancel));
-        QVERIFY(!frmEdit->mnuKeytextItems[1]->isVisible());
+        QVERIFY(!frmEdit->menus().mnuKeytextItems[1]->isVisible());
         QDir(settings).removeRecursively();
     }
 };

@@ -95,10 +95,10 @@ private slots:
         QVERIFY(frmEdit->docBuilder->isHidden());
         QVERIFY(!frmEdit->Statusbar1->isHidden());
         QVERIFY(!frmEdit->Panel1->isHidden());
-        QVERIFY(frmEdit->mnuStandard->isChecked());
-        QVERIFY(frmEdit->mnuFormatting->isChecked());
-        QVERIFY(frmEdit->mnuStatusbar->isChecked());
-        QVERIFY(frmEdit->mnuNavigator->isChecked());
+        QVERIFY(frmEdit->menus().mnuStandard->isChecked());
+        QVERIFY(frmEdit->menus().mnuFormatting->isChecked());
+        QVERIFY(frmEdit->menus().mnuStatusbar->isChecked());
+        QVERIFY(frmEdit->menus().mnuNavigator->isChecked());
         QVERIFY(frmEdit->cmdHideNav->isChecked());
         QCOMPARE(frmEdit->Panel3->width(), 220);
         QCOMPARE(frmEdit->Panel1->height(), 110);
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(frmEdit->WebLauncher, QStringLiteral("ZIVORO.EXE"));
         QCOMPARE(frmEdit->WebHomePage, QStringLiteral("https://www.tandel.example/"));
         QVERIFY(frmEdit->OpenAtStart);
-        for (QAction* item : frmEdit->mnuKeytextItems)
+        for (QAction* item : frmEdit->menus().mnuKeytextItems)
             QVERIFY(!item->isVisible());
         QVERIFY(QDir(env.userDataFolder()).exists());
         QCOMPARE(HelpSystem::instance().helpFile().section(QLatin1Char('/'), -1).toLower(),
@@ -203,23 +203,23 @@ private slots:
         // A stored row height under 110 is raised to 110.
         QCOMPARE(frmEdit->Panel1->height(), 110);
         QVERIFY(frmEdit->docStandard->isHidden());
-        QVERIFY(!frmEdit->mnuStandard->isChecked());
+        QVERIFY(!frmEdit->menus().mnuStandard->isChecked());
         QVERIFY(!frmEdit->docFormatting->isHidden());
         QVERIFY(frmEdit->Statusbar1->isHidden());
-        QVERIFY(!frmEdit->mnuStatusbar->isChecked());
+        QVERIFY(!frmEdit->menus().mnuStatusbar->isChecked());
         QVERIFY(frmEdit->Panel1->isHidden());
-        QVERIFY(!frmEdit->mnuNavigator->isChecked());
+        QVERIFY(!frmEdit->menus().mnuNavigator->isChecked());
         QVERIFY(!frmEdit->cmdHideNav->isChecked());
         QCOMPARE(frmEdit->JPSplitter2->height(), 0);
         // A margin that is not a number counts as 1 inch.
         QCOMPARE(frmEdit->DefaultMargins, (Settings::Margins{0.5, 1, 2, 1}));
         QCOMPARE(frmEdit->WebHomePage, QStringLiteral("https://example.org/plans"));
         QCOMPARE(frmEdit->WebLauncher, QStringLiteral("browser.exe"));
-        QVERIFY(frmEdit->mnuKeytextItems[0]->isVisible());
+        QVERIFY(frmEdit->menus().mnuKeytextItems[0]->isVisible());
         QCOMPARE(frmEdit->KeytextCaption(0), QStringLiteral("Acme Widgets"));
-        QVERIFY(!frmEdit->mnuKeytextItems[3]->isVisible());
-        QVERIFY(frmEdit->mnuKeytextItems[9]->isVisible());
-        QCOMPARE(frmEdit->mnuKeytextItems[9]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+        QVERIFY(!frmEdit->menus().mnuKeytextItems[3]->isVisible());
+        QVERIFY(frmEdit->menus().mnuKeytextItems[9]->isVisible());
+        QCOMPARE(frmEdit->menus().mnuKeytextItems[9]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
         QCOMPARE(frmEdit->KeytextCaption(9), QStringLiteral("Zeta"));
     }
 
@@ -242,8 +242,8 @@ private slots:
         frmEdit->SetPlanControls(true);
         frmEdit->JPSplitter1->setPanelSize(250);
         frmEdit->Panel1->setFixedHeight(140);
-        frmEdit->mnuFormatting->trigger();
-        frmEdit->mnuStatusbar->trigger();
+        frmEdit->menus().mnuFormatting->trigger();
+        frmEdit->menus().mnuStatusbar->trigger();
         QVERIFY(closeMainWindow());
 
         const IniFile ini(Folders::settingsFile());
@@ -363,7 +363,7 @@ private slots:
             "&Tandel on the Web", "&About Zurozurov Irod..."};
         auto mainMenuItem = [](const QString& caption) -> QAction* {
             for (QAction* a : frmEdit->findChildren<QAction*>())
-                if (a->text() == caption && !frmEdit->mnupopup->actions().contains(a)) return a;
+                if (a->text() == caption && !frmEdit->menus().mnupopup->actions().contains(a)) return a;
             return nullptr;
         };
 
@@ -384,23 +384,23 @@ private slots:
             QVERIFY2(a->isEnabled(), qPrintable(caption));
         }
         QVERIFY(frmEdit->cmdOpen->isEnabled());
-        QVERIFY(!frmEdit->Table1->menuAction()->isVisible());
-        QVERIFY(!frmEdit->mnuInsert->menuAction()->isVisible());
-        QVERIFY(!frmEdit->mnuFormat->menuAction()->isVisible());
+        QVERIFY(!frmEdit->menus().Table1->menuAction()->isVisible());
+        QVERIFY(!frmEdit->menus().mnuInsert->menuAction()->isVisible());
+        QVERIFY(!frmEdit->menus().mnuFormat->menuAction()->isVisible());
 
         frmEdit->SetPlanControls(true);
         for (const QString& name : offButtons)
             QVERIFY2(child<QWidget>(frmEdit, name)->isEnabled(), qPrintable(name));
         for (const QString& caption : offItems)
             QVERIFY2(mainMenuItem(caption)->isEnabled(), qPrintable(caption));
-        QVERIFY(frmEdit->Table1->menuAction()->isVisible());
-        QCOMPARE(frmEdit->mnuInsertPicture->text(), QStringLiteral("&Picture..."));
-        QVERIFY(frmEdit->mnuInsert->menuAction()->isVisible());
-        QVERIFY(frmEdit->mnuFormat->menuAction()->isVisible());
+        QVERIFY(frmEdit->menus().Table1->menuAction()->isVisible());
+        QCOMPARE(frmEdit->menus().mnuInsertPicture->text(), QStringLiteral("&Picture..."));
+        QVERIFY(frmEdit->menus().mnuInsert->menuAction()->isVisible());
+        QVERIFY(frmEdit->menus().mnuFormat->menuAction()->isVisible());
         frmEdit->SetPlanControls(false);
-        QVERIFY(!frmEdit->mnuSave->isEnabled());
-        QVERIFY(!frmEdit->Table1->menuAction()->isVisible());
-        QVERIFY(frmEdit->Open2->isEnabled());
+        QVERIFY(!frmEdit->menus().mnuSave->isEnabled());
+        QVERIFY(!frmEdit->menus().Table1->menuAction()->isVisible());
+        QVERIFY(frmEdit->menus().Open2->isEnabled());
     }
 
     void menusToolbarsAndHints() {
@@ -443,14 +443,14 @@ private slots:
             QCOMPARE(a->shortcut(), it.shortcut);
             QCOMPARE(inMenus.contains(a), it.shown);
         }
-        QVERIFY(!frmEdit->mnuCashflow->menuAction()->isVisible());
+        QVERIFY(!frmEdit->menus().mnuCashflow->menuAction()->isVisible());
         const QStringList popup = {"&Undo",  "Cu&t",        "&Copy",
                                    "&Paste", "Delete &Row", "&Insert Date"};
         QStringList popupCaptions;
-        for (QAction* a : frmEdit->mnupopup->actions())
+        for (QAction* a : frmEdit->menus().mnupopup->actions())
             if (!a->isSeparator()) popupCaptions << a->text();
         QCOMPARE(popupCaptions, popup);
-        QVERIFY(!frmEdit->DeleteRow1->isVisible());
+        QVERIFY(!frmEdit->menus().DeleteRow1->isVisible());
 
         const QList<QPair<QString, QString>> hints = {{"cmdOpen", "Open"},
                                                       {"cmdSave", "Save"},
@@ -519,62 +519,62 @@ private slots:
         writeSettings({{"bps", "tips", "0"}});
         Started app;
         frmEdit->SetPlanControls(true);
-        frmEdit->mnuStandard->trigger();
+        frmEdit->menus().mnuStandard->trigger();
         QVERIFY(frmEdit->docStandard->isHidden());
-        QVERIFY(!frmEdit->mnuStandard->isChecked());
-        frmEdit->mnuStandard->trigger();
+        QVERIFY(!frmEdit->menus().mnuStandard->isChecked());
+        frmEdit->menus().mnuStandard->trigger();
         QVERIFY(!frmEdit->docStandard->isHidden());
-        QVERIFY(frmEdit->mnuStandard->isChecked());
+        QVERIFY(frmEdit->menus().mnuStandard->isChecked());
 
         // Whatever hides a toolbar, its mark follows.
         frmEdit->docFormatting->hide();
-        QVERIFY(!frmEdit->mnuFormatting->isChecked());
+        QVERIFY(!frmEdit->menus().mnuFormatting->isChecked());
         frmEdit->docFormatting->show();
-        QVERIFY(frmEdit->mnuFormatting->isChecked());
+        QVERIFY(frmEdit->menus().mnuFormatting->isChecked());
         frmEdit->docBuilder->show();
-        QVERIFY(frmEdit->mnuBuilder->isChecked());
-        frmEdit->mnuBuilder->trigger();
+        QVERIFY(frmEdit->menus().mnuBuilder->isChecked());
+        frmEdit->menus().mnuBuilder->trigger();
         QVERIFY(frmEdit->docBuilder->isHidden());
-        QVERIFY(!frmEdit->mnuBuilder->isChecked());
+        QVERIFY(!frmEdit->menus().mnuBuilder->isChecked());
 
         // Shown again, the standard toolbar goes back above the formatting one.
-        frmEdit->mnuStandard->trigger();
-        frmEdit->mnuFormatting->trigger();
-        frmEdit->mnuStandard->trigger();
-        frmEdit->mnuFormatting->trigger();
+        frmEdit->menus().mnuStandard->trigger();
+        frmEdit->menus().mnuFormatting->trigger();
+        frmEdit->menus().mnuStandard->trigger();
+        frmEdit->menus().mnuFormatting->trigger();
         QVERIFY(frmEdit->docStandard->y() <= frmEdit->docFormatting->y());
         QApplication::processEvents();
         QVERIFY(frmEdit->docStandard->geometry().bottom() < frmEdit->docFormatting->y());
 
-        frmEdit->mnuStatusbar->trigger();
+        frmEdit->menus().mnuStatusbar->trigger();
         QVERIFY(frmEdit->Statusbar1->isHidden());
-        QVERIFY(!frmEdit->mnuStatusbar->isChecked());
-        frmEdit->mnuStatusbar->trigger();
+        QVERIFY(!frmEdit->menus().mnuStatusbar->isChecked());
+        frmEdit->menus().mnuStatusbar->trigger();
         QVERIFY(!frmEdit->Statusbar1->isHidden());
-        QVERIFY(frmEdit->mnuStatusbar->isChecked());
+        QVERIFY(frmEdit->menus().mnuStatusbar->isChecked());
 
         frmEdit->cmdHideNav->click();
         QVERIFY(frmEdit->Panel1->isHidden());
-        QVERIFY(!frmEdit->mnuNavigator->isChecked());
+        QVERIFY(!frmEdit->menus().mnuNavigator->isChecked());
         QVERIFY(!frmEdit->cmdHideNav->isChecked());
         QCOMPARE(frmEdit->JPSplitter2->height(), 0);
-        frmEdit->mnuNavigator->trigger();
+        frmEdit->menus().mnuNavigator->trigger();
         QVERIFY(!frmEdit->Panel1->isHidden());
-        QVERIFY(frmEdit->mnuNavigator->isChecked());
+        QVERIFY(frmEdit->menus().mnuNavigator->isChecked());
         QVERIFY(frmEdit->cmdHideNav->isChecked());
         QCOMPARE(frmEdit->JPSplitter2->height(), 7);
 
-        frmEdit->mnuWordWrap->trigger();
-        QVERIFY(frmEdit->mnuWordWrap->isChecked());
+        frmEdit->menus().mnuWordWrap->trigger();
+        QVERIFY(frmEdit->menus().mnuWordWrap->isChecked());
         frmEdit->mnuWordWrapClick();
-        QVERIFY(!frmEdit->mnuWordWrap->isChecked());
+        QVERIFY(!frmEdit->menus().mnuWordWrap->isChecked());
 
         // The hidden formatting items flip their buttons.
-        frmEdit->Bold1->trigger();
+        frmEdit->menus().Bold1->trigger();
         QVERIFY(frmEdit->cmdBold->isChecked());
-        frmEdit->Bold1->trigger();
+        frmEdit->menus().Bold1->trigger();
         QVERIFY(!frmEdit->cmdBold->isChecked());
-        frmEdit->AlignRight1->trigger();
+        frmEdit->menus().AlignRight1->trigger();
         QVERIFY(frmEdit->cmdRight->isChecked());
         QVERIFY(!frmEdit->cmdLeft->isChecked());
     }
@@ -639,12 +639,12 @@ private slots:
             return true;
         });
         // The launcher named in the settings is not installed: the browser gets the page.
-        frmEdit->TandelonthWeb1->trigger();
+        frmEdit->menus().TandelonthWeb1->trigger();
         Launcher::setUrlOpener({});
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened.first(), QUrl(QStringLiteral("https://example.org/home")));
 
-        frmEdit->HelpTopics2->trigger();
+        frmEdit->menus().HelpTopics2->trigger();
         QVERIFY(HelpSystem::instance().viewer());
         QCOMPARE(HelpSystem::instance().viewer()->currentContext(), 1);
         // Closing the program closes the help with it, or the program would stay running.

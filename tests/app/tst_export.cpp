@@ -166,7 +166,7 @@ void TestExport::planAsRichAndPlainText() {
     const bool modified = w->PlanModified;
 
     // The extension decides, whatever its case.
-    QVERIFY(runExport(w->Plan1, out(QStringLiteral("Plan.RTF"))));
+    QVERIFY(runExport(w->menus().Plan1, out(QStringLiteral("Plan.RTF"))));
     // The first export opens in the user's documents folder (the home folder without
     // one), with an empty name.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -187,17 +187,17 @@ void TestExport::planAsRichAndPlainText() {
     QCOMPARE(readFileBytes(planFile), planBefore);
     QCOMPARE(w->PlanModified, modified);
 
-    QVERIFY(runExport(w->Plan1, out(QStringLiteral("notes.txt"))));
+    QVERIFY(runExport(w->menus().Plan1, out(QStringLiteral("notes.txt"))));
     const QString plain = fileText(out(QStringLiteral("notes.txt")));
     QVERIFY(!plain.startsWith(QLatin1String("{\\rtf")));
     QVERIFY(plain.contains(kVisibleEnd));
     QVERIFY(!plain.contains(kHiddenNote));
 
-    QVERIFY(runExport(w->Plan1, out(QStringLiteral("plan.odt"))));
+    QVERIFY(runExport(w->menus().Plan1, out(QStringLiteral("plan.odt"))));
     QVERIFY(QFile::exists(out(QStringLiteral("plan.odt"))));
 
     // The next save writes the plan in its own format again.
-    w->mnuSave->trigger();
+    w->menus().mnuSave->trigger();
     QVERIFY(readFileBytes(planFile).contains("\\tzptag"));
 
     REQUIRE_LIBREOFFICE("the plan's rich text and OpenDocument files");
@@ -228,9 +228,9 @@ void TestExport::budgetAsWorkbooksAndTabbedText() {
     SheetControl* sheet = w->spread;
     const QString budgetFile = sheet->FileName();
     const QByteArray budgetBefore = readFileBytes(budgetFile);
-    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("budget.xls"))));
-    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("budget.txt"))));
-    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("book.xlsx"))));
+    QVERIFY(runExport(w->menus().Cashflow1, out(QStringLiteral("budget.xls"))));
+    QVERIFY(runExport(w->menus().Cashflow1, out(QStringLiteral("budget.txt"))));
+    QVERIFY(runExport(w->menus().Cashflow1, out(QStringLiteral("book.xlsx"))));
     {
         // A name the budget has no format for writes nothing, and the user is told which
         // endings there are.
@@ -244,7 +244,7 @@ void TestExport::budgetAsWorkbooksAndTabbedText() {
             });
             QVERIFY(chooseFile(d, out(QStringLiteral("budget.csv"))));
         });
-        w->Cashflow1->trigger();
+        w->menus().Cashflow1->trigger();
         QVERIFY(dialog.wasAnswered());
         QVERIFY(message && message->wasAnswered());
         QVERIFY2(told.contains(QStringLiteral(".xls, .txt, .xlsx or .pdf")), qPrintable(told));
@@ -295,7 +295,7 @@ void TestExport::pdfsAsTheyPrint() {
     QVERIFY(planPages >= 3);
 
     const QString planPdf = out(QStringLiteral("plan.pdf"));
-    QVERIFY(runExport(w->Plan1, planPdf));
+    QVERIFY(runExport(w->menus().Plan1, planPdf));
     QCOMPARE(pdfPageCount(planPdf), planPages);
     QCOMPARE(pdfInfoField(planPdf, QStringLiteral("Title")), QStringLiteral("Acme Plan"));
     QCOMPARE(pdfInfoField(planPdf, QStringLiteral("Author")), QStringLiteral("Acme Ltd"));
@@ -358,14 +358,14 @@ void TestExport::pdfsAsTheyPrint() {
     SheetControl* sheet = w->spread;
     const int sheetPages = sheet->PageCount();
     const QString budgetPdf = out(QStringLiteral("budget.pdf"));
-    QVERIFY(runExport(w->Cashflow1, budgetPdf));
+    QVERIFY(runExport(w->menus().Cashflow1, budgetPdf));
     QCOMPARE(pdfPageCount(budgetPdf), sheetPages);
     // (pdftotext reads the "fl" of "Cashflow" as a ligature.)
     QVERIFY(pdfText(budgetPdf, 1).contains(QStringLiteral("Marketing costs")));
     QVERIFY(pdfText(budgetPdf).contains(QStringLiteral("\u00A3" "1,200")));
 
     const QString allPdf = out(QStringLiteral("all.pdf"));
-    QVERIFY(runExport(w->Plan1, allPdf, ExportCommands::planAndBudgetFilter()));
+    QVERIFY(runExport(w->menus().Plan1, allPdf, ExportCommands::planAndBudgetFilter()));
     QCOMPARE(pdfPageCount(allPdf), planPages + sheetPages);
     QCOMPARE(pdfText(allPdf, planPages + 1), pdfText(budgetPdf, 1));
     QCOMPARE(pdfText(allPdf, 1), pdfText(planPdf, 1));
@@ -380,7 +380,7 @@ void TestExport::pdfsAsTheyPrint() {
 
 void TestExport::planAsWordDocument() {
     const QString file = out(QStringLiteral("plan.docx"));
-    QVERIFY(runExport(w->Plan1, file));
+    QVERIFY(runExport(w->menus().Plan1, file));
     QVERIFY(readFileBytes(file).startsWith("PK"));
     if (!hasDocxReader()) {
         if (qEnvironmentVariableIsSet("CI")) QFAIL("python3-docx is not installed");
@@ -466,7 +466,7 @@ void TestExport::dialogsPrintAllAndTheAuthor() {
     // the budget leaves without the reminder of the plan's template prompts.
     IniFile settings(Folders::settingsFile());
     settings.writeInteger(Settings::MainSection, Settings::PlanCheckReminderKey, 1);
-    QVERIFY(runExport(w->Cashflow1, out(QStringLiteral("again.xls"))));
+    QVERIFY(runExport(w->menus().Cashflow1, out(QStringLiteral("again.xls"))));
     QVERIFY(QFile::exists(out(QStringLiteral("again.xls"))));
     QCOMPARE(g_dialogFolder, QDir(m_out.path()).absolutePath());
     QCOMPARE(g_dialogName, QString());
@@ -478,13 +478,13 @@ void TestExport::dialogsPrintAllAndTheAuthor() {
     details["author"] = QStringLiteral("Ann Author");
     catalogue.writeDetails(w->CurrentPlanName, details);
     const QString pdf = out(QStringLiteral("authored.pdf"));
-    QVERIFY(runExport(w->Plan1, pdf));
+    QVERIFY(runExport(w->menus().Plan1, pdf));
     QCOMPARE(pdfInfoField(pdf, QStringLiteral("Author")), QStringLiteral("Ann Author"));
 
     // Ctrl+P in the text does what the File menu shows beside it: "Print All", the plan
     // and then the budget (which prints last onto the test's printer file).
-    QCOMPARE(w->mnuPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    QCOMPARE(w->mnuPrint->text(), QStringLiteral("Print &All"));
+    QCOMPARE(w->menus().mnuPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(w->menus().mnuPrint->text(), QStringLiteral("Print &All"));
     const QString printed = out(QStringLiteral("printed.pdf"));
     QFile::remove(printed);
     w->ATX321->setFocus();

@@ -242,14 +242,14 @@ private slots:
             setEditText(d, QStringLiteral("txtColumns"), QStringLiteral("3"));
             clickButton(d, QStringLiteral("cmdOK"));
         });
-        s.w->InsertTable1->trigger();
+        s.w->menus().InsertTable1->trigger();
         QVERIFY(size.wasAnswered());
 
         QCOMPARE(ATX_TABLEROWS(s.t), 3);
         QVERIFY(s.caretShown());
         QVERIFY2(qAbs(s.firstShown() - top) < 200,
                  qPrintable(QStringLiteral("%1 -> %2").arg(top).arg(s.firstShown())));
-        for (QAction* command : {s.w->InsertRow1, s.w->SelectRow1, s.w->MergeCells1}) {
+        for (QAction* command : {s.w->menus().InsertRow1, s.w->menus().SelectRow1, s.w->menus().MergeCells1}) {
             command->trigger();
             QVERIFY2(s.caretShown(), qPrintable(command->objectName()));
             QVERIFY2(qAbs(s.firstShown() - top) < 200, qPrintable(command->objectName()));
@@ -264,7 +264,7 @@ private slots:
         QVERIFY2(s.started(), qPrintable(s.unexpected));
         s.goToSection(QStringLiteral("Market Segments"));
         ModalAnswer size([](QWidget* d) { clickButton(d, QStringLiteral("cmdOK")); });
-        s.w->InsertTable1->trigger(); // 2 x 2 across the text
+        s.w->menus().InsertTable1->trigger(); // 2 x 2 across the text
         QVERIFY(size.wasAnswered());
         QTextTable* table = s.t->textCursor().currentTable();
         QVERIFY(table);
@@ -287,7 +287,7 @@ private slots:
             dialog->udWidth->stepUp(); // 4 cm
             clickButton(d, QStringLiteral("cmdOK"));
         });
-        s.w->CellHeightandWidth1->trigger();
+        s.w->menus().CellHeightandWidth1->trigger();
         QVERIFY(widths.wasAnswered());
 
         QVERIFY2(refusal.contains(QStringLiteral("past the edge of the text")), qPrintable(refusal));
@@ -337,7 +337,7 @@ private slots:
         s.key(Qt::Key_Z, Qt::ControlModifier);
         s.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(s.t->toPlainText(), typed);
-        QVERIFY(s.w->mnuEdit->actions().contains(s.w->mnuRedo));
+        QVERIFY(s.w->menus().mnuEdit->actions().contains(s.w->menus().mnuRedo));
 
         // From the last section, the undo goes back to the Mission Statement.
         const int mission = s.sectionShown();
@@ -355,7 +355,7 @@ private slots:
         QVERIFY2(s.started(), qPrintable(s.unexpected));
         s.goToSection(QStringLiteral("Action Plan"));
         ModalAnswer size([](QWidget* d) { clickButton(d, QStringLiteral("cmdOK")); });
-        s.w->InsertTable1->trigger();
+        s.w->menus().InsertTable1->trigger();
         QVERIFY(size.wasAnswered());
         for (const char* word : {"Task", "Who", "Leaflets", "Anna"}) {
             s.type(word);

@@ -160,7 +160,7 @@ private:
         if (a->isSeparator()) return;
         // Leaving the program and starting another one (the web launcher) are not for
         // a test to do.
-        if (a == m_w->mnuExit || a == m_w->TandelonthWeb1) return;
+        if (a == m_w->menus().mnuExit || a == m_w->menus().TandelonthWeb1) return;
         m_actions.append(a);
     }
 

@@ -428,7 +428,7 @@ void TestActuals::actualSpendWindow() {
     win.spread->SetCellText(6, 2, QStringLiteral("400"));
     win.PlanModified = false;
 
-    QAction* item = win.mnuCashflow->findChild<QAction*>(QStringLiteral("ActualSpend1"));
+    QAction* item = win.menus().mnuCashflow->findChild<QAction*>(QStringLiteral("ActualSpend1"));
     QVERIFY(item);
     QCOMPARE(item->text(), QStringLiteral("&Actual Spend..."));
     ModalAnswer answer([](QWidget* w) {

@@ -157,23 +157,23 @@ private slots:
         QCOMPARE(b.sheet->FixedRows(), 1);
         QCOMPARE(b.sheet->FixedCols(), 1);
         QVERIFY(b.sheet->EnableProtection());
-        QVERIFY(b.win->LockRowsColumns1->isChecked());
-        QVERIFY(b.win->Protection1->isChecked());
+        QVERIFY(b.win->menus().LockRowsColumns1->isChecked());
+        QVERIFY(b.win->menus().Protection1->isChecked());
         QCOMPARE(b.sheet->FileName(), b.own);
 
         // Through the menu items as the user picks them.
-        b.win->LockRowsColumns1->trigger();
+        b.win->menus().LockRowsColumns1->trigger();
         QCOMPARE(b.sheet->FixedRows(), 0);
         QCOMPARE(b.sheet->FixedCols(), 0);
-        QVERIFY(!b.win->LockRowsColumns1->isChecked());
-        b.win->LockRowsColumns1->trigger();
+        QVERIFY(!b.win->menus().LockRowsColumns1->isChecked());
+        b.win->menus().LockRowsColumns1->trigger();
         QCOMPARE(b.sheet->FixedRows(), 3);
         QCOMPARE(b.sheet->FixedCols(), 1);
-        QVERIFY(b.win->LockRowsColumns1->isChecked());
-        b.win->Protection1->trigger();
+        QVERIFY(b.win->menus().LockRowsColumns1->isChecked());
+        b.win->menus().Protection1->trigger();
         QVERIFY(!b.sheet->EnableProtection());
-        QVERIFY(!b.win->Protection1->isChecked());
-        b.win->Protection1->trigger();
+        QVERIFY(!b.win->menus().Protection1->isChecked());
+        b.win->menus().Protection1->trigger();
         QVERIFY(b.sheet->EnableProtection());
         // Settings of the view are not changes to the plan.
         QVERIFY(!b.win->PlanModified);
@@ -208,20 +208,20 @@ private slots:
         // The budget view: the sheet, its menu, no text-only commands.
         QVERIFY(b.win->pnlSpread->isVisible());
         QVERIFY(!b.win->Panel6->isVisible());
-        QVERIFY(b.win->mnuCashflow->menuAction()->isVisible());
-        QVERIFY(!b.win->Table1->menuAction()->isVisible());
+        QVERIFY(b.win->menus().mnuCashflow->menuAction()->isVisible());
+        QVERIFY(!b.win->menus().Table1->menuAction()->isVisible());
         QVERIFY(!b.win->cmdFind->isVisible());
-        QVERIFY(!b.win->mnuUndo->isVisible());
+        QVERIFY(!b.win->menus().mnuUndo->isVisible());
         QCOMPARE(b.sheet->MaxRow(), 28);
         QCOMPARE(b.sheet->MaxCol(), 28);
 
         b.clickItem(3);
         QVERIFY(!b.win->pnlSpread->isVisible());
         QVERIFY(b.win->Panel6->isVisible());
-        QVERIFY(!b.win->mnuCashflow->menuAction()->isVisible());
-        QVERIFY(b.win->Table1->menuAction()->isVisible());
+        QVERIFY(!b.win->menus().mnuCashflow->menuAction()->isVisible());
+        QVERIFY(b.win->menus().Table1->menuAction()->isVisible());
         QVERIFY(b.win->cmdFind->isVisible());
-        QVERIFY(b.win->mnuUndo->isVisible());
+        QVERIFY(b.win->menus().mnuUndo->isVisible());
 
         ModalAnswer none([](QWidget* w) { w->close(); }, 300);
         b.clickItem(2);
@@ -318,14 +318,14 @@ private slots:
         b.sheet->setSelection(QStringLiteral("A8"));
         b.budget->spreadMouseDown(Qt::RightButton, 5, 5);
         QVERIFY(b.budget->RightButtonDown());
-        QVERIFY(!b.win->DeleteRow1->isVisible());
-        b.win->mnupopup->close();
+        QVERIFY(!b.win->menus().DeleteRow1->isVisible());
+        b.win->menus().mnupopup->close();
 
         b.sheet->setSelection(QStringLiteral("B8:D9"));
         b.budget->spreadMouseDown(Qt::RightButton, 5, 5);
-        QVERIFY(b.win->DeleteRow1->isVisible());
-        QVERIFY(b.win->mnupopup->isVisible());
-        b.win->mnupopup->close();
+        QVERIFY(b.win->menus().DeleteRow1->isVisible());
+        QVERIFY(b.win->menus().mnupopup->isVisible());
+        b.win->menus().mnupopup->close();
         b.budget->spreadMouseDown(Qt::LeftButton, 5, 5);
         QVERIFY(!b.budget->RightButtonDown());
 

@@ -100,7 +100,7 @@ private slots:
         QVERIFY(w->PlanModified);
         QCOMPARE(w->spread->CellText(26, 14), QStringLiteral("£1,650"));
 
-        w->mnuSave->trigger();
+        w->menus().mnuSave->trigger();
         QVERIFY(!w->PlanModified);
         w->close();
         Application::shutDown();

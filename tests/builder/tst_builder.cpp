@@ -102,8 +102,8 @@ private slots:
     void outlineEditedAndWritten() {
         AuthorWindow p("A\r\n\tA1\r\n\tA2\r\nB\r\n", 4);
         QVERIFY(!p.win->docBuilder->isHidden());
-        QVERIFY(p.win->mnuBuilder->isChecked());
-        QVERIFY(p.win->mnuToolbars->actions().contains(p.win->mnuBuilder));
+        QVERIFY(p.win->menus().mnuBuilder->isChecked());
+        QVERIFY(p.win->menus().mnuToolbars->actions().contains(p.win->menus().mnuBuilder));
 
         // With no item selected the buttons do nothing.
         p.win->Outline1->setCurrentIndex(QModelIndex());

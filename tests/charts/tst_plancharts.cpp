@@ -156,7 +156,7 @@ private slots:
                 said = child<QLabel>(d, "dlgLabel")->text();
                 clickButton(d, "cmdOk");
             });
-            p.w->InsertChartintoPlan1->trigger();
+            p.w->menus().InsertChartintoPlan1->trigger();
             QVERIFY2(told.wasAnswered(), qPrintable(told.failure()));
         }
         QVERIFY2(said.contains("no amounts"), qPrintable(said));
@@ -170,7 +170,7 @@ private slots:
                 said = child<QLabel>(d, "dlgLabel")->text();
                 clickButton(d, "cmdOk");
             });
-            p.w->InsertChartintoPlan1->trigger();
+            p.w->menus().InsertChartintoPlan1->trigger();
             QVERIFY2(told.wasAnswered(), qPrintable(told.failure()));
         }
         QVERIFY2(said.contains("budget section"), qPrintable(said));

@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(t->HTag(), GuidanceTag::BluePrompt);
         QCOMPARE(t->FontColor(), kBlueText);
         t->setSelStart(inPrompt);
-        app.w->mnuKeytextItems[0]->trigger();
+        app.w->menus().mnuKeytextItems[0]->trigger();
         t->setSelStart(inPrompt + 2);
         QCOMPARE(t->HTag(), GuidanceTag::UserText);
         QCOMPARE(t->FontColor(), kBlackText);
@@ -236,9 +236,9 @@ private slots:
         QCOMPARE(t->SelStart(), app.promptMiddle());
         // The click counts as a change; the popup opened with "Delete &Row" hidden.
         QVERIFY(app.w->PlanModified);
-        QVERIFY(app.w->mnupopup->isVisible());
-        QVERIFY(!app.w->DeleteRow1->isVisible());
-        app.w->mnupopup->close();
+        QVERIFY(app.w->menus().mnupopup->isVisible());
+        QVERIFY(!app.w->menus().DeleteRow1->isVisible());
+        app.w->menus().mnupopup->close();
 
         // A left click at the same spot selects the whole prompt, so typing replaces it.
         app.w->navigator()->btnFirstClick();
@@ -371,7 +371,7 @@ private slots:
         w->cmdJustify->click();
         QCOMPARE(t->Alignment(), 3);
         // The hidden item flips the button, then runs it.
-        w->Italic1->trigger();
+        w->menus().Italic1->trigger();
         QVERIFY(w->cmdItalic->isChecked());
         QCOMPARE(t->FontItalic(), -1);
 
@@ -405,7 +405,7 @@ private slots:
         QCOMPARE(t->SelStart(), 0);
         QCOMPARE(t->SelLength(), t->TextLength());
         QCOMPARE(t->ScrollVert(), scroll);
-        app.w->mnuSelectAll->trigger();
+        app.w->menus().mnuSelectAll->trigger();
         QCOMPARE(t->ScrollVert(), scroll);
     }
 
@@ -434,7 +434,7 @@ private slots:
         t->setWriteProtect(1);
         QString message;
         ModalAnswer error([&message](QWidget* d) { message = answerMessage(d); });
-        app.w->mnuUndo->trigger();
+        app.w->menus().mnuUndo->trigger();
         QVERIFY(error.wasAnswered());
         QCOMPARE(message, QStringLiteral("An error occurred when undoing the last action"));
         QCOMPARE(t->toPlainText(), typed);
@@ -497,8 +497,8 @@ private slots:
         QCOMPARE(app.t->DocWidth(), int(std::lround(6.77 * 1440)));
         QCOMPARE(app.t->PageHeight(), int(std::lround(9.69 * 1440)));
         w->PlanMargins = {1, 1, 1, 1.24};
-        w->mnuWordWrap->trigger();
-        QVERIFY(w->mnuWordWrap->isChecked());
+        w->menus().mnuWordWrap->trigger();
+        QVERIFY(w->menus().mnuWordWrap->isChecked());
         QVERIFY(qAbs(w->TextAreaHeight - 9.45) < 1e-6);
         QCOMPARE(app.t->PageHeight(), int(std::lround(9.45 * 1440)));
     }
@@ -533,7 +533,7 @@ private slots:
             colour->setCurrentIndex(colour->findText(QStringLiteral("Red")));
             fd->accept();
         });
-        app.w->mnuFont->trigger();
+        app.w->menus().mnuFont->trigger();
         QVERIFY(accept.wasAnswered());
         QVERIFY(sawDialogState);
         QCOMPARE(int(t->FontSize()), 24);

@@ -369,9 +369,9 @@ private slots:
             QVERIFY2(answer.wasAnswered(), qPrintable(name));
             QCOMPARE(asked, exporting);
         };
-        for (QAction* command : {p.win->mnuPrint, p.win->Print1, p.win->Plan1})
+        for (QAction* command : {p.win->menus().mnuPrint, p.win->menus().Print1, p.win->menus().Plan1})
             continueAfterReminder([command] { command->trigger(); }, command->objectName(),
-                                  command == p.win->Plan1);
+                                  command == p.win->menus().Plan1);
         {
             // The budget holds no prompts: its export asks for the file name at once.
             bool asked = false;
@@ -388,7 +388,7 @@ private slots:
                 }
             });
             poll.start(10);
-            p.win->Cashflow1->trigger();
+            p.win->menus().Cashflow1->trigger();
             poll.stop();
             QVERIFY(asked);
             QVERIFY2(others.isEmpty(), qPrintable(others.join(u',')));

@@ -220,7 +220,7 @@ void TestContents::contentsOfThePrintedPlan() {
     QVERIFY(titles.size() > 30);
 
     const QString pdf = out(QStringLiteral("plan.pdf"));
-    QVERIFY(runExport(w->Plan1, pdf));
+    QVERIFY(runExport(w->menus().Plan1, pdf));
     const int pages = pdfPageCount(pdf);
     const QList<ReadEntry> entries = readContents(pdf, titles);
     QVERIFY(!QTest::currentTestFailed());
@@ -286,7 +286,7 @@ void TestContents::contentsOfThePrintedPlan() {
 
 void TestContents::pageSetupSwitchesItOff() {
     const QString on = out(QStringLiteral("on.pdf"));
-    QVERIFY(runExport(w->Plan1, on));
+    QVERIFY(runExport(w->menus().Plan1, on));
     const int pagesWith = pdfPageCount(on);
 
     auto pageSetup = [&](bool check, const QString& button) {
@@ -313,7 +313,7 @@ void TestContents::pageSetupSwitchesItOff() {
     QCOMPARE(stored(), QStringLiteral("0"));
 
     const QString off = out(QStringLiteral("off.pdf"));
-    QVERIFY(runExport(w->Plan1, off));
+    QVERIFY(runExport(w->menus().Plan1, off));
     QVERIFY(readContents(off, sectionTitles()).isEmpty());
     QVERIFY(!QTest::currentTestFailed());
     QVERIFY(!pdfText(off, 2).startsWith(ContentsPages::heading()));
@@ -339,7 +339,7 @@ void TestContents::pageSetupSwitchesItOff() {
     QCOMPARE(pageSetup(true, QStringLiteral("cmdOk")), 0);
     QCOMPARE(stored(), QStringLiteral("1"));
     const QString again = out(QStringLiteral("again.pdf"));
-    QVERIFY(runExport(w->Plan1, again));
+    QVERIFY(runExport(w->menus().Plan1, again));
     QCOMPARE(pdfPageCount(again), pagesWith);
 
     // Switched off in the preview's own page setup: the preview shows the plan without
