@@ -575,19 +575,7 @@ void TfrmEdit::buildExport() {
     links.sheetDialog = dlgSavespread;
     links.printing = [this]() -> PlanPrinting& { return m_print->printing(); };
     links.geometry = [this] { return m_print->planGeometry(); };
-    links.sections = [this] {
-        QList<PdfSection> sections;
-        for (int n = 1; n <= m_navigator->itemCount(); ++n) {
-            PdfSection s;
-            s.title = m_navigator->itemText(n);
-            for (QModelIndex i = m_navigator->indexOf(n).parent(); i.isValid(); i = i.parent())
-                ++s.depth;
-            s.tag = Navigator::sectionTagOf(n);
-            s.budget = s.title == Navigator::budgetItemText();
-            sections << s;
-        }
-        return sections;
-    };
+    links.sections = [this] { return m_print->sections(); };
     links.info = [this] {
         const auto details = Catalogue().details(CurrentPlanName);
         return ExportCommands::planInfo(CurrentPlanName, details.value("author"),
